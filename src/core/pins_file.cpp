@@ -1,0 +1,256 @@
+#include "core/pins_file.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <optional>
+
+#include "core/store.hpp"
+#include "core/text.hpp"
+
+namespace korvane {
+namespace {
+
+constexpr std::array<uint8_t, 4> MAGIC{'K', 'R', 'V', 'N'};
+
+// Reads little-endian fields; every read checks that its bytes lie inside the file before
+// anything is allocated for them.
+class Reader {
+public:
+    explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+
+    bool u8(uint8_t& out) {
+        if (left() < 1) return false;
+        out = bytes_[at_++];
+        return true;
+    }
+    bool u32(uint32_t& out) {
+        if (left() < 4) return false;
+        out = uint32_t(bytes_[at_]) | uint32_t(bytes_[at_ + 1]) << 8 | uint32_t(bytes_[at_ + 2]) << 16 |
+              uint32_t(bytes_[at_ + 3]) << 24;
+        at_ += 4;
+        return true;
+    }
+    bool block(uint64_t length, std::span<const uint8_t>& out) {
+        if (left() < length) return false;
+        out = bytes_.subspan(at_, static_cast<size_t>(length));
+        at_ += static_cast<size_t>(length);
+        return true;
+    }
+    bool sized_block(std::span<const uint8_t>& out) {
+        uint32_t length = 0;
+        return u32(length) && block(length, out);
+    }
+    bool string(std::string& out) {
+        std::span<const uint8_t> raw;
+        if (!sized_block(raw)) return false;
+        const std::string_view text(reinterpret_cast<const char*>(raw.data()), raw.size());
+        if (!is_valid_utf8(text)) return false;
+        out.assign(text);
+        return true;
+    }
+    bool string_list(std::vector<std::string>& out) {
+        uint32_t count = 0;
+        if (!u32(count)) return false;
+        // Each string needs at least its 4-byte length, so a count the file cannot hold fails
+        // here before the list grows.
+        if (uint64_t(count) * 4 > left()) return false;
+        out.reserve(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            std::string s;
+            if (!string(s)) return false;
+            out.push_back(std::move(s));
+        }
+        return true;
+    }
+    uint64_t left() const { return bytes_.size() - at_; }
+
+private:
+    std::span<const uint8_t> bytes_;
+    size_t at_ = 0;
+};
+
+bool read_variable(Reader& in, VariableDefinition& out) {
+    uint8_t kind = 0;
+    std::vector<std::string> options;
+    if (!in.string(out.name) || !in.u8(kind) || kind > 3 || !in.string_list(options) ||
+        !in.string_list(out.remembered_values))
+        return false;
+    out.kind = static_cast<VariableKind>(kind);
+    if (has_options(out.kind)) out.options = std::move(options);
+    return true;
+}
+
+bool read_content(Reader& in, uint8_t kind, ClipContent& out) {
+    switch (kind) {
+    case 0: {
+        std::string text;
+        if (!in.string(text)) return false;
+        out = ClipContent::make_text(std::move(text));
+        return true;
+    }
+    case 1: {
+        std::span<const uint8_t> dib;
+        if (!in.sized_block(dib)) return false;
+        out = ClipContent::make_image(Bytes(dib.begin(), dib.end()));
+        return true;
+    }
+    case 2: {
+        uint32_t count = 0;
+        if (!in.u32(count) || uint64_t(count) * 4 > in.left()) return false;
+        std::vector<FilePath> paths;
+        paths.reserve(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t units = 0;
+            std::span<const uint8_t> raw;
+            if (!in.u32(units) || !in.block(uint64_t(units) * 2, raw)) return false;
+            FilePath path(units, u'\0');
+            for (uint32_t u = 0; u < units; ++u) path[u] = char16_t(raw[2 * u] | raw[2 * u + 1] << 8);
+            paths.push_back(std::move(path));
+        }
+        out = ClipContent::make_files(std::move(paths));
+        return true;
+    }
+    default: return false;
+    }
+}
+
+// A stored animal index that no later check accepts.
+constexpr unsigned NO_ANIMAL_INDEX = 0xFFFF'FFFF;
+
+bool read_record(Reader& in, uint32_t version, Clip& out) {
+    uint8_t kind = 0;
+    if (!in.u8(kind)) return false;
+    out.animal_index = NO_ANIMAL_INDEX;
+    if (version >= 2) {
+        uint8_t animal = 0;
+        if (!in.u8(animal)) return false;
+        out.animal_index = animal;
+    }
+    if (version >= 3) {
+        uint8_t has_icon = 0;
+        if (!in.u8(has_icon)) return false;
+        if (has_icon != 0) {
+            std::span<const uint8_t> icon;
+            if (!in.sized_block(icon)) return false;
+            if (icon.size() == CUSTOM_ICON_BYTES) out.custom_icon = Bytes(icon.begin(), icon.end());
+        }
+    }
+    uint8_t has_name = 0;
+    if (!in.u8(has_name)) return false;
+    if (has_name != 0) {
+        std::string name;
+        if (!in.string(name)) return false;
+        out.name = std::move(name);
+    }
+    if (version >= 4) {
+        uint8_t count = 0;
+        if (!in.u8(count)) return false;
+        for (unsigned i = 0; i < count; ++i) {
+            VariableDefinition definition;
+            if (!read_variable(in, definition)) return false;
+            out.variables.push_back(std::move(definition));
+        }
+    }
+    return read_content(in, kind, out.content);
+}
+
+// In file order: a pin keeps its index when it is valid and no earlier pin has it.
+void make_animal_indices_unique(std::vector<Clip>& pins) {
+    ClipStore before;
+    for (Clip& pin : pins) {
+        const bool taken = std::any_of(before.pins.begin(), before.pins.end(),
+                                       [&](const Clip& c) { return c.animal_index == pin.animal_index; });
+        if (pin.animal_index >= ANIMAL_COUNT || taken) pin.animal_index = free_animal_index(before);
+        before.pins.push_back(std::move(pin));
+    }
+    pins = std::move(before.pins);
+}
+
+class Writer {
+public:
+    void u8(uint8_t v) { out.push_back(v); }
+    void u32(uint32_t v) {
+        for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
+    }
+    void raw(std::span<const uint8_t> bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+    void sized_block(std::span<const uint8_t> bytes) {
+        u32(static_cast<uint32_t>(bytes.size()));
+        raw(bytes);
+    }
+    void string(std::string_view s) {
+        sized_block({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
+    }
+    void string_list(const std::vector<std::string>& list) {
+        u32(static_cast<uint32_t>(list.size()));
+        for (const std::string& s : list) string(s);
+    }
+    Bytes out;
+};
+
+void write_record(Writer& w, const Clip& pin) {
+    w.u8(static_cast<uint8_t>(pin.content.kind));
+    w.u8(static_cast<uint8_t>(pin.animal_index));
+    w.u8(pin.custom_icon ? 1 : 0);
+    if (pin.custom_icon) w.sized_block(*pin.custom_icon);
+    w.u8(pin.name ? 1 : 0);
+    if (pin.name) w.string(*pin.name);
+    const size_t count = std::min(pin.variables.size(), MAX_STORED_VARIABLES);
+    w.u8(static_cast<uint8_t>(count));
+    for (size_t i = 0; i < count; ++i) {
+        const VariableDefinition& d = pin.variables[i];
+        w.string(d.name);
+        w.u8(static_cast<uint8_t>(d.kind));
+        w.string_list(has_options(d.kind) ? d.options : std::vector<std::string>{});
+        w.string_list(d.remembered_values);
+    }
+    switch (pin.content.kind) {
+    case ClipKind::Text: w.string(pin.content.text); break;
+    case ClipKind::Image: w.sized_block(pin.content.dib); break;
+    case ClipKind::Files:
+        w.u32(static_cast<uint32_t>(pin.content.files.size()));
+        for (const FilePath& path : pin.content.files) {
+            w.u32(static_cast<uint32_t>(path.size()));
+            for (char16_t unit : path) {
+                w.u8(static_cast<uint8_t>(unit));
+                w.u8(static_cast<uint8_t>(unit >> 8));
+            }
+        }
+        break;
+    }
+}
+
+}  // namespace
+
+DecodedPins decode_pins(std::span<const uint8_t> file) {
+    Reader in(file);
+    uint32_t version = 0;
+    uint32_t count = 0;
+    if (file.size() < 4 || !std::equal(MAGIC.begin(), MAGIC.end(), file.begin())) return std::string(PINS_CORRUPT);
+    std::span<const uint8_t> magic;
+    in.block(4, magic);
+    if (!in.u32(version) || version < 1 || version > PINS_FILE_VERSION || !in.u32(count))
+        return std::string(PINS_CORRUPT);
+    std::vector<Clip> pins;
+    for (uint32_t i = 0; i < count; ++i) {
+        Clip clip;
+        if (!read_record(in, version, clip)) return std::string(PINS_CORRUPT);
+        if (pins.size() < PIN_CAPACITY) {
+            clip.id = next_clip_id();
+            pins.push_back(std::move(clip));
+        }
+    }
+    make_animal_indices_unique(pins);
+    return pins;
+}
+
+Bytes encode_pins(const std::vector<Clip>& pins) {
+    Writer w;
+    w.raw(MAGIC);
+    w.u32(PINS_FILE_VERSION);
+    w.u32(static_cast<uint32_t>(pins.size()));
+    for (const Clip& pin : pins) write_record(w, pin);
+    return std::move(w.out);
+}
+
+}  // namespace korvane

@@ -1,0 +1,26 @@
+// The pins file as bytes: "KRVN", a u32 version (1 to 4 are read, 4 is written), a u32 pin
+// count, then one record per pin.  All integers little-endian.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "core/clip.hpp"
+
+namespace korvane {
+
+constexpr uint32_t PINS_FILE_VERSION = 4;
+constexpr size_t MAX_STORED_VARIABLES = 255;
+inline constexpr const char* PINS_CORRUPT = "pins.dat is corrupt";
+
+// The pins of a file in display order, at most 20, with unique animal indices and fresh ids;
+// or the error text "pins.dat is corrupt".
+using DecodedPins = std::variant<std::vector<Clip>, std::string>;
+
+DecodedPins decode_pins(std::span<const uint8_t> file);
+Bytes encode_pins(const std::vector<Clip>& pins);
+
+}  // namespace korvane

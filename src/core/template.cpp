@@ -1,0 +1,145 @@
+#include "core/template.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/text.hpp"
+
+namespace korvane {
+
+VariableDefinition copy_definition(const VariableDefinition& definition) {
+    VariableDefinition copy;
+    copy.kind = definition.kind;
+    if (has_options(definition.kind)) copy.options = definition.options;
+    copy.name = definition.name;
+    copy.remembered_values = definition.remembered_values;
+    return copy;
+}
+
+std::vector<Segment> parse_template(std::string_view text) {
+    std::vector<Segment> segments;
+    const auto literal = [&](std::string_view piece) { segments.push_back({Segment::Type::Literal, piece}); };
+    std::string_view rest = text;
+    for (;;) {
+        const size_t p = rest.find("${");
+        if (p == std::string_view::npos) {
+            literal(rest);
+            return segments;
+        }
+        if (p > 0 && rest[p - 1] == '$') {
+            // "$${" is an escaped "${": the first "$" is dropped.
+            literal(rest.substr(0, p - 1));
+            literal(rest.substr(p, 2));
+            rest = rest.substr(p + 2);
+            continue;
+        }
+        const size_t s = p + 2;
+        const size_t e = rest.find('}', s);
+        if (e != std::string_view::npos) {
+            const std::string_view name = trim(rest.substr(s, e - s));
+            if (!name.empty() && name.find_first_of("{\r\n") == std::string_view::npos) {
+                literal(rest.substr(0, p));
+                segments.push_back({Segment::Type::Variable, name});
+                rest = rest.substr(e + 1);
+                continue;
+            }
+        }
+        literal(rest.substr(0, s));
+        rest = rest.substr(s);
+    }
+}
+
+std::vector<std::string> placeholder_names(std::string_view text) {
+    std::vector<std::string> names;
+    for (const Segment& segment : parse_template(text)) {
+        if (segment.type != Segment::Type::Variable) continue;
+        if (std::find(names.begin(), names.end(), segment.text) == names.end()) names.emplace_back(segment.text);
+    }
+    return names;
+}
+
+SyncedVariables sync_variables(std::string_view text, const std::vector<VariableDefinition>& existing) {
+    SyncedVariables result;
+    for (std::string& name : placeholder_names(text)) {
+        const auto known = std::find_if(existing.begin(), existing.end(),
+                                        [&](const VariableDefinition& d) { return d.name == name; });
+        if (known != existing.end()) {
+            result.definitions.push_back(copy_definition(*known));
+            continue;
+        }
+        if (!result.first_created) result.first_created = result.definitions.size();
+        VariableDefinition created;
+        created.name = std::move(name);
+        result.definitions.push_back(std::move(created));
+    }
+    return result;
+}
+
+bool is_number(std::string_view text) {
+    const std::string_view t = trim(text);
+    size_t i = 0;
+    const auto digits = [&] {
+        const size_t start = i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i;
+        return i - start;
+    };
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    size_t mantissa_digits = digits();
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        mantissa_digits += digits();
+    }
+    if (mantissa_digits == 0) return false;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    if (i != t.size()) return false;
+    // The syntax is already checked, so strtod reads exactly this text; it reports an overflow
+    // as HUGE_VAL.
+    const std::string copy(t);
+    const double value = std::strtod(copy.c_str(), nullptr);
+    return std::isfinite(value);
+}
+
+std::string join_values(const ValueList& values) {
+    std::string joined;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) joined += ", ";
+        joined += values[i];
+    }
+    return joined;
+}
+
+Substitution substitute(std::string_view text, const std::vector<VariableDefinition>& definitions,
+                        const std::vector<ValueList>& values) {
+    const size_t n = std::min(definitions.size(), values.size());
+    std::vector<std::string> joined;
+    joined.reserve(n);
+    for (size_t i = 0; i < n; ++i) joined.push_back(join_values(values[i]));
+
+    Substitution result;
+    for (const Segment& segment : parse_template(text)) {
+        if (segment.type == Segment::Type::Literal) {
+            result.text += segment.text;
+            continue;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            if (definitions[i].name == segment.text) {
+                result.text += joined[i];
+                break;
+            }
+        }
+    }
+    for (size_t i = 0; i < n; ++i) {
+        VariableDefinition updated = copy_definition(definitions[i]);
+        updated.remembered_values = values[i];
+        result.definitions.push_back(std::move(updated));
+    }
+    return result;
+}
+
+}  // namespace korvane

@@ -1,0 +1,66 @@
+// Templates: `${name}` placeholders in a text pin, the variable definitions that say how each
+// value is asked for, and the substitution that produces the pasted text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+// The codes are stored in the pins file.
+enum class VariableKind : uint8_t { FreeText = 0, Number = 1, SingleChoice = 2, MultipleChoice = 3 };
+
+constexpr bool has_options(VariableKind kind) {
+    return kind == VariableKind::SingleChoice || kind == VariableKind::MultipleChoice;
+}
+
+using ValueList = std::vector<std::string>;
+
+struct VariableDefinition {
+    VariableKind kind = VariableKind::FreeText;
+    std::vector<std::string> options;  // only for the two choice kinds
+    std::string name;                  // trimmed, never empty
+    ValueList remembered_values;
+};
+
+// A copy that carries options only for the choice kinds.
+VariableDefinition copy_definition(const VariableDefinition& definition);
+
+struct Segment {
+    enum class Type : uint8_t { Literal, Variable };
+    Type type;
+    std::string_view text;  // the literal text, or the variable's name; points into the parsed text
+};
+
+std::vector<Segment> parse_template(std::string_view text);
+
+// The distinct variable names in order of first appearance (compared byte for byte).
+std::vector<std::string> placeholder_names(std::string_view text);
+
+struct SyncedVariables {
+    std::vector<VariableDefinition> definitions;
+    std::optional<size_t> first_created;  // position of the first definition that had to be made
+};
+
+// One definition per placeholder name, copied from `existing` where the name is known.
+SyncedVariables sync_variables(std::string_view text, const std::vector<VariableDefinition>& existing);
+
+// True when the trimmed text is a finite decimal number: sign, digits with an optional point,
+// optional exponent.
+bool is_number(std::string_view text);
+
+std::string join_values(const ValueList& values);
+
+struct Substitution {
+    std::string text;
+    std::vector<VariableDefinition> definitions;  // with the remembered values updated
+};
+
+Substitution substitute(std::string_view text, const std::vector<VariableDefinition>& definitions,
+                        const std::vector<ValueList>& values);
+
+}  // namespace korvane
