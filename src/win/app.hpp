@@ -1,0 +1,43 @@
+// The application record: all state of the running program, in a thread-local slot of the
+// user-interface thread.  A handler borrows it for one short step; a handler entered from a
+// nested message loop while it is borrowed finds it taken and drops its work.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "core/store.hpp"
+
+namespace korvane {
+
+struct App {
+    ClipStore store;
+    HWND main_window = nullptr;
+};
+
+class AppBorrow {
+public:
+    AppBorrow() = default;
+    explicit AppBorrow(App* app);
+    AppBorrow(AppBorrow&& other) noexcept;
+    AppBorrow& operator=(AppBorrow&&) = delete;
+    AppBorrow(const AppBorrow&) = delete;
+    ~AppBorrow();
+
+    explicit operator bool() const { return app_ != nullptr; }
+    App* operator->() const { return app_; }
+    App& operator*() const { return *app_; }
+
+private:
+    App* app_ = nullptr;
+};
+
+// Empty when there is no record yet or it is already borrowed.
+AppBorrow borrow_app();
+
+// Puts the record into the slot at start-up and takes it out again after the message loop.
+void install_app(std::unique_ptr<App> app);
+std::unique_ptr<App> take_app();
+
+}  // namespace korvane

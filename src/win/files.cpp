@@ -1,0 +1,221 @@
+#include "win/files.hpp"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+#include "core/pins_file.hpp"
+#include "win/handles.hpp"
+#include "win/warning.hpp"
+#include "win/wide.hpp"
+
+namespace korvane {
+namespace {
+
+constexpr char SAVE_FAILED[] = "Could not save pinned clips:\n";
+
+// Set when pins.dat exists but did not load, so its bytes are kept rather than replaced.
+std::atomic<bool> pins_file_unloaded{false};
+std::atomic<bool> save_warning_shown{false};
+
+std::optional<std::wstring> app_folder() {
+    const DWORD needed = GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
+    if (needed == 0) return std::nullopt;
+    std::wstring value(needed, L'\0');
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", value.data(), needed);
+    if (length == 0 || length >= needed) return std::nullopt;
+    value.resize(length);
+    if (!value.empty() && value.back() != L'\\' && value.back() != L'/') value += L'\\';
+    return value + L"Korvane";
+}
+
+// Creates the folder and any missing parents.  Returns 0 or the error code.
+DWORD create_folders(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : error;
+    }
+    if (error != ERROR_PATH_NOT_FOUND) return error;
+    const size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos || cut == 0) return error;
+    if (const DWORD parent = create_folders(path.substr(0, cut))) return parent;
+    if (CreateDirectoryW(path.c_str(), nullptr)) return 0;
+    return GetLastError();
+}
+
+struct FileRead {
+    std::vector<uint8_t> bytes;
+    DWORD error = 0;
+};
+
+FileRead read_whole_file(const std::wstring& path) {
+    FileRead result;
+    OwnedHandle file = owned_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        result.error = GetLastError();
+        return result;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > result.bytes.max_size()) {
+        result.error = GetLastError() ? GetLastError() : ERROR_FILE_TOO_LARGE;
+        return result;
+    }
+    result.bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < result.bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(result.bytes.size() - done, 1u << 26));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), result.bytes.data() + done, chunk, &got, nullptr)) {
+            result.error = GetLastError();
+            return result;
+        }
+        if (got == 0) break;  // the file shrank while being read
+        done += got;
+    }
+    result.bytes.resize(done);
+    return result;
+}
+
+// Writes the whole buffer and flushes it to the disk.  Returns an error text or nothing.
+std::optional<std::string> write_whole_file(const std::wstring& path, const std::vector<uint8_t>& bytes,
+                                            bool flush) {
+    OwnedHandle file = owned_file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return os_error_text(GetLastError());
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 26));
+        DWORD wrote = 0;
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) return os_error_text(GetLastError());
+        if (wrote == 0) return std::string("failed to write whole buffer");
+        done += wrote;
+    }
+    if (flush && !FlushFileBuffers(file.get())) return os_error_text(GetLastError());
+    return std::nullopt;
+}
+
+// Windows 10 1809 added this class; the mingw headers only declare it for a newer target.
+constexpr auto FILE_RENAME_INFO_EX = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+
+// Renames through the file handle: first with POSIX semantics, which replaces a target that is
+// still open elsewhere; where that class is refused (Wine, Windows 10 before 1809), the plain
+// replacing rename.
+DWORD rename_by_handle(const std::wstring& from, const std::wstring& to) {
+    OwnedHandle file = owned_file(CreateFileW(from.c_str(), DELETE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    const size_t name_bytes = to.size() * sizeof(wchar_t);
+    std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name_bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->FileNameLength = static_cast<DWORD>(name_bytes);
+    std::memcpy(info->FileName, to.data(), name_bytes);
+    info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    if (SetFileInformationByHandle(file.get(), FILE_RENAME_INFO_EX, info, size)) return 0;
+    info->Flags = 0;
+    info->ReplaceIfExists = TRUE;
+    if (SetFileInformationByHandle(file.get(), FileRenameInfo, info, size)) return 0;
+    return GetLastError();
+}
+
+DWORD replace_file(const std::wstring& from, const std::wstring& to) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return 0;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED) return error;
+    return rename_by_handle(from, to);
+}
+
+// Moves a pins.dat that did not load out of the way, under the first free name.
+DWORD keep_unloaded_pins(const std::wstring& folder) {
+    const std::wstring pins = folder + L"\\pins.dat";
+    for (unsigned attempt = 1; attempt < 1000; ++attempt) {
+        const std::wstring kept = folder + L"\\" + unloaded_pins_name(attempt);
+        if (MoveFileExW(pins.c_str(), kept.c_str(), 0)) return 0;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return 0;  // gone meanwhile: nothing to keep
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
+    }
+    return ERROR_FILE_EXISTS;
+}
+
+std::optional<std::string> try_save_pins(const std::vector<Clip>& pins) {
+    const std::optional<std::wstring> folder = app_folder();
+    if (!folder) return std::string("APPDATA is not set");
+    if (const DWORD error = create_folders(*folder)) return os_error_text(error);
+    const std::wstring tmp = *folder + L"\\pins.tmp";
+    if (auto error = write_whole_file(tmp, encode_pins(pins), true)) return error;
+    if (pins_file_unloaded) {
+        if (const DWORD error = keep_unloaded_pins(*folder)) return os_error_text(error);
+        pins_file_unloaded = false;
+    }
+    if (const DWORD error = replace_file(tmp, *folder + L"\\pins.dat")) return os_error_text(error);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string os_error_text(unsigned long code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring message;
+    if (length > 0 && buffer) message.assign(buffer, length);
+    if (buffer) LocalFree(buffer);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
+    return from_wide(message) + " (os error " + std::to_string(code) + ")";
+}
+
+std::wstring unloaded_pins_name(unsigned attempt) {
+    return attempt <= 1 ? L"pins (not loaded).dat" : L"pins (not loaded " + std::to_wstring(attempt) + L").dat";
+}
+
+LoadedPins load_pins() {
+    LoadedPins loaded;
+    pins_file_unloaded = false;
+    const std::optional<std::wstring> folder = app_folder();
+    if (!folder) return loaded;
+    FileRead file = read_whole_file(*folder + L"\\pins.dat");
+    if (file.error == ERROR_FILE_NOT_FOUND || file.error == ERROR_PATH_NOT_FOUND) return loaded;
+    if (file.error) {
+        loaded.error = os_error_text(file.error);
+    } else {
+        DecodedPins decoded = decode_pins(file.bytes);
+        if (auto* pins = std::get_if<std::vector<Clip>>(&decoded)) {
+            loaded.pins = std::move(*pins);
+        } else {
+            loaded.error = std::get<std::string>(decoded);
+        }
+    }
+    pins_file_unloaded = loaded.error.has_value();
+    return loaded;
+}
+
+void save_pins(const std::vector<Clip>& pins) {
+    const std::optional<std::string> error = try_save_pins(pins);
+    if (error && !save_warning_shown.exchange(true)) show_warning(SAVE_FAILED + *error);
+}
+
+Settings read_settings() {
+    const std::optional<std::wstring> folder = app_folder();
+    if (!folder) return {};
+    const FileRead file = read_whole_file(*folder + L"\\settings.ini");
+    if (file.error) return {};
+    return parse_settings(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
+}
+
+void write_settings(const Settings& settings) {
+    const std::optional<std::wstring> folder = app_folder();
+    if (!folder) return;
+    create_folders(*folder);
+    const std::string content = format_settings(settings);
+    write_whole_file(*folder + L"\\settings.ini", std::vector<uint8_t>(content.begin(), content.end()), false);
+}
+
+}  // namespace korvane

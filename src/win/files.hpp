@@ -1,0 +1,36 @@
+// The pins file and the settings file under %APPDATA%\Korvane.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/clip.hpp"
+#include "core/settings.hpp"
+
+namespace korvane {
+
+struct LoadedPins {
+    std::vector<Clip> pins;
+    std::optional<std::string> error;  // the text start-up shows after its message
+};
+
+// Reads pins.dat.  A missing file (or APPDATA) is no error.  When the file exists but cannot be
+// used, it is remembered so that the next save moves it aside instead of replacing it.
+LoadedPins load_pins();
+
+// Writes every pin through pins.tmp and replaces pins.dat with it.  The first failure of a run
+// shows a warning; later ones are silent.
+void save_pins(const std::vector<Clip>& pins);
+
+Settings read_settings();
+void write_settings(const Settings& settings);
+
+// The system's text for an error code followed by " (os error N)".
+std::string os_error_text(unsigned long code);
+
+// The name a pins.dat that could not be loaded is kept under: "pins (not loaded).dat", then
+// "pins (not loaded 2).dat" and so on, the first that is free.
+std::wstring unloaded_pins_name(unsigned attempt);
+
+}  // namespace korvane

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include "core/pins_file.hpp"
+#include "win/files.hpp"
+#include "win_test_support.hpp"
+
+namespace korvane {
+namespace {
+
+using test::TempAppData;
+
+std::vector<Clip> sample_pins() {
+    std::vector<Clip> pins(3);
+    pins[0].content = ClipContent::make_text("first \xE2\x82\xAC");
+    pins[0].name = "name";
+    pins[0].animal_index = 4;
+    pins[1].content = ClipContent::make_image(Bytes(5000, 0x42));
+    pins[1].custom_icon = Bytes(CUSTOM_ICON_BYTES, 0x10);
+    pins[1].animal_index = 0;
+    pins[2].content = ClipContent::make_files({u"C:\\users\\\xD800odd.txt", u"D:\\x"});
+    pins[2].animal_index = 9;
+    return pins;
+}
+
+std::vector<Clip> one_pin(const char* text) {
+    std::vector<Clip> pins(1);
+    pins[0].content = ClipContent::make_text(text);
+    return pins;
+}
+
+std::string loaded_text(const LoadedPins& loaded) {
+    return loaded.pins.size() == 1 ? loaded.pins[0].content.text : "<" + std::to_string(loaded.pins.size()) + " pins>";
+}
+
+const Bytes GARBAGE{'n', 'o', 't', ' ', 'p', 'i', 'n', 's'};
+
+TEST(PinsFileOnDisk, SavesThroughTheScratchFileAndLoadsBackTheSamePins) {
+    TempAppData appdata;
+    const std::vector<Clip> pins = sample_pins();
+    save_pins(pins);  // creates the folder
+    EXPECT_EQ(test::read_file(appdata.file(L"pins.dat")), encode_pins(pins));
+    EXPECT_FALSE(test::file_exists(appdata.file(L"pins.tmp")));
+
+    const LoadedPins loaded = load_pins();
+    EXPECT_FALSE(loaded.error.has_value());
+    ASSERT_EQ(loaded.pins.size(), 3u);
+    for (size_t i = 0; i < pins.size(); ++i) EXPECT_TRUE(same_content(loaded.pins[i].content, pins[i].content));
+    EXPECT_EQ(loaded.pins[2].content.files[0], pins[2].content.files[0]);
+    EXPECT_EQ(loaded.pins[1].custom_icon, pins[1].custom_icon);
+}
+
+TEST(PinsFileOnDisk, ASaveReplacesAnExistingFileAndLeavesNoScratchFile) {
+    TempAppData appdata;
+    save_pins(one_pin("old"));
+    save_pins(one_pin("new"));
+    EXPECT_EQ(loaded_text(load_pins()), "new");
+    // A stale scratch file from an interrupted save is simply overwritten.
+    ASSERT_TRUE(test::write_file(appdata.file(L"pins.tmp"), GARBAGE));
+    save_pins(one_pin("newer"));
+    EXPECT_EQ(loaded_text(load_pins()), "newer");
+    EXPECT_FALSE(test::file_exists(appdata.file(L"pins.tmp")));
+}
+
+TEST(PinsFileOnDisk, AMissingFileOrFolderLoadsNoPinsWithoutAnError) {
+    TempAppData appdata;
+    const LoadedPins loaded = load_pins();
+    EXPECT_TRUE(loaded.pins.empty());
+    EXPECT_FALSE(loaded.error.has_value());
+    EXPECT_FALSE(test::file_exists(appdata.korvane_folder()));  // loading never creates the folder
+}
+
+TEST(PinsFileOnDisk, AFileThatCannotBeOpenedReportsTheSystemError) {
+    TempAppData appdata;
+    save_pins(one_pin("locked"));
+    HANDLE exclusive = CreateFileW(appdata.file(L"pins.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+    const LoadedPins loaded = load_pins();
+    CloseHandle(exclusive);
+    EXPECT_TRUE(loaded.pins.empty());
+    ASSERT_TRUE(loaded.error.has_value());
+    EXPECT_TRUE(loaded.error->ends_with(" (os error 32)")) << *loaded.error;
+    EXPECT_GT(loaded.error->size(), std::string(" (os error 32)").size());
+}
+
+TEST(PinsFileOnDisk, ACorruptOrNewerFileIsKeptAsideByTheNextSave) {
+    TempAppData appdata;
+    CreateDirectoryW(appdata.korvane_folder().c_str(), nullptr);
+    ASSERT_TRUE(test::write_file(appdata.file(L"pins.dat"), GARBAGE));
+    LoadedPins loaded = load_pins();
+    EXPECT_EQ(loaded.error, "pins.dat is corrupt");
+    save_pins(one_pin("after corrupt"));
+    EXPECT_EQ(test::read_file(appdata.file(L"pins (not loaded).dat")), GARBAGE);
+    EXPECT_EQ(loaded_text(load_pins()), "after corrupt");
+    save_pins(one_pin("second save"));  // the good file is replaced as usual
+    EXPECT_FALSE(test::file_exists(appdata.file(L"pins (not loaded 2).dat")));
+
+    // A file from a newer version: kept too, without overwriting the first one kept.
+    Bytes newer{'K', 'R', 'V', 'N', 5, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(test::write_file(appdata.file(L"pins.dat"), newer));
+    EXPECT_EQ(load_pins().error, "pins.dat is corrupt");
+    save_pins(one_pin("after newer"));
+    EXPECT_EQ(test::read_file(appdata.file(L"pins (not loaded).dat")), GARBAGE);
+    EXPECT_EQ(test::read_file(appdata.file(L"pins (not loaded 2).dat")), newer);
+    EXPECT_EQ(loaded_text(load_pins()), "after newer");
+}
+
+// The warning is shown once per process, so every failing save of this program is in here.
+TEST(PinsFileOnDisk, AFailedSaveWarnsOnceAndKeepsThePinsInMemory) {
+    TempAppData appdata;
+    ASSERT_TRUE(test::write_file(appdata.korvane_folder(), GARBAGE));  // the folder is a file
+    const std::vector<Clip> pins = sample_pins();
+    {
+        test::MessageBoxWatcher watcher;
+        save_pins(pins);
+        save_pins(pins);
+        SetEnvironmentVariableW(L"APPDATA", nullptr);
+        save_pins(pins);
+        SetEnvironmentVariableW(L"APPDATA", appdata.root().c_str());
+        const std::vector<std::wstring> texts = watcher.texts();
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_TRUE(texts[0].starts_with(L"Could not save pinned clips:\n")) << texts[0];
+        EXPECT_TRUE(texts[0].ends_with(L" (os error 183)")) << texts[0];
+    }
+    EXPECT_EQ(test::read_file(appdata.korvane_folder()), GARBAGE);
+    EXPECT_EQ(pins.size(), 3u);
+    DeleteFileW(appdata.korvane_folder().c_str());
+    save_pins(pins);  // works again once the folder can be made
+    EXPECT_EQ(load_pins().pins.size(), 3u);
+}
+
+TEST(SettingsOnDisk, ReadsDefaultsWritesExactBytesAndReadsThemBack) {
+    TempAppData appdata;
+    EXPECT_EQ(read_settings(), Settings{});
+    write_settings({});
+    const std::string defaults = "edge=right\r\nminimized=false\r\n";
+    EXPECT_EQ(test::read_file(appdata.file(L"settings.ini")), Bytes(defaults.begin(), defaults.end()));
+    write_settings({.dock_right = false, .minimized = true});
+    EXPECT_EQ(test::read_file(appdata.file(L"settings.ini"))->size(), 27u);
+    EXPECT_EQ(read_settings(), (Settings{.dock_right = false, .minimized = true}));
+    const std::string odd = "edge=left\r\n\xFF";
+    ASSERT_TRUE(test::write_file(appdata.file(L"settings.ini"), Bytes(odd.begin(), odd.end())));
+    EXPECT_EQ(read_settings(), Settings{});
+}
+
+TEST(SettingsOnDisk, AWriteThatCannotBeMadeFailsSilently) {
+    TempAppData appdata;
+    ASSERT_TRUE(test::write_file(appdata.korvane_folder(), GARBAGE));
+    test::MessageBoxWatcher watcher;
+    write_settings({.dock_right = false, .minimized = false});
+    EXPECT_EQ(read_settings(), Settings{});
+    EXPECT_TRUE(watcher.texts().empty());
+}
+
+TEST(OsErrorText, IsTheSystemMessageFollowedByTheCode) {
+    const std::string text = os_error_text(ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(text.ends_with(" (os error 2)")) << text;
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_GT(text.size(), 14u);
+}
+
+}  // namespace
+}  // namespace korvane

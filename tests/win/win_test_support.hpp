@@ -1,0 +1,83 @@
+// What the Wine tests share: a private APPDATA folder, files as bytes, message boxes seen and
+// answered as a user would, and other programs started and waited for.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvane::test {
+
+// A fresh folder that APPDATA points to while the object lives.
+class TempAppData {
+public:
+    TempAppData();
+    ~TempAppData();
+    TempAppData(const TempAppData&) = delete;
+    TempAppData& operator=(const TempAppData&) = delete;
+
+    const std::wstring& root() const { return root_; }
+    std::wstring korvane_folder() const { return root_ + L"\\Korvane"; }
+    std::wstring file(const wchar_t* name) const { return korvane_folder() + L"\\" + name; }
+
+private:
+    std::wstring root_;
+    std::wstring previous_;
+    bool had_previous_ = false;
+};
+
+std::optional<std::vector<uint8_t>> read_file(const std::wstring& path);
+bool write_file(const std::wstring& path, const std::vector<uint8_t>& bytes);
+bool file_exists(const std::wstring& path);
+void remove_tree(const std::wstring& path);
+
+// Polls until the condition holds or the time is up.
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+
+// Answers message boxes captioned "Korvane" from a second thread, collecting their texts.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+    std::vector<std::wstring> texts() const;
+
+private:
+    static DWORD WINAPI run(void* self);
+    HANDLE thread_ = nullptr;
+    HANDLE stop_ = nullptr;
+    mutable CRITICAL_SECTION lock_;
+    std::vector<std::wstring> texts_;
+};
+
+// The text of a visible message box with the given caption, or nothing.
+std::optional<std::wstring> message_box_text(HWND box);
+HWND find_message_box(const wchar_t* caption);
+
+// The folder of the running test program, where Korvane.exe and the tools are built.
+std::wstring program_folder();
+
+struct Process {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+    ~Process();
+    Process() = default;
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&&) = delete;
+    // Waits for the exit; nothing when it did not end in time.
+    std::optional<DWORD> wait(std::chrono::milliseconds limit) const;
+    void kill() const;
+};
+
+std::optional<Process> start_program(const std::wstring& exe, const std::wstring& arguments = L"");
+
+// A top-level window of the given class that belongs to the process.
+HWND find_process_window(DWORD process_id, const wchar_t* window_class);
+
+}  // namespace korvane::test
