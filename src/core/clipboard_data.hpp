@@ -1,0 +1,26 @@
+// The bytes of the clipboard formats the program reads and writes: UTF-16 text and file-drop
+// blocks.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/clip.hpp"
+
+namespace korvane {
+
+// CF_UNICODETEXT: the text as UTF-16 code units and one terminating zero unit.
+Bytes encode_unicode_text(std::string_view utf8);
+
+// A CF_UNICODETEXT block read from another program: its whole 16-bit units (an odd last byte
+// is ignored) up to the first zero unit, or all of them when none is zero, as UTF-8.
+std::string decode_unicode_text(std::span<const uint8_t> block);
+
+// CF_HDROP: a 20-byte header (file list at offset 20, wide characters) and each path with a
+// zero unit, then one more zero unit.
+Bytes encode_drop_block(const std::vector<FilePath>& files);
+
+}  // namespace korvane
