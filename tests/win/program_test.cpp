@@ -1,6 +1,7 @@
 // Korvane.exe itself, started as a user would start it.
 #include <gtest/gtest.h>
 
+#include "win/files.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -20,6 +21,13 @@ HWND start_and_wait(test::Process& process) {
 
 TEST(Program, ASecondStartExitsAtOnceWhileTheFirstRunsAndClosingEndsItWithCodeZero) {
     TempAppData appdata;
+    std::vector<Clip> pins(2);
+    pins[0].content = ClipContent::make_text("kept");
+    pins[1].content = ClipContent::make_files({u"C:\\kept"});
+    pins[1].animal_index = 1;
+    save_pins(pins);
+    const std::optional<Bytes> saved = test::read_file(appdata.file(L"pins.dat"));
+    ASSERT_TRUE(saved);
     std::optional<test::Process> first = test::start_program(korvane_exe());
     ASSERT_TRUE(first);
     HWND main_window = start_and_wait(*first);
@@ -38,6 +46,7 @@ TEST(Program, ASecondStartExitsAtOnceWhileTheFirstRunsAndClosingEndsItWithCodeZe
     const std::optional<DWORD> code = first->wait(15s);
     if (!code) first->kill();
     EXPECT_EQ(code, 0u);
+    EXPECT_EQ(test::read_file(appdata.file(L"pins.dat")), saved);  // as the last change left it
 }
 
 TEST(Program, ACorruptPinsFileIsReportedBeforeAnyWindowExists) {

@@ -1,0 +1,114 @@
+#include "win/paste.hpp"
+
+#include <atomic>
+#include <cstring>
+#include <string_view>
+
+#include "core/clipboard_data.hpp"
+#include "win/capture.hpp"
+#include "win/handles.hpp"
+#include "win/wide.hpp"
+
+namespace korvane {
+namespace {
+
+std::atomic<HWND> target{nullptr};
+std::atomic<HWND> listener{nullptr};
+
+// The shell's own surfaces, and Wine's stand-ins for them, never become the target.
+constexpr std::string_view SHELL_CLASSES[] = {
+    "Shell_TrayWnd",           "Shell_SecondaryTrayWnd",       "NotifyIconOverflowWindow",
+    "TopLevelWindowForOverflowXamlIsland", "XamlExplorerHostIslandWindow", "Windows.UI.Core.CoreWindow",
+    "__winex11_standalone_tray", "#32769"};
+
+void CALLBACK foreground_hook(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    on_foreground_changed(window);
+}
+
+INPUT key(WORD virtual_key, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtual_key;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+}  // namespace
+
+void set_foreground_listener(HWND main_window) { listener = main_window; }
+
+void install_foreground_hook() {
+    SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foreground_hook, 0, 0,
+                    WINEVENT_OUTOFCONTEXT);
+    on_foreground_changed(GetForegroundWindow());
+}
+
+void on_foreground_changed(HWND window) {
+    if (!window) return;
+    const HWND root = GetAncestor(window, GA_ROOT);
+    DWORD process = 0;
+    GetWindowThreadProcessId(root, &process);
+    if (process == GetCurrentProcessId()) return;
+    wchar_t buffer[64];
+    const int length = GetClassNameW(root, buffer, 64);
+    const std::string name = from_wide(std::wstring_view(buffer, length > 0 ? size_t(length) : 0));
+    for (std::string_view shell : SHELL_CLASSES)
+        if (name == shell) return;
+    if (target.exchange(root) != root) PostMessageW(listener, WM_FOREGROUND_CHANGED, WPARAM(root), 0);
+}
+
+HWND paste_target() { return target.load(); }
+
+bool running_on_wine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
+    OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size()));
+    if (!block) return false;
+    {
+        const GlobalLock lock(block.get());
+        if (!lock.data()) return false;
+        if (!bytes.empty()) std::memcpy(lock.data(), bytes.data(), bytes.size());
+    }
+    if (!SetClipboardData(format, block.get())) return false;
+    block.release();  // the clipboard owns it now
+    return true;
+}
+
+bool write_clip_to_clipboard(HWND owner, const ClipContent& content) {
+    const ClipboardSession clipboard(open_clipboard_retrying(owner));
+    if (!clipboard) return false;
+    EmptyClipboard();
+    switch (content.kind) {
+    case ClipKind::Text: return write_clipboard_block(CF_UNICODETEXT, encode_unicode_text(content.text));
+    case ClipKind::Image: return write_clipboard_block(CF_DIB, content.dib);
+    case ClipKind::Files: {
+        constexpr uint8_t DROP_EFFECT_COPY[] = {1, 0, 0, 0};
+        write_clipboard_block(RegisterClipboardFormatW(L"Preferred DropEffect"), DROP_EFFECT_COPY);
+        return write_clipboard_block(CF_HDROP, encode_drop_block(content.files));
+    }
+    }
+    return false;
+}
+
+bool paste_into_target() {
+    const HWND t = target.load();
+    if (!t || !IsWindow(t)) return false;
+    if (IsIconic(t)) ShowWindow(t, SW_RESTORE);
+    if (!SetForegroundWindow(t)) {
+        const DWORD foreground_thread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const DWORD me = GetCurrentThreadId();
+        AttachThreadInput(me, foreground_thread, TRUE);
+        SetForegroundWindow(t);
+        AttachThreadInput(me, foreground_thread, FALSE);
+    }
+    for (int i = 0; i < 50 && GetForegroundWindow() != t; ++i) Sleep(10);
+    Sleep(30);
+    INPUT keys[] = {key(VK_CONTROL, 0), key('V', 0), key('V', KEYEVENTF_KEYUP), key(VK_CONTROL, KEYEVENTF_KEYUP)};
+    SendInput(4, keys, sizeof(INPUT));
+    return true;
+}
+
+}  // namespace korvane

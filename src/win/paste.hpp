@@ -1,0 +1,36 @@
+// Pasting: following the window the user works in, writing a clip to the clipboard, and
+// typing Ctrl+V into that window.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "core/clip.hpp"
+
+namespace korvane {
+
+constexpr UINT WM_FOREGROUND_CHANGED = WM_APP + 3;
+
+// Remembers the main window, which hears of every change of the paste target.
+void set_foreground_listener(HWND main_window);
+
+// Installs the foreground hook and takes the window in front now as the first target.
+void install_foreground_hook();
+
+// The hook's work: a top-level window of another program, not the shell's, becomes the target.
+void on_foreground_changed(HWND window);
+
+HWND paste_target();
+
+// Wine does not deliver foreground events; there the main window follows the foreground with
+// this timer instead.
+bool running_on_wine();
+constexpr UINT_PTR FOREGROUND_POLL_TIMER = 1;
+constexpr UINT FOREGROUND_POLL_MS = 100;
+
+bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes);
+bool write_clip_to_clipboard(HWND owner, const ClipContent& content);
+bool paste_into_target();
+
+}  // namespace korvane

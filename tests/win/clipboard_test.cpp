@@ -1,0 +1,314 @@
+// Capture and paste against another real program through the real clipboard.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/clipboard_data.hpp"
+#include "win/app.hpp"
+#include "win/capture.hpp"
+#include "win/main.hpp"
+#include "win/paste.hpp"
+#include "win/wide.hpp"
+#include "win_test_support.hpp"
+
+namespace korvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Format {
+    UINT format;        // 0: registered by name
+    std::wstring name;
+    Bytes bytes;
+};
+
+Bytes text_bytes(const char* utf8) { return encode_unicode_text(utf8); }
+
+// A 2 x 2 32-bit picture, bottom-up unless the height is negative.
+Bytes small_dib(int32_t width = 2, int32_t height = 2) {
+    Bytes dib(40 + 16, 0);
+    const uint32_t header = 40;
+    const uint16_t planes = 1, bits = 32;
+    std::memcpy(&dib[0], &header, 4);
+    std::memcpy(&dib[4], &width, 4);
+    std::memcpy(&dib[8], &height, 4);
+    std::memcpy(&dib[12], &planes, 2);
+    std::memcpy(&dib[14], &bits, 2);
+    for (size_t i = 40; i < dib.size(); ++i) dib[i] = uint8_t(i);
+    return dib;
+}
+
+class ClipboardTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        target_process = new std::optional<test::Process>(test::start_program(test::program_folder() + L"\\test_target.exe"));
+        ASSERT_TRUE(*target_process);
+        // The edit control is made after its window: wait for both.
+        test::wait_until([] {
+            target_window = test::find_process_window((*target_process)->id, L"KorvaneTestTarget");
+            target_edit = target_window ? FindWindowExW(target_window, nullptr, L"EDIT", nullptr) : nullptr;
+            return target_edit != nullptr;
+        }, 15s);
+        ASSERT_NE(target_edit, nullptr);
+        main_window = create_main_window(GetModuleHandleW(nullptr));
+        auto app = std::make_unique<App>();
+        app->main_window = main_window;
+        install_app(std::move(app));
+        AddClipboardFormatListener(main_window);
+        set_foreground_listener(main_window);
+    }
+
+    static void TearDownTestSuite() {
+        DestroyWindow(main_window);
+        take_app();
+        PostMessageW(target_window, WM_CLOSE, 0, 0);
+        if (!(*target_process)->wait(10s)) (*target_process)->kill();
+        delete target_process;
+    }
+
+    void SetUp() override {
+        pump();
+        if (AppBorrow app = borrow_app()) clear_recent(app->store);
+    }
+
+    // Handles this thread's messages, as the program's loop would, until the condition holds.
+    static bool pump_until(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
+        return test::wait_until([&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            return condition();
+        }, limit);
+    }
+    static void pump() {
+        pump_until([] { return true; }, 0ms);
+    }
+
+    static LRESULT request(ULONG_PTR kind, const void* data, size_t size) {
+        COPYDATASTRUCT copy{kind, DWORD(size), const_cast<void*>(data)};
+        return SendMessageW(target_window, WM_COPYDATA, WPARAM(main_window), LPARAM(&copy));
+    }
+
+    // The other program copies the text from its edit control.
+    static void copy_in_target(const std::wstring& text) {
+        ASSERT_EQ(request(1, text.data(), text.size() * 2), 1);
+    }
+
+    // Handles messages until the clipboard update that a change just made has been dispatched,
+    // so the next change cannot overtake it.
+    static void await_update() {
+        bool seen = false;
+        test::wait_until([&] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_CLIPBOARDUPDATE) seen = true;
+                DispatchMessageW(&message);
+            }
+            return seen;
+        }, 5s);
+    }
+
+    static void put_in_target(const std::vector<Format>& formats) {
+        Bytes payload;
+        const auto u32 = [&](uint32_t v) { payload.insert(payload.end(), (uint8_t*)&v, (uint8_t*)&v + 4); };
+        for (const Format& f : formats) {
+            u32(f.format);
+            u32(uint32_t(f.name.size()));
+            payload.insert(payload.end(), (const uint8_t*)f.name.data(), (const uint8_t*)(f.name.data() + f.name.size()));
+            u32(uint32_t(f.bytes.size()));
+            payload.insert(payload.end(), f.bytes.begin(), f.bytes.end());
+        }
+        ASSERT_EQ(request(2, payload.data(), payload.size()), 1);
+        await_update();
+    }
+
+    static HWND make_window_in_target(const std::wstring& class_name) {
+        return HWND(request(3, class_name.data(), class_name.size() * 2));
+    }
+
+    static std::vector<ClipContent> recent() {
+        std::vector<ClipContent> out;
+        if (AppBorrow app = borrow_app())
+            for (const Clip& c : app->store.recent) out.push_back(c.content);
+        return out;
+    }
+
+    static bool front_is_text(const char* text) {
+        const auto r = recent();
+        return !r.empty() && r[0].kind == ClipKind::Text && r[0].text == text;
+    }
+
+    // Copies a marker text and waits for it: every earlier clipboard change has been handled then.
+    static void settle(const char* marker) {
+        copy_in_target(std::wstring(marker, marker + std::strlen(marker)));
+        ASSERT_TRUE(pump_until([&] { return front_is_text(marker); })) << marker;
+    }
+
+    static std::wstring target_text() {
+        wchar_t buffer[1024] = {};
+        SendMessageW(target_edit, WM_GETTEXT, 1024, LPARAM(buffer));
+        return buffer;
+    }
+
+    static std::optional<Bytes> clipboard_block(UINT format) {
+        if (!OpenClipboard(main_window)) return std::nullopt;
+        std::optional<Bytes> bytes = read_global_block(GetClipboardData(format));
+        CloseClipboard();
+        return bytes;
+    }
+
+    static inline std::optional<test::Process>* target_process = nullptr;
+    static inline HWND target_window = nullptr;
+    static inline HWND target_edit = nullptr;
+    static inline HWND main_window = nullptr;
+};
+
+TEST_F(ClipboardTest, TextCopiedInAnotherProgramBecomesTheFrontClipAndACopyAgainMovesIt) {
+    copy_in_target(L"first copy");
+    ASSERT_TRUE(pump_until([] { return front_is_text("first copy"); }));
+    ClipId first_id = 0;
+    if (AppBorrow app = borrow_app()) first_id = app->store.recent[0].id;
+    copy_in_target(L"second copy");
+    ASSERT_TRUE(pump_until([] { return front_is_text("second copy"); }));
+    copy_in_target(L"first copy");
+    ASSERT_TRUE(pump_until([] { return front_is_text("first copy"); }));
+    AppBorrow app = borrow_app();
+    ASSERT_EQ(app->store.recent.size(), 2u);
+    EXPECT_EQ(app->store.recent[0].id, first_id);
+    EXPECT_EQ(app->store.recent[1].content.text, "second copy");
+}
+
+TEST_F(ClipboardTest, ContentThatAsksToBeLeftAloneIsNeverCaptured) {
+    const uint8_t zero[4] = {0, 0, 0, 0};
+    const uint8_t one[4] = {1, 0, 0, 0};
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("secret one")}, {0, L"Clipboard Viewer Ignore", {}}});
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("secret two")},
+                   {0, L"ExcludeClipboardContentFromMonitorProcessing", {1}}});
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("secret three")},
+                   {0, L"CanIncludeInClipboardHistory", Bytes(zero, zero + 4)}});
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("history allowed")},
+                   {0, L"CanIncludeInClipboardHistory", Bytes(one, one + 4)}});
+    settle("marker after secrets");
+    const auto r = recent();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[1].text, "history allowed");
+}
+
+TEST_F(ClipboardTest, FilesWinOverTextAndWhiteSpaceTextGivesWayToThePicture) {
+    put_in_target({{CF_HDROP, L"", encode_drop_block({u"C:\\users\\a.txt", u"D:\\b"})},
+                   {CF_UNICODETEXT, L"", text_bytes("a.txt b")}});
+    ASSERT_TRUE(pump_until([] { return !recent().empty() && recent()[0].kind == ClipKind::Files; }));
+    EXPECT_EQ(recent()[0].files, (std::vector<FilePath>{u"C:\\users\\a.txt", u"D:\\b"}));
+    EXPECT_EQ(recent().size(), 1u);
+
+    const Bytes top_down = small_dib(2, -2);
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes(" \t\r\n ")}, {CF_DIB, L"", top_down}});
+    ASSERT_TRUE(pump_until([] { return !recent().empty() && recent()[0].kind == ClipKind::Image; }));
+    EXPECT_EQ(recent()[0].dib, top_down);
+
+    copy_in_target(L"  leading blanks");
+    ASSERT_TRUE(pump_until([] { return front_is_text("  leading blanks"); }));
+}
+
+TEST_F(ClipboardTest, MalformedPicturesAndDropBlocksFromAnotherProgramAreIgnored) {
+    Bytes outside = encode_drop_block({u"C:\\x"});
+    outside[0] = 0xE8, outside[1] = 0x03;  // the file list would start at 1000
+    Bytes unterminated = encode_drop_block({u"C:\\x"});
+    unterminated.resize(unterminated.size() - 4);
+    put_in_target({{CF_DIB, L"", small_dib(0, 2)}});
+    put_in_target({{CF_DIB, L"", small_dib(2, 0)}});
+    Bytes header_only = small_dib();
+    header_only.resize(40);
+    put_in_target({{CF_DIB, L"", header_only}});
+    put_in_target({{CF_HDROP, L"", outside}});
+    put_in_target({{CF_HDROP, L"", unterminated}});
+    put_in_target({{CF_HDROP, L"", outside}, {CF_UNICODETEXT, L"", text_bytes("text beside a bad list")}});
+    settle("marker after malformed");
+    const auto r = recent();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[1].text, "text beside a bad list");
+}
+
+TEST_F(ClipboardTest, PasteHandsOverTheExactBytesOfEachKind) {
+    ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_text("ab")));
+    EXPECT_EQ(clipboard_block(CF_UNICODETEXT), (Bytes{0x61, 0, 0x62, 0, 0, 0}));
+    ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_text("")));
+    EXPECT_EQ(clipboard_block(CF_UNICODETEXT), (Bytes{0, 0}));
+
+    ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_files({u"D:\\a.txt", u"E:\\b"})));
+    const UINT drop_effect = RegisterClipboardFormatW(L"Preferred DropEffect");
+    EXPECT_EQ(clipboard_block(drop_effect), (Bytes{1, 0, 0, 0}));
+    const std::optional<Bytes> drop = clipboard_block(CF_HDROP);
+    ASSERT_TRUE(drop);
+    EXPECT_EQ(drop->size(), 50u);
+    EXPECT_EQ(*drop, encode_drop_block({u"D:\\a.txt", u"E:\\b"}));
+    ASSERT_TRUE(OpenClipboard(main_window));
+    const UINT first = EnumClipboardFormats(0);
+    const UINT second = EnumClipboardFormats(first);
+    CloseClipboard();
+    EXPECT_EQ(first, drop_effect);
+    EXPECT_EQ(second, UINT(CF_HDROP));
+
+    const Bytes dib = small_dib();
+    ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_image(dib)));
+    EXPECT_EQ(clipboard_block(CF_DIB), dib);
+
+    // None of these writes of the program's own became or moved a clip.
+    settle("marker after own writes");
+    EXPECT_EQ(recent().size(), 1u);
+}
+
+TEST_F(ClipboardTest, APastedClipArrivesInTheTargetRestoredFirstWhenMinimised) {
+    SetForegroundWindow(target_window);
+    on_foreground_changed(target_edit);  // a child is reduced to its top-level window
+    ASSERT_EQ(paste_target(), target_window);
+
+    ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_text("pasted \xE2\x82\xAC text")));
+    ASSERT_TRUE(paste_into_target());
+    EXPECT_TRUE(pump_until([] { return target_text().find(L"pasted \u20AC text") != std::wstring::npos; }))
+        << from_wide(target_text());
+
+    SendMessageW(target_edit, WM_SETTEXT, 0, LPARAM(L""));
+    ShowWindow(target_window, SW_MINIMIZE);
+    ASSERT_TRUE(pump_until([] { return IsIconic(target_window) != FALSE; }));
+    ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_text("after restore")));
+    ASSERT_TRUE(paste_into_target());
+    EXPECT_FALSE(IsIconic(target_window));
+    EXPECT_TRUE(pump_until([] { return target_text() == L"after restore"; }));
+}
+
+TEST_F(ClipboardTest, TheTargetSkipsOwnAndShellWindowsAndAGoneTargetCannotBePasted) {
+    SetForegroundWindow(target_window);
+    on_foreground_changed(target_window);
+    pump();
+    const HWND tray = make_window_in_target(L"Shell_TrayWnd");
+    const HWND wine_tray = make_window_in_target(L"__winex11_standalone_tray");
+    ASSERT_NE(tray, nullptr);
+    const auto changes_posted = [] {
+        int count = 0;
+        MSG message;
+        while (PeekMessageW(&message, main_window, WM_FOREGROUND_CHANGED, WM_FOREGROUND_CHANGED, PM_REMOVE)) ++count;
+        return count;
+    };
+    changes_posted();
+    on_foreground_changed(tray);
+    on_foreground_changed(wine_tray);
+    on_foreground_changed(main_window);
+    on_foreground_changed(nullptr);
+    EXPECT_EQ(paste_target(), target_window);
+    EXPECT_EQ(changes_posted(), 0);
+
+    const HWND other = make_window_in_target(L"KorvaneTestOther");
+    on_foreground_changed(other);
+    on_foreground_changed(other);
+    EXPECT_EQ(paste_target(), other);
+    EXPECT_EQ(changes_posted(), 1);
+
+    SendMessageW(other, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindow(other));
+    EXPECT_FALSE(paste_into_target());
+    SendMessageW(tray, WM_CLOSE, 0, 0);
+    SendMessageW(wine_tray, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+}  // namespace korvane

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "core/app_icon.hpp"
+#include "win/icon.hpp"
+
+namespace korvane {
+namespace {
+
+// Reads an icon's colour image back as 32-bit top-down pixels.
+std::vector<uint32_t> icon_colour_pixels(HICON icon, int& size) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return {};
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+    size = bitmap.bmWidth;
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    request.bmiHeader.biWidth = bitmap.bmWidth;
+    request.bmiHeader.biHeight = -bitmap.bmHeight;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    request.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(size_t(bitmap.bmWidth) * size_t(bitmap.bmHeight));
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, pixels.data(), &request, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+
+TEST(AppIconHandle, HoldsThePictureAtTheSmallIconSize) {
+    OwnedIcon icon = make_app_icon();
+    ASSERT_TRUE(icon);
+    int size = 0;
+    const std::vector<uint32_t> pixels = icon_colour_pixels(icon.get(), size);
+    EXPECT_EQ(size, app_icon_size(GetSystemMetrics(SM_CXSMICON)));
+    EXPECT_EQ(pixels, app_icon_pixels(size));
+}
+
+}  // namespace
+}  // namespace korvane
