@@ -15,14 +15,14 @@ constexpr size_t PICTURE_BYTES = 96 * 96 * 4;
 // of the picture.  A picture of the wrong length gives transparent pixels.
 std::vector<uint8_t> scale_picture_pixels(std::span<const uint8_t> picture, int size);
 
-struct Size {
+struct PixelSize {
     int32_t width;
     int32_t height;
-    bool operator==(const Size&) const = default;
+    bool operator==(const PixelSize&) const = default;
 };
 
 // The size of a width x height image fitted into an area, never enlarged, at least 1 each way.
-Size thumbnail_size(int64_t width, int64_t height, int32_t area_width, int32_t area_height);
+PixelSize thumbnail_size(int64_t width, int64_t height, int32_t area_width, int32_t area_height);
 
 // Rounds halves away from zero and saturates to the 32-bit range.
 int32_t round_saturated(double value);
