@@ -1,0 +1,28 @@
+// How a picture file becomes a custom icon: which reader takes it, and where the image lands in
+// the 96 x 96 square (fitted, centred, never stretched).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+struct IconPlacement {
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+    bool operator==(const IconPlacement&) const = default;
+};
+
+IconPlacement fit_icon(uint32_t width, uint32_t height);
+
+// True when the file name's extension is "svg" in any ASCII case (a name whose only dot is its
+// first character has no extension).
+bool is_svg_path(std::u16string_view path);
+
+// The last component of a path (after the last "\" or "/"), empty when there is none.
+std::u16string_view file_name_of(std::u16string_view path);
+
+}  // namespace korvane
