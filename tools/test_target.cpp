@@ -10,6 +10,8 @@
 //   MAKE_WINDOW (3): payload is a UTF-16 class name; a hidden top-level window of that class is made and
 //                    its handle returned.
 // The result of a request is 1 on success (or the window handle), 0 on failure.
+// With a file name as its argument, it writes the edit control's text (UTF-8) to that file
+// whenever the text changes, so a test outside Wine can see what was pasted.
 #include <windows.h>
 
 #include <cstdint>
@@ -20,6 +22,23 @@
 namespace {
 
 HWND edit_control = nullptr;
+std::wstring text_log;
+
+void log_text() {
+    if (text_log.empty()) return;
+    const int length = GetWindowTextLengthW(edit_control);
+    std::wstring text(size_t(length) + 1, L'\0');
+    GetWindowTextW(edit_control, text.data(), length + 1);
+    text.resize(size_t(length));
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), bytes, nullptr, nullptr);
+    HANDLE file = CreateFileW(text_log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD wrote = 0;
+    WriteFile(file, utf8.data(), DWORD(utf8.size()), &wrote, nullptr);
+    CloseHandle(file);
+}
 
 bool read_u32(const uint8_t*& at, const uint8_t* end, uint32_t& out) {
     if (end - at < 4) return false;
@@ -96,6 +115,9 @@ LRESULT on_copy_data(HWND window, const COPYDATASTRUCT* request) {
 LRESULT CALLBACK target_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_COPYDATA: return on_copy_data(window, reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case WM_COMMAND:
+        if (HIWORD(wparam) == EN_CHANGE) log_text();
+        return 0;
     case WM_SIZE: MoveWindow(edit_control, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE); return 0;
     case WM_SETFOCUS: SetFocus(edit_control); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -105,7 +127,8 @@ LRESULT CALLBACK target_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+    if (arguments && *arguments) text_log = arguments;
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = target_proc;
     window_class.hInstance = instance;

@@ -14,12 +14,21 @@ thread_local AppSlot slot;
 
 }  // namespace
 
+ToolbarState* toolbar_for(App& app, HWND window) {
+    if (window && app.docked.window == window) return &app.docked;
+    if (window && app.popup.window == window) return &app.popup;
+    return nullptr;
+}
+
 AppBorrow::AppBorrow(App* app) : app_(app) { slot.borrowed = true; }
 
 AppBorrow::AppBorrow(AppBorrow&& other) noexcept : app_(std::exchange(other.app_, nullptr)) {}
 
-AppBorrow::~AppBorrow() {
+AppBorrow::~AppBorrow() { release(); }
+
+void AppBorrow::release() {
     if (app_) slot.borrowed = false;
+    app_ = nullptr;
 }
 
 AppBorrow borrow_app() {

@@ -8,13 +8,30 @@
 #include <memory>
 
 #include "core/store.hpp"
+#include "win/handles.hpp"
+#include "win/toolbar.hpp"
 
 namespace korvane {
 
+struct DockFields {
+    HMONITOR monitor = nullptr;
+    bool dock_right = true;
+    bool minimized = false;
+    bool appbar_registered = false;
+};
+
 struct App {
+    ToolbarState popup;
+    ToolbarState docked;
+    DockFields dock;
     ClipStore store;
     HWND main_window = nullptr;
+    OwnedIcon app_icon;
+    UINT taskbar_created = 0;
 };
+
+// The toolbar state of a window, or null for any other window.
+ToolbarState* toolbar_for(App& app, HWND window);
 
 class AppBorrow {
 public:
@@ -26,6 +43,8 @@ public:
     ~AppBorrow();
 
     explicit operator bool() const { return app_ != nullptr; }
+    // Gives the record back before the borrow's scope ends.
+    void release();
     App* operator->() const { return app_; }
     App& operator*() const { return *app_; }
 

@@ -7,6 +7,9 @@ namespace korvane {
 
 constexpr UINT WM_TRAY_CALLBACK = WM_APP + 1;
 
+// Adds the notification icon (again, after the taskbar was re-created).
+void add_notification_icon(HWND main_window, HICON icon);
+
 // Registers "KorvaneMain" and creates the hidden main window.
 HWND create_main_window(HINSTANCE instance);
 

@@ -1,0 +1,166 @@
+#include "win/dock.hpp"
+
+#include <shellapi.h>
+
+#include "win/app.hpp"
+#include "win/files.hpp"
+#include "win/dpi.hpp"
+#include "win/toolbar.hpp"
+
+namespace korvane {
+namespace {
+
+APPBARDATA appbar_data(HWND window) {
+    APPBARDATA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uCallbackMessage = WM_APPBAR_CALLBACK;
+    return data;
+}
+
+void write_dock_settings(const DockFields& dock) {
+    write_settings(Settings{.dock_right = dock.dock_right, .minimized = dock.minimized});
+}
+
+LRESULT on_size(HWND window) {
+    refresh_toolbar(window);
+    return 0;
+}
+
+LRESULT on_activate(HWND window) {
+    APPBARDATA data = appbar_data(window);
+    SHAppBarMessage(ABM_ACTIVATE, &data);
+    return 0;
+}
+
+LRESULT on_window_pos_changed(HWND window, WPARAM wparam, LPARAM lparam) {
+    APPBARDATA data = appbar_data(window);
+    SHAppBarMessage(ABM_WINDOWPOSCHANGED, &data);
+    return DefWindowProcW(window, WM_WINDOWPOSCHANGED, wparam, lparam);
+}
+
+LRESULT on_display_change(HWND window) {
+    if (AppBorrow app = borrow_app()) app->dock.monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    place_appbar();
+    return 0;
+}
+
+LRESULT on_appbar_notification(HWND window, WPARAM notification, LPARAM lparam) {
+    switch (notification) {
+    case ABN_POSCHANGED: place_appbar(); break;
+    case ABN_FULLSCREENAPP:
+        SetWindowPos(window, lparam ? HWND_BOTTOM : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+        break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void register_appbar(HWND window) {
+    if (AppBorrow app = borrow_app()) {
+        if (app->dock.appbar_registered) return;
+        APPBARDATA data = appbar_data(window);
+        // Where the shell refuses the bar the strip is still placed at its edge: a toolbar that
+        // shows nothing would be no toolbar at all.
+        app->dock.appbar_registered = SHAppBarMessage(ABM_NEW, &data) != 0;
+    }
+}
+
+void unregister_appbar(HWND window) {
+    if (AppBorrow app = borrow_app()) {
+        if (!app->dock.appbar_registered) return;
+        app->dock.appbar_registered = false;
+        APPBARDATA data = appbar_data(window);
+        SHAppBarMessage(ABM_REMOVE, &data);
+    }
+}
+
+void place_appbar() {
+    HWND window = nullptr;
+    HMONITOR monitor = nullptr;
+    bool right = true;
+    bool registered = false;
+    if (AppBorrow app = borrow_app()) {
+        window = app->docked.window;
+        monitor = app->dock.monitor;
+        right = app->dock.dock_right;
+        registered = app->dock.appbar_registered;
+    }
+    if (!window) return;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) {
+        monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        if (!GetMonitorInfoW(monitor, &info)) return;
+    }
+    const int width = scale(76);
+    APPBARDATA data = appbar_data(window);
+    data.uEdge = right ? ABE_RIGHT : ABE_LEFT;
+    data.rc = info.rcMonitor;
+    if (right) data.rc.left = data.rc.right - width;
+    else data.rc.right = data.rc.left + width;
+    if (registered) {
+        SHAppBarMessage(ABM_QUERYPOS, &data);
+        if (right) data.rc.left = data.rc.right - width;
+        else data.rc.right = data.rc.left + width;
+        SHAppBarMessage(ABM_SETPOS, &data);
+    }
+    const LONG top = std::max(data.rc.top, info.rcWork.top);
+    const LONG bottom = std::min(data.rc.bottom, info.rcWork.bottom);
+    SetWindowPos(window, HWND_TOPMOST, data.rc.left, top, data.rc.right - data.rc.left, bottom - top, SWP_NOACTIVATE);
+}
+
+void show_docked_toolbar() {
+    HWND window = nullptr;
+    if (AppBorrow app = borrow_app()) {
+        app->dock.minimized = false;
+        write_dock_settings(app->dock);
+        reset_pointer_state(app->docked);
+        window = app->docked.window;
+    }
+    if (!window) return;
+    register_appbar(window);
+    place_appbar();
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    refresh_toolbar(window);
+}
+
+void minimize_toolbar() {
+    HWND window = nullptr;
+    if (AppBorrow app = borrow_app()) {
+        app->dock.minimized = true;
+        write_dock_settings(app->dock);
+        window = app->docked.window;
+    }
+    if (!window) return;
+    ShowWindow(window, SW_HIDE);
+    unregister_appbar(window);
+}
+
+void set_dock_edge(bool right) {
+    bool minimized = false;
+    if (AppBorrow app = borrow_app()) {
+        app->dock.dock_right = right;
+        write_dock_settings(app->dock);
+        minimized = app->dock.minimized;
+    } else {
+        return;
+    }
+    if (minimized) show_docked_toolbar();
+    else place_appbar();
+}
+
+LRESULT CALLBACK docked_toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_SIZE: return on_size(window);
+    case WM_ACTIVATE: return on_activate(window);
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_WINDOWPOSCHANGED: return on_window_pos_changed(window, wparam, lparam);
+    case WM_DISPLAYCHANGE: return on_display_change(window);
+    case WM_APPBAR_CALLBACK: return on_appbar_notification(window, wparam, lparam);
+    }
+    return toolbar_proc(window, message, wparam, lparam);
+}
+
+}  // namespace korvane

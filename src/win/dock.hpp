@@ -1,0 +1,19 @@
+// The docked strip as an application desktop toolbar at the left or right screen edge.
+#pragma once
+
+#include <windows.h>
+
+namespace korvane {
+
+constexpr UINT WM_APPBAR_CALLBACK = WM_APP + 2;
+
+void register_appbar(HWND window);
+void unregister_appbar(HWND window);
+void place_appbar();
+void show_docked_toolbar();
+void minimize_toolbar();
+void set_dock_edge(bool right);
+
+LRESULT CALLBACK docked_toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+}  // namespace korvane

@@ -1,0 +1,231 @@
+#include "win/draw.hpp"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/animals.hpp"
+#include "core/dib.hpp"
+#include "core/picture.hpp"
+#include "win/dpi.hpp"
+#include "win/wide.hpp"
+
+namespace korvane {
+
+struct TileCache {
+    OwnedBitmap thumbnail;
+    OwnedIcon file_icon;
+    OwnedBitmap custom_icon;
+};
+
+void release_tile_cache(TileCache* cache) { delete cache; }
+
+namespace {
+
+constexpr COLORREF FRAME_FILL = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF FRAME_BORDER = RGB(0xD0, 0xD0, 0xD0);
+constexpr COLORREF HOT_FILL = RGB(0xE5, 0xF1, 0xFB);
+constexpr COLORREF HOT_BORDER = RGB(0x00, 0x78, 0xD4);
+constexpr COLORREF KIND_BADGE_FILL = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF KIND_BADGE_BORDER = RGB(0xB4, 0xB4, 0xB4);
+constexpr COLORREF COUNT_BADGE = RGB(0x00, 0x5F, 0xB8);
+constexpr COLORREF BADGE_TEXT = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF MISSING_STROKE = RGB(0xC8, 0x1E, 0x1E);
+
+constexpr int PICTURE_DIPS = 36;
+
+struct AnimalBitmap {
+    unsigned index;
+    int size;
+    OwnedBitmap bitmap;
+};
+
+// Scaled animal pictures, made once per index and size and kept for the whole run.
+thread_local std::vector<AnimalBitmap> animal_cache;
+
+HBITMAP animal_bitmap(unsigned index, int size) {
+    index %= ANIMAL_COUNT;
+    for (const AnimalBitmap& entry : animal_cache)
+        if (entry.index == index && entry.size == size) return entry.bitmap.get();
+    animal_cache.push_back({index, size, scale_picture(animal_picture(index), size)});
+    return animal_cache.back().bitmap.get();
+}
+
+TileCache& cache_of(Clip& clip) {
+    if (!clip.cache.handles()) clip.cache.set_handles(new TileCache, release_tile_cache);
+    return *clip.cache.handles();
+}
+
+RECT inset_from(const RECT& r, int left, int top, int right, int bottom) {
+    return RECT{r.right - scale(left), r.bottom - scale(top), r.right - scale(right), r.bottom - scale(bottom)};
+}
+
+void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT font) {
+    draw_text_in_rect(dc, text, badge, font, BADGE_TEXT, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+// The thumbnail of an image clip, made once from its DIB.  The block's pixel rows are checked
+// against its header first: it comes from another program or the pins file.
+void draw_thumbnail(HDC dc, Clip& clip, const RECT& tile) {
+    const std::optional<DibInfo> dib = check_dib_pixels(clip.content.dib);
+    if (!dib) return;
+    const RECT area = inset_from(tile, 20, 20, 4, 4);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    TileCache& cache = cache_of(clip);
+    if (!cache.thumbnail) {
+        const PixelSize size = thumbnail_size(dib->width, dib->height, width, height);
+        OwnedDc memory(CreateCompatibleDC(dc));
+        OwnedBitmap bitmap(CreateCompatibleBitmap(dc, size.width, size.height));
+        if (!memory || !bitmap) return;
+        {
+            const Selected selected(memory.get(), bitmap.get());
+            SetStretchBltMode(memory.get(), HALFTONE);
+            SetBrushOrgEx(memory.get(), 0, 0, nullptr);
+            const auto* info = reinterpret_cast<const BITMAPINFO*>(clip.content.dib.data());
+            StretchDIBits(memory.get(), 0, 0, size.width, size.height, 0, 0, dib->width, int(dib->height),
+                          clip.content.dib.data() + dib->pixel_offset, info, DIB_RGB_COLORS, SRCCOPY);
+        }
+        cache.thumbnail = std::move(bitmap);
+    }
+    BITMAP bitmap{};
+    GetObjectW(cache.thumbnail.get(), sizeof bitmap, &bitmap);
+    OwnedDc memory(CreateCompatibleDC(dc));
+    const Selected selected(memory.get(), cache.thumbnail.get());
+    BitBlt(dc, area.left + (width - bitmap.bmWidth) / 2, area.top + (height - bitmap.bmHeight) / 2, bitmap.bmWidth,
+           bitmap.bmHeight, memory.get(), 0, 0, SRCCOPY);
+}
+
+void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
+    TileCache& cache = cache_of(clip);
+    const bool missing = clip.cache.missing_files != 0;
+    if (!cache.file_icon && !clip.content.files.empty()) {
+        const std::wstring first = to_wide(clip.content.files.front());
+        SHFILEINFOW info{};
+        UINT flags = SHGFI_ICON | SHGFI_SMALLICON;
+        if (missing) flags |= SHGFI_USEFILEATTRIBUTES;
+        if (SHGetFileInfoW(first.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) cache.file_icon.reset(info.hIcon);
+    }
+    draw_rounded_rect(dc, inset_from(tile, 22, 22, 2, 2), KIND_BADGE_FILL, KIND_BADGE_BORDER);
+    if (cache.file_icon)
+        DrawIconEx(dc, tile.right - scale(20), tile.bottom - scale(20), cache.file_icon.get(), scale(16), scale(16), 0,
+                   nullptr, DI_NORMAL);
+    const size_t count = clip.content.files.size();
+    if (count >= 2) {
+        const RECT badge{tile.right - scale(20), tile.top + scale(2), tile.right - scale(2), tile.top + scale(16)};
+        draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
+        draw_badge_text(dc, badge, count >= 100 ? "99+" : std::to_string(count), badge_font);
+    }
+    if (missing) {
+        OwnedPen pen(CreatePen(PS_SOLID, scale(3), MISSING_STROKE));
+        const Selected selected(dc, pen.get());
+        MoveToEx(dc, tile.left + scale(8), tile.bottom - scale(8), nullptr);
+        LineTo(dc, tile.right - scale(8), tile.top + scale(8));
+    }
+}
+
+}  // namespace
+
+void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
+    OwnedBrush brush(CreateSolidBrush(fill));
+    OwnedPen pen(CreatePen(PS_SOLID, int(system_dpi() / 96), border));
+    const Selected selected_brush(dc, brush.get());
+    const Selected selected_pen(dc, pen.get());
+    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, scale(8), scale(8));
+}
+
+void draw_tile_frame(HDC dc, const RECT& rect, bool hot) {
+    draw_rounded_rect(dc, rect, hot ? HOT_FILL : FRAME_FILL, hot ? HOT_BORDER : FRAME_BORDER);
+}
+
+void draw_tile(HDC dc, Clip& clip, const RECT& rect, HFONT badge_font) {
+    if (clip.cache.busy) return;  // a tile drawn from inside its own drawing
+    clip.cache.busy = true;
+    const int picture = scale(PICTURE_DIPS);
+    const int x = rect.left + scale(4);
+    const int y = rect.top + scale(4);
+    if (clip.custom_icon) {
+        TileCache& cache = cache_of(clip);
+        if (!cache.custom_icon) cache.custom_icon = scale_picture(*clip.custom_icon, picture);
+        blend_picture(dc, cache.custom_icon.get(), x, y, picture);
+    } else {
+        blend_picture(dc, animal_bitmap(clip.animal_index, picture), x, y, picture);
+    }
+    switch (clip.content.kind) {
+    case ClipKind::Text:
+        if (!clip.variables.empty()) {
+            const RECT badge = inset_from(rect, 26, 22, 2, 2);
+            draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
+            draw_badge_text(dc, badge, "${}", badge_font);
+        }
+        break;
+    case ClipKind::Image:
+        draw_rounded_rect(dc, inset_from(rect, 22, 22, 2, 2), KIND_BADGE_FILL, KIND_BADGE_BORDER);
+        draw_thumbnail(dc, clip, rect);
+        break;
+    case ClipKind::Files: draw_files_badges(dc, clip, rect, badge_font); break;
+    }
+    clip.cache.busy = false;
+}
+
+OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    OwnedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits || size <= 0) return bitmap;
+    const std::vector<uint8_t> pixels = scale_picture_pixels(picture, size);
+    std::memcpy(bits, pixels.data(), pixels.size());
+    return bitmap;
+}
+
+void blend_picture(HDC dc, HBITMAP bitmap, int x, int y, int size) {
+    if (!bitmap) return;
+    OwnedDc memory(CreateCompatibleDC(dc));
+    const Selected selected(memory.get(), bitmap);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, y, size, size, memory.get(), 0, 0, size, size, blend);
+}
+
+void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format) {
+    const std::wstring wide = to_wide(text);
+    RECT copy = rect;
+    const Selected selected(dc, font);
+    SetTextColor(dc, colour);
+    DrawTextW(dc, wide.c_str(), int(wide.size()), &copy, format | DT_NOPREFIX);
+}
+
+int measure_runs(HDC dc, std::span<const TextRun> runs) {
+    int width = 0;
+    for (const TextRun& run : runs) {
+        const Selected selected(dc, run.font);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, run.text.data(), int(run.text.size()), &size);
+        width += size.cx;
+    }
+    return width;
+}
+
+void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y) {
+    const UINT alignment = GetTextAlign(dc);
+    SetTextAlign(dc, TA_BASELINE);
+    const HGDIOBJ previous_font = GetCurrentObject(dc, OBJ_FONT);
+    for (const TextRun& run : runs) {
+        SelectObject(dc, run.font);
+        SetTextColor(dc, run.colour);
+        TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, run.text.data(), int(run.text.size()), &size);
+        x += size.cx;
+    }
+    SelectObject(dc, previous_font);
+    SetTextAlign(dc, alignment);
+}
+
+}  // namespace korvane

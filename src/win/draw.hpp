@@ -1,0 +1,40 @@
+// Tile drawing: rounded frames, a clip's picture and its badges, and the text primitives the
+// toolbar paints its headers and buttons with.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "core/clip.hpp"
+#include "win/handles.hpp"
+
+namespace korvane {
+
+void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border);
+void draw_tile_frame(HDC dc, const RECT& rect, bool hot);
+// The content of a tile whose frame is already drawn.
+void draw_tile(HDC dc, Clip& clip, const RECT& rect, HFONT badge_font);
+
+// An S x S 32-bit top-down bitmap of a 96 x 96 picture; empty when it cannot be made.
+OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size);
+void blend_picture(HDC dc, HBITMAP bitmap, int x, int y, int size);
+
+void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format);
+
+struct TextRun {
+    std::wstring_view text;
+    HFONT font;
+    COLORREF colour;
+};
+
+int measure_runs(HDC dc, std::span<const TextRun> runs);
+// Draws the runs one after the other on the baseline y.
+void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y);
+
+// Releases what a clip's drawing cache holds.
+void release_tile_cache(TileCache* cache);
+
+}  // namespace korvane

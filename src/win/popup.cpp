@@ -1,0 +1,117 @@
+#include "win/popup.hpp"
+
+#include <algorithm>
+
+#include "win/app.hpp"
+#include "win/dpi.hpp"
+#include "win/toolbar.hpp"
+
+namespace korvane {
+namespace {
+
+constexpr DWORD REOPEN_GUARD_MS = 400;
+
+bool path_exists(const FilePath& path) {
+    const std::wstring wide(path.begin(), path.end());
+    return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+HWND popup_window() {
+    if (AppBorrow app = borrow_app()) return app->popup.window;
+    return nullptr;
+}
+
+LRESULT on_activate(HWND window, WPARAM wparam) {
+    if (LOWORD(wparam) != WA_INACTIVE) return 0;
+    if (AppBorrow app = borrow_app()) app->popup.hidden_at = GetTickCount();
+    ShowWindow(window, SW_HIDE);
+    return 0;
+}
+
+LRESULT on_key_down(HWND window, WPARAM key, LPARAM lparam) {
+    if (key != VK_ESCAPE) return toolbar_proc(window, WM_KEYDOWN, key, lparam);
+    ShowWindow(window, SW_HIDE);
+    return 0;
+}
+
+}  // namespace
+
+void toggle_popup(int x, int y) {
+    HWND window = nullptr;
+    DWORD hidden_at = 0;
+    if (AppBorrow app = borrow_app()) {
+        window = app->popup.window;
+        hidden_at = app->popup.hidden_at;
+    } else {
+        return;
+    }
+    if (IsWindowVisible(window)) {
+        hide_popup();
+    } else if (GetTickCount() - hidden_at >= REOPEN_GUARD_MS) {
+        show_popup(x, y);
+    }
+}
+
+void show_popup(int x, int y) {
+    HWND window = nullptr;
+    if (AppBorrow app = borrow_app()) {
+        for (Clip& clip : app->store.recent) check_missing_files(clip, path_exists);
+        for (Clip& clip : app->store.pins) check_missing_files(clip, path_exists);
+        reset_pointer_state(app->popup);
+        app->popup.anchor = POINT{x, y};
+        window = app->popup.window;
+    } else {
+        return;
+    }
+    place_popup(SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    refresh_toolbar(window);
+}
+
+void show_popup_at_anchor() {
+    POINT anchor{};
+    if (AppBorrow app = borrow_app()) anchor = app->popup.anchor;
+    else return;
+    show_popup(anchor.x, anchor.y);
+}
+
+void hide_popup() {
+    if (HWND window = popup_window()) ShowWindow(window, SW_HIDE);
+}
+
+void place_popup(UINT flags) {
+    HWND window = nullptr;
+    POINT anchor{};
+    Size size{};
+    if (AppBorrow app = borrow_app()) {
+        window = app->popup.window;
+        anchor = app->popup.anchor;
+        size = content_size(layout_of(app->popup, app->store.recent.size(), app->store.pins.size()));
+    } else {
+        return;
+    }
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromPoint(anchor, MONITOR_DEFAULTTONEAREST), &info);
+    const RECT work = info.rcWork;
+    const int g = scale(8);
+    const int min_x = work.left + g;
+    const int max_x = std::max<int>(work.right - size.width - g, work.left);
+    const int min_y = work.top + g;
+    const int max_y = std::max<int>(work.bottom - (size.height + g), work.top);
+    // Where the popup cannot keep its distance from both edges it sits at the top-left limit.
+    const int x = std::max(min_x, std::min<int>(anchor.x - size.width / 2, max_x));
+    const int y = std::max(min_y, std::min<int>(anchor.y - (size.height + g), max_y));
+    SetWindowPos(window, HWND_TOPMOST, x, y, size.width, size.height, flags);
+}
+
+LRESULT CALLBACK popup_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_ACTIVATE: return on_activate(window, wparam);
+    case WM_MOUSEACTIVATE: return MA_ACTIVATE;
+    case WM_KEYDOWN: return on_key_down(window, wparam, lparam);
+    }
+    return toolbar_proc(window, message, wparam, lparam);
+}
+
+}  // namespace korvane

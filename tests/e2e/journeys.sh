@@ -1,0 +1,78 @@
+#!/bin/bash
+# Whole-program journeys under Wine, acting only through the screen: xdotool moves the mouse and
+# types, ImageMagick reads pixels, and the test target program reports what its edit control
+# holds.  Runs in the test prefix on the X display of the ctest run.
+# usage: journeys.sh BIN_DIR
+set -euo pipefail
+bin=$1
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/env.sh"
+export WINEPREFIX=$KORVANE_TEST_PREFIX
+appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Korvane"
+work=$(mktemp -d)
+pasted="$work/pasted.txt"
+korvane_pid= target_pid=
+cleanup() {
+    [ -n "$korvane_pid" ] && kill "$korvane_pid" 2>/dev/null
+    [ -n "$target_pid" ] && kill "$target_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; import -window root "$work/../korvane-journey-failure.png" 2>/dev/null || true; exit 1; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
+# wait_for SECONDS COMMAND...: polls until the command succeeds.
+wait_for() {
+    local limit=$1; shift
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.2
+    done
+}
+pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
+pasted_is() { [ -f "$pasted" ] && [ "$(cat "$pasted")" = "$1" ]; }
+pins_hold() { [ -f "$appdata/pins.dat" ] && grep -q "$1" "$appdata/pins.dat"; }
+
+rm -rf "$appdata"
+wine "$bin/test_target.exe" "$(winepath -w "$pasted")" >/dev/null 2>&1 &
+target_pid=$!
+wait_for 20 xdotool search --name "Korvane test target" >/dev/null || fail "the test target did not start"
+wine "$bin/Korvane.exe" >/dev/null 2>&1 &
+korvane_pid=$!
+
+# The strip: 76 pixels wide at the right edge of the 1920 x 1080 screen.
+strip=1844
+wait_for 20 pixel_is $((strip + 40)) 300 "#F3F3F3" || fail "the docked strip did not appear"
+echo "ok: the strip is docked at the right edge"
+
+# Journey 1: copy in the other program, the tile appears, a click pastes it back there.
+xdotool mousemove 850 350 click 1
+sleep 0.5
+xdotool type --delay 20 "hello from the journey"
+xdotool key End shift+Home ctrl+c  # select the line as a user would, then copy
+# The first Recent tile is at (14, 104) in the strip; its frame's top edge is grey.
+wait_for 10 pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "no tile appeared after the copy"
+echo "ok: the copy became a tile"
+xdotool key End shift+Home BackSpace
+wait_for 5 pasted_is "" || fail "the edit control was not emptied"
+xdotool mousemove $((strip + 38)) 128 click 1
+wait_for 10 pasted_is "hello from the journey" || fail "the click did not paste (edit holds '$(cat "$pasted")')"
+echo "ok: clicking the tile pasted it into the other program"
+
+# Journey 2: drag the tile onto the Pinned section: it is pinned and saved.
+xdotool mousemove $((strip + 38)) 128 mousedown 1
+for y in 140 160 180 200; do xdotool mousemove $((strip + 38)) $y; sleep 0.1; done
+xdotool mouseup 1
+wait_for 10 pins_hold "hello from the journey" || fail "the dragged tile was not pinned"
+echo "ok: dragging the tile to Pinned saved it in pins.dat"
+
+# The program ends cleanly when its main window goes (as Exit does); pins.dat stays.
+saved=$(md5sum < "$appdata/pins.dat")
+wine "$bin/close_korvane.exe" >/dev/null 2>&1 || fail "could not reach the main window"
+wait_for 10 bash -c "! kill -0 $korvane_pid 2>/dev/null" || fail "Korvane did not exit"
+wait "$korvane_pid" && status=0 || status=$?
+korvane_pid=
+[ "$status" -eq 0 ] || fail "Korvane exited with $status"
+[ "$(md5sum < "$appdata/pins.dat")" = "$saved" ] || fail "pins.dat changed at exit"
+echo "ok: Korvane exited with code 0, pins.dat as after the last change"
