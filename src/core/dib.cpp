@@ -9,8 +9,48 @@ uint32_t u32_at(std::span<const uint8_t> b, size_t at) {
 
 uint16_t u16_at(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
 
+constexpr uint32_t BI_RGB = 0;
+constexpr uint32_t BI_RLE8 = 1;
+constexpr uint32_t BI_RLE4 = 2;
 constexpr uint32_t BI_BITFIELDS = 3;
 constexpr uint32_t BI_ALPHABITFIELDS = 6;
+
+// BITMAPINFOHEADER and the V2, V3, V4 and V5 headers that extend it: the sizes whose fields sit
+// where check_dib reads them.  A drawing call given any other size reads another layout.
+bool known_header_size(uint32_t size) {
+    return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+// Rows are padded to 32 bits.  Width and bit count are at most 2^31 and 2^16: no wrap in 64 bits.
+bool holds_rows(uint64_t available, int32_t width, uint16_t bits, uint32_t rows) {
+    const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
+    return rows <= available / stride;
+}
+
+// Follows the run-length commands the way the decoder does and reports whether the stream
+// reaches its end-of-bitmap mark before the bytes run out.  A stream without that mark, or with
+// a command cut short, would have the decoder read past the bytes declared for it.
+bool holds_rle_stream(std::span<const uint8_t> data, bool four_bit) {
+    size_t at = 0;
+    while (at + 2 <= data.size()) {
+        const uint8_t count = data[at];
+        const uint8_t value = data[at + 1];
+        at += 2;
+        if (count != 0 || value == 0) continue;  // a run of one value, or the end of a line
+        if (value == 1) return true;
+        if (value == 2) {  // a move right and down by the next two bytes
+            at += 2;
+            continue;
+        }
+        // `value` pixels stored literally, padded to a 16-bit boundary.
+        const size_t bytes = four_bit ? (size_t(value) + 1) / 2 : value;
+        at += (bytes + 1) & ~size_t(1);
+    }
+    return false;
+}
+
+constexpr uint32_t PROFILE_LINKED = 0x4C494E4B;    // 'LINK'
+constexpr uint32_t PROFILE_EMBEDDED = 0x4D424544;  // 'MBED'
 
 }  // namespace
 
@@ -34,6 +74,49 @@ std::optional<DibInfo> check_dib(std::span<const uint8_t> block) {
     return DibInfo{offset, width, absolute_height};
 }
 
+std::optional<DibInfo> check_dib_pixels(std::span<const uint8_t> block) {
+    const std::optional<DibInfo> info = check_dib(block);
+    if (!info) return std::nullopt;
+    const uint64_t n = block.size();
+    const uint32_t header = u32_at(block, 0);
+    const bool top_down = static_cast<int32_t>(u32_at(block, 8)) < 0;
+    const uint16_t bits = u16_at(block, 14);
+    const uint32_t compression = u32_at(block, 16);
+    if (!known_header_size(header)) return std::nullopt;
+    // A V5 header may name colour-profile bytes by their offset from the header's start.
+    if (header == 124) {
+        const uint32_t profile_type = u32_at(block, 56);
+        const uint64_t profile_end = uint64_t(u32_at(block, 112)) + u32_at(block, 116);
+        if ((profile_type == PROFILE_EMBEDDED || profile_type == PROFILE_LINKED) && profile_end > n)
+            return std::nullopt;
+    }
+    const uint64_t available = n - info->pixel_offset;
+    bool holds = false;
+    switch (compression) {
+    case BI_RGB:
+        holds = (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
+                holds_rows(available, info->width, bits, info->height);
+        break;
+    case BI_BITFIELDS:
+    case BI_ALPHABITFIELDS:
+        holds = (bits == 16 || bits == 32) && holds_rows(available, info->width, bits, info->height);
+        break;
+    case BI_RLE8:
+    case BI_RLE4: {
+        // Run-length bitmaps are bottom-up only, and their byte count is in the image-size field.
+        const uint64_t size = u32_at(block, 20);
+        const uint16_t wanted_bits = compression == BI_RLE8 ? 8 : 4;
+        holds = !top_down && bits == wanted_bits && size != 0 && size <= available &&
+                holds_rle_stream(block.subspan(size_t(info->pixel_offset), size_t(size)), compression == BI_RLE4);
+        break;
+    }
+    default:  // JPEG and PNG pass through to printers only; CMYK forms likewise; the rest are unknown
+        break;
+    }
+    if (!holds) return std::nullopt;
+    return info;
+}
+
 bool check_drop_block(std::span<const uint8_t> block) {
     if (block.size() < 20) return false;
     const uint64_t start = u32_at(block, 0);
@@ -49,6 +132,24 @@ bool check_drop_block(std::span<const uint8_t> block) {
         at_name_start = zero;
     }
     return false;
+}
+
+std::optional<std::vector<FilePath>> parse_drop_block(std::span<const uint8_t> block) {
+    if (!check_drop_block(block) || u32_at(block, 16) == 0) return std::nullopt;
+    std::vector<FilePath> paths;
+    FilePath name;
+    for (size_t at = u32_at(block, 0); at + 2 <= block.size(); at += 2) {
+        const auto unit = static_cast<char16_t>(u16_at(block, at));
+        if (unit != 0) {
+            name.push_back(unit);
+        } else if (name.empty()) {
+            break;  // the empty name that ends the list
+        } else {
+            paths.push_back(std::move(name));
+            name.clear();
+        }
+    }
+    return paths;
 }
 
 }  // namespace korvane

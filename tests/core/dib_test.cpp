@@ -112,5 +112,119 @@ TEST(CheckDropBlock, AcceptsOnlyListsThatLieInsideAndAreTerminated) {
     EXPECT_FALSE(check_drop_block(odd));
 }
 
+void put_u32(Bytes& block, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) block[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+TEST(CheckDibPixels, UncompressedBlocksMustHoldEveryDeclaredRow) {
+    struct Case {
+        const char* what;
+        Header header;
+        size_t total;
+        bool accepted;
+    } cases[] = {
+        {"24-bit rows padded to 12 bytes", {.width = 3, .height = 2, .bits = 24}, 64, true},
+        {"24-bit, one byte short", {.width = 3, .height = 2, .bits = 24}, 63, false},
+        {"top-down, one byte short", {.width = 3, .height = -2, .bits = 24}, 63, false},
+        {"1-bit after a 2-colour table", {.width = 33, .height = 1, .bits = 1}, 56, true},
+        {"1-bit, one byte short", {.width = 33, .height = 1, .bits = 1}, 55, false},
+        {"4-bit after a 16-colour table", {.width = 3, .height = 2, .bits = 4}, 112, true},
+        {"4-bit, one byte short", {.width = 3, .height = 2, .bits = 4}, 111, false},
+        {"16-bit with masks", {.width = 3, .height = 1, .bits = 16, .compression = 3}, 60, true},
+        {"16-bit with masks, short", {.width = 3, .height = 1, .bits = 16, .compression = 3}, 59, false},
+        {"32-bit with alpha masks", {.width = 1, .height = 1, .bits = 32, .compression = 6}, 60, true},
+        {"V4 header", {.size = 108, .width = 1, .height = 1}, 112, true},
+        // A row of 2^32 bytes is 0 in 32 bits; 2^31 rows of 2^33 bytes nearly fill 64 bits.
+        {"row size that wraps in 32 bits", {.width = 0x40000000, .height = 1}, 56, false},
+        {"largest declared picture", {.width = 0x7FFFFFFF, .height = INT32_MIN}, 56, false},
+        {"no bit count", {.bits = 0}, 56, false},
+        {"2-bit pixels", {.bits = 2}, 56, false},
+        {"24-bit with masks", {.width = 1, .height = 1, .bits = 24, .compression = 3}, 60, false},
+        {"core header size", {.size = 12}, 56, false},
+        {"unknown header size", {.size = 64}, 80, false},
+        {"JPEG", {.compression = 4}, 400, false},
+        {"PNG", {.compression = 5}, 400, false},
+        {"CMYK", {.compression = 11}, 400, false},
+    };
+    for (const Case& c : cases) {
+        const Bytes block = dib(c.header, c.total);
+        EXPECT_EQ(check_dib_pixels(block).has_value(), c.accepted) << c.what;
+        if (c.accepted) EXPECT_EQ(check_dib_pixels(block), check_dib(block)) << c.what;
+    }
+    EXPECT_TRUE(check_dib(dib({.size = 12}, 56)));  // the header check alone lets it through
+}
+
+constexpr uint32_t RLE8 = 1, RLE4 = 2;
+
+// A run-length picture 4 x 2 with a one-colour table: pixels at 44.
+Bytes rle_picture(const Bytes& stream, uint32_t declared, uint32_t compression = RLE8, uint16_t bits = 8,
+                  int32_t height = 2) {
+    Bytes block = dib({.width = 4, .height = height, .bits = bits, .compression = compression, .colours_used = 1}, 44);
+    put_u32(block, 20, declared);
+    block.insert(block.end(), stream.begin(), stream.end());
+    return block;
+}
+
+TEST(CheckDibPixels, RunLengthStreamsMustEndInsideTheirDeclaredSize) {
+    // A run, an end of line, a move, an absolute run of 3 padded to 4 bytes, the end of the bitmap.
+    const Bytes stream{4, 7, 0, 0, 0, 2, 1, 0, 0, 3, 1, 2, 3, 0, 0, 1};
+    const auto size = static_cast<uint32_t>(stream.size());
+    EXPECT_EQ(check_dib_pixels(rle_picture(stream, size)), (DibInfo{44, 4, 2}));
+    EXPECT_FALSE(check_dib_pixels(rle_picture(stream, size - 1)));  // the end mark is outside
+    EXPECT_FALSE(check_dib_pixels(rle_picture(stream, size + 1)));  // declared beyond the block
+    EXPECT_FALSE(check_dib_pixels(rle_picture(stream, 0)));
+    EXPECT_FALSE(check_dib_pixels(rle_picture(stream, size, RLE8, 8, -2)));  // top-down is not allowed
+    EXPECT_FALSE(check_dib_pixels(rle_picture(stream, size, RLE8, 4)));  // bit count of the other form
+    Bytes no_end = stream;
+    no_end.back() = 0;  // an end of line instead of the end of the bitmap
+    EXPECT_FALSE(check_dib_pixels(rle_picture(no_end, size)));
+    const Bytes cut_absolute{0, 5, 1, 2, 3};  // five literal bytes announced, three present
+    EXPECT_FALSE(check_dib_pixels(rle_picture(cut_absolute, 5)));
+
+    // Four-bit literals: five pixels take three bytes, padded to four.
+    const Bytes stream4{0, 5, 0x12, 0x34, 0x50, 0, 0, 1};
+    EXPECT_TRUE(check_dib_pixels(rle_picture(stream4, 8, RLE4, 4)));
+    EXPECT_FALSE(check_dib_pixels(rle_picture(stream4, 7, RLE4, 4)));
+    EXPECT_FALSE(check_dib_pixels(rle_picture(stream4, 8, RLE4, 8)));
+}
+
+TEST(CheckDibPixels, ColourProfileNamedByV5HeaderMustLieInsideTheBlock) {
+    const auto v5 = [](uint32_t profile_type, size_t total) {
+        Bytes block = dib({.size = 124, .width = 1, .height = 1}, total);
+        put_u32(block, 56, profile_type);
+        put_u32(block, 112, 128);  // profile offset from the header's start
+        put_u32(block, 116, 16);
+        return block;
+    };
+    constexpr uint32_t EMBEDDED = 0x4D424544, LINKED = 0x4C494E4B, SRGB = 0x73524742;
+    EXPECT_TRUE(check_dib_pixels(v5(EMBEDDED, 144)));
+    EXPECT_FALSE(check_dib_pixels(v5(EMBEDDED, 143)));
+    EXPECT_FALSE(check_dib_pixels(v5(LINKED, 143)));
+    EXPECT_TRUE(check_dib_pixels(v5(SRGB, 128)));  // the profile fields mean nothing then
+}
+
+TEST(ParseDropBlock, ReturnsThePathsOfWideListsExactlyAsStored) {
+    const std::vector<FilePath> paths{u"C:\\a.txt", u"D:\\dir", std::u16string(1, u'\xD800')};
+    EXPECT_EQ(parse_drop_block(encode_drop_block(paths)), paths);
+    EXPECT_EQ(parse_drop_block(encode_drop_block({})), std::vector<FilePath>{});
+    Bytes trailing = encode_drop_block(paths);
+    trailing.insert(trailing.end(), {'x', 0, 0, 0});  // bytes after the list are not names
+    EXPECT_EQ(parse_drop_block(trailing), paths);
+    Bytes later = encode_drop_block({u"E:\\b"});  // the list may start after some padding
+    later.insert(later.begin() + 20, {0xFF, 0xFF, 0xFF, 0xFF});
+    later[0] = 24;
+    EXPECT_EQ(parse_drop_block(later), std::vector<FilePath>{u"E:\\b"});
+
+    Bytes unterminated = encode_drop_block(paths);
+    unterminated.resize(unterminated.size() - 2);
+    EXPECT_FALSE(parse_drop_block(unterminated));
+    Bytes narrow = encode_drop_block({});
+    narrow[16] = 0;
+    narrow.resize(20);
+    narrow.insert(narrow.end(), {'a', 0, 0});
+    ASSERT_TRUE(check_drop_block(narrow));
+    EXPECT_FALSE(parse_drop_block(narrow));  // 8-bit names are left to the shell
+}
+
 }  // namespace
 }  // namespace korvane

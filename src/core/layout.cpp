@@ -1,0 +1,255 @@
+#include "core/layout.hpp"
+
+#include <algorithm>
+
+#include "core/dib.hpp"
+#include "core/text.hpp"
+
+namespace korvane {
+namespace {
+
+constexpr uint64_t POPUP_COLUMNS = 10;
+constexpr uint64_t MIN_POPUP_COLUMNS = 5;
+constexpr size_t TOOLTIP_TEXT_LIMIT = 300;  // Unicode scalar values
+constexpr size_t TOOLTIP_FILE_LINES = 8;
+
+int32_t px(const ToolbarLayout& layout, int32_t dips) { return scale(dips, layout.dpi); }
+
+// Counts are at most a few dozen and the products a few thousand pixels; 64 bits keep a
+// nonsensical count from wrapping before it is narrowed.
+int32_t narrow(int64_t value) { return static_cast<int32_t>(value); }
+
+int64_t floor_div(int64_t a, int64_t b) {
+    const int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+uint64_t count_of(const ToolbarLayout& layout, Area section) {
+    return section == Area::Recent ? layout.recent_count : layout.pinned_count;
+}
+
+// The docked title row is shorter than the popup's.
+int32_t title_row(const ToolbarLayout& layout) { return layout.docked ? px(layout, 22) : layout.title_height; }
+
+int32_t empty_height(const ToolbarLayout& layout) { return px(layout, layout.docked ? 48 : 28); }
+
+// Cuts UTF-8 text after `limit` scalar values; true when something was cut.
+bool cut_to_scalars(std::string& text, size_t limit) {
+    size_t seen = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<uint8_t>(text[i]) & 0xC0) == 0x80) continue;  // inside a sequence
+        if (seen == limit) {
+            text.resize(i);
+            return true;
+        }
+        ++seen;
+    }
+    return false;
+}
+
+}  // namespace
+
+int32_t scale(int32_t dips, uint32_t dpi) { return static_cast<int32_t>(int64_t(dips) * int64_t(dpi) / 96); }
+
+ToolbarLayout make_layout(ToolbarView toolbar, ClientArea client, uint32_t dpi, uint64_t recent_count,
+                          uint64_t pinned_count) {
+    ToolbarLayout layout;
+    layout.margin = scale(10, dpi);
+    layout.gap = scale(6, dpi);
+    layout.tile = scale(48, dpi);
+    layout.title_height = scale(24, dpi);
+    layout.recent_count = recent_count;
+    layout.pinned_count = pinned_count;
+    layout.scroll = toolbar.scroll;
+    layout.client_width = client.width;
+    layout.client_height = client.height;
+    layout.docked = toolbar.docked;
+    layout.dpi = dpi;
+    return layout;
+}
+
+int32_t header_height(const ToolbarLayout& layout) { return px(layout, 76); }
+
+int32_t tile_step(const ToolbarLayout& layout) { return layout.tile + layout.gap; }
+
+int32_t content_width(const ToolbarLayout& layout) {
+    if (layout.docked) return px(layout, 76);
+    const auto columns = static_cast<int64_t>(
+        std::max({MIN_POPUP_COLUMNS, layout.recent_count, std::min(layout.pinned_count, POPUP_COLUMNS)}));
+    return narrow(columns * layout.tile + 2 * int64_t(layout.margin) + (columns - 1) * layout.gap);
+}
+
+Size content_size(const ToolbarLayout& layout) {
+    if (layout.docked) return {content_width(layout), layout.client_height};
+    return {content_width(layout),
+            tiles_top(layout, Area::Pinned) + block_height(layout, layout.pinned_count) + layout.margin};
+}
+
+int32_t block_height(const ToolbarLayout& layout, uint64_t n) {
+    if (n == 0) return empty_height(layout);
+    const uint64_t per_row = layout.docked ? 1 : POPUP_COLUMNS;
+    const auto rows = static_cast<int64_t>((n + per_row - 1) / per_row);
+    return narrow(rows * layout.tile + (rows - 1) * layout.gap);
+}
+
+int32_t section_top(const ToolbarLayout& layout, Area section) {
+    if (section == Area::Recent)
+        return layout.docked ? px(layout, 76) + px(layout, 6) - layout.scroll : layout.margin + px(layout, 34);
+    const int32_t recent_top = section_top(layout, Area::Recent);
+    const int32_t recent_block = block_height(layout, layout.recent_count);
+    if (layout.docked) return recent_top + px(layout, 10) + px(layout, 22) + recent_block;
+    return recent_top + 2 * layout.gap + layout.title_height + recent_block;
+}
+
+int32_t tiles_top(const ToolbarLayout& layout, Area section) {
+    return section_top(layout, section) + title_row(layout);
+}
+
+Rect tile_rect(const ToolbarLayout& layout, Area section, uint64_t index) {
+    const int64_t step = tile_step(layout);
+    int64_t left = 0;
+    int64_t top = tiles_top(layout, section);
+    if (layout.docked) {
+        left = (content_width(layout) - layout.tile) / 2;
+        top += static_cast<int64_t>(index) * step;
+    } else {
+        left = static_cast<int64_t>(index % POPUP_COLUMNS) * step + layout.margin;
+        top += static_cast<int64_t>(index / POPUP_COLUMNS) * step;
+    }
+    return {narrow(left), narrow(top), narrow(left + layout.tile), narrow(top + layout.tile)};
+}
+
+Rect empty_rect(const ToolbarLayout& layout, Area section) {
+    const int32_t left = layout.docked ? px(layout, 4) : layout.margin;
+    const int32_t top = tiles_top(layout, section);
+    return {left, top, content_width(layout) - left, top + empty_height(layout)};
+}
+
+Rect title_rect(const ToolbarLayout& layout, Area section) {
+    const int32_t top = section_top(layout, section);
+    if (layout.docked)
+        return {px(layout, 6), top, layout.client_width - px(layout, 2), top + px(layout, 22) - px(layout, 4)};
+    return {layout.margin + px(layout, 2), top, layout.client_width - layout.margin,
+            top + layout.title_height - px(layout, 4)};
+}
+
+int32_t max_scroll(const ToolbarLayout& layout) {
+    if (!layout.docked) return 0;
+    // tiles_top carries -scroll; adding it back makes the limit independent of the current offset.
+    const int64_t content_height = int64_t(tiles_top(layout, Area::Pinned)) +
+                                   block_height(layout, layout.pinned_count) + layout.margin + layout.scroll;
+    return narrow(std::max<int64_t>(0, content_height - layout.client_height));
+}
+
+bool in_tile_region(const ToolbarLayout& layout, int32_t x, int32_t y) {
+    const Size content = content_size(layout);
+    const int32_t top = layout.docked ? header_height(layout) : 0;
+    return 0 <= x && x < content.width && y < content.height && y >= top;
+}
+
+std::vector<Button> button_list(const ToolbarLayout& layout) {
+    std::vector<Button> buttons;
+    const int32_t width = content_width(layout);
+    if (layout.docked) {
+        const int32_t side = px(layout, 22);
+        const int32_t spacing = px(layout, 2);
+        const int32_t top = px(layout, 46);
+        int32_t left = (width - 3 * side - 2 * spacing) / 2;
+        for (HitKind kind : {HitKind::NewTextButton, HitKind::SettingsButton, HitKind::MinimizeButton}) {
+            buttons.push_back({kind, {left, top, left + side, top + side}});
+            left += side + spacing;
+        }
+        const int32_t clear_side = px(layout, 18);
+        const int32_t clear_top = section_top(layout, Area::Recent) - px(layout, 2) + (px(layout, 22) - clear_side) / 2;
+        // Once the Recent title scrolls under the header its button is neither drawn nor hit.
+        if (clear_top >= header_height(layout)) {
+            const int32_t right = width - px(layout, 6);
+            buttons.push_back({HitKind::ClearButton, {right - clear_side, clear_top, right, clear_top + clear_side}});
+        }
+        return buttons;
+    }
+    const int32_t right = width - layout.margin;
+    const int32_t settings_top = layout.margin + px(layout, 2);
+    buttons.push_back({HitKind::SettingsButton, {right - px(layout, 26), settings_top, right, settings_top + px(layout, 26)}});
+    const int32_t row_button_height = layout.title_height - px(layout, 6);
+    const int32_t clear_top = section_top(layout, Area::Recent) + px(layout, 1);
+    buttons.push_back({HitKind::ClearButton, {right - px(layout, 72), clear_top, right, clear_top + row_button_height}});
+    const int32_t new_top = section_top(layout, Area::Pinned) + px(layout, 1);
+    buttons.push_back({HitKind::NewTextButton, {right - px(layout, 96), new_top, right, new_top + row_button_height}});
+    return buttons;
+}
+
+HitTarget hit_test(const ToolbarLayout& layout, int32_t x, int32_t y) {
+    for (const Button& button : button_list(layout))
+        if (button.rect.contains(x, y)) return {button.kind, 0};
+    if (!in_tile_region(layout, x, y)) return {};
+    for (uint64_t i = 0; i < layout.recent_count; ++i)
+        if (tile_rect(layout, Area::Recent, i).contains(x, y)) return {HitKind::RecentTile, i};
+    for (uint64_t i = 0; i < layout.pinned_count; ++i)
+        if (tile_rect(layout, Area::Pinned, i).contains(x, y)) return {HitKind::PinnedTile, i};
+    return {};
+}
+
+std::optional<DropTarget> drop_target_at(const ToolbarLayout& layout, int32_t x, int32_t y) {
+    if (!in_tile_region(layout, x, y)) return std::nullopt;
+    // The Pinned title row and everything below it count as Pinned.
+    const Area section = y >= section_top(layout, Area::Pinned) ? Area::Pinned : Area::Recent;
+    const uint64_t n = count_of(layout, section);
+    const int64_t step = tile_step(layout);
+    const int64_t half_step = step / 2;
+    const int64_t d = int64_t(y) - tiles_top(layout, section);
+    uint64_t index = 0;
+    if (layout.docked) {
+        // The gap nearest the cursor: a point in the upper half of a tile inserts before it.
+        index = static_cast<uint64_t>(std::max<int64_t>(0, floor_div(d + half_step, step)));
+    } else {
+        const auto last_row = static_cast<int64_t>(std::max<uint64_t>(1, (n + POPUP_COLUMNS - 1) / POPUP_COLUMNS) - 1);
+        const int64_t row = std::clamp<int64_t>(floor_div(d, step), 0, last_row);
+        // Column 10 is the position after the last tile of a full row.
+        const int64_t column = std::clamp<int64_t>(floor_div(int64_t(x) - layout.margin + half_step, step), 0,
+                                                   int64_t(POPUP_COLUMNS));
+        index = static_cast<uint64_t>(row * int64_t(POPUP_COLUMNS) + column);
+    }
+    return DropTarget{section, std::min(index, n)};
+}
+
+std::string tile_tooltip_text(const Clip& clip) {
+    std::string text;
+    if (clip.name) {
+        text = *clip.name;
+    } else {
+        const ClipContent& content = clip.content;
+        switch (content.kind) {
+        case ClipKind::Text:
+            text = trim(content.text);
+            if (cut_to_scalars(text, TOOLTIP_TEXT_LIMIT)) text += "\u2026";
+            break;
+        case ClipKind::Image:
+            text = "Image";
+            if (const std::optional<DibInfo> info = check_dib(content.dib))
+                text += ", " + std::to_string(info->width) + " \u00D7 " + std::to_string(info->height);
+            break;
+        case ClipKind::Files: {
+            const size_t shown = std::min(content.files.size(), TOOLTIP_FILE_LINES);
+            for (size_t i = 0; i < shown; ++i) {
+                if (i != 0) text += '\n';
+                text += utf16_to_utf8(content.files[i]);
+            }
+            if (content.files.size() > TOOLTIP_FILE_LINES)
+                text += "\nand " + std::to_string(content.files.size() - TOOLTIP_FILE_LINES) + " more";
+            break;
+        }
+        }
+    }
+    if (clip.cache.missing_files != 0) text += "\n(some files no longer exist)";
+    if (!clip.variables.empty()) {
+        text += "\nAsks for: ";
+        for (size_t i = 0; i < clip.variables.size(); ++i) {
+            if (i != 0) text += ", ";
+            text += clip.variables[i].name;
+        }
+    }
+    return text;
+}
+
+}  // namespace korvane

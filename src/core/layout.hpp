@@ -1,0 +1,132 @@
+// The geometry of both toolbar windows: sections, tiles, buttons, empty-state areas, hit
+// testing, drop positions, scrolling limits and the content size that sizes the popup.  Every
+// value is a pure function of the layout record, rebuilt whenever it is needed; nothing is cached.
+// Coordinates are client pixels of the toolbar window.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/clip.hpp"
+#include "core/store.hpp"
+
+namespace korvane {
+
+// Converts device-independent pixels (1/96 inch) to pixels: dips * dpi / 96, truncated toward
+// zero.  Constants are converted one by one and then added, never summed first, so that every
+// edge lands where the drawing code that shares it puts it.
+int32_t scale(int32_t dips, uint32_t dpi);
+
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+
+    // Half-open: the right and bottom edges are outside.
+    bool contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
+    bool operator==(const Rect&) const = default;
+};
+
+struct Size {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// The codes are shared with the toolbar state's hover and press fields and the click dispatch.
+enum class HitKind : int64_t {
+    None = -1,
+    RecentTile = 0,
+    PinnedTile = 1,
+    NewTextButton = 2,
+    SettingsButton = 3,
+    ClearButton = 4,
+    MinimizeButton = 5,
+};
+
+// The index names a tile's position in its area; it is 0 for buttons and for no target.
+struct HitTarget {
+    HitKind kind = HitKind::None;
+    uint64_t index = 0;
+    bool operator==(const HitTarget&) const = default;
+};
+
+struct Button {
+    HitKind kind;
+    Rect rect;
+    bool operator==(const Button&) const = default;
+};
+
+// Where a dragged clip would go: the area and the insertion index in it.
+struct DropTarget {
+    Area section;
+    uint64_t index;
+    bool operator==(const DropTarget&) const = default;
+};
+
+// What the layout reads of a toolbar window's state.
+struct ToolbarView {
+    bool docked = true;
+    int32_t scroll = 0;  // the docked toolbar's scroll offset; the popup never scrolls
+};
+
+// The window's client rectangle (GetClientRect: its right and bottom).
+struct ClientArea {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+struct ToolbarLayout {
+    int32_t margin = 0;
+    int32_t gap = 0;           // between adjacent tiles
+    int32_t tile = 0;          // side of a square tile
+    int32_t title_height = 0;  // of the popup's section titles; the docked toolbar's are shorter
+    uint64_t recent_count = 0;
+    uint64_t pinned_count = 0;
+    int32_t scroll = 0;
+    int32_t client_width = 0;
+    int32_t client_height = 0;
+    bool docked = true;
+    uint32_t dpi = 96;
+};
+
+ToolbarLayout make_layout(ToolbarView toolbar, ClientArea client, uint32_t dpi, uint64_t recent_count,
+                          uint64_t pinned_count);
+
+// The docked toolbar's fixed band at the top (word mark and three buttons); it never scrolls.
+int32_t header_height(const ToolbarLayout& layout);
+// The distance between the origins of adjacent tiles.
+int32_t tile_step(const ToolbarLayout& layout);
+int32_t content_width(const ToolbarLayout& layout);
+// Docked: the content width by the client height.  Popup: the size the window is given.
+Size content_size(const ToolbarLayout& layout);
+
+// Height of a tile block of n tiles, or of the empty-state area when n is 0.
+int32_t block_height(const ToolbarLayout& layout, uint64_t n);
+// Top of the section's title row.
+int32_t section_top(const ToolbarLayout& layout, Area section);
+int32_t tiles_top(const ToolbarLayout& layout, Area section);
+Rect tile_rect(const ToolbarLayout& layout, Area section, uint64_t index);
+// Where an empty section shows its empty-state text.
+Rect empty_rect(const ToolbarLayout& layout, Area section);
+Rect title_rect(const ToolbarLayout& layout, Area section);
+// The largest scroll offset of the docked toolbar: how far its content overflows the client
+// area.  Always 0 for the popup.
+int32_t max_scroll(const ToolbarLayout& layout);
+// Whether tiles can lie under the point: inside the content and, when docked, below the header.
+bool in_tile_region(const ToolbarLayout& layout, int32_t x, int32_t y);
+
+// The visible buttons in the order hit testing tries them.  The docked ClearButton is left out
+// once the Recent title has scrolled under the header.
+std::vector<Button> button_list(const ToolbarLayout& layout);
+HitTarget hit_test(const ToolbarLayout& layout, int32_t x, int32_t y);
+// The insertion point nearest the point while a clip is dragged; nothing outside the tile region.
+std::optional<DropTarget> drop_target_at(const ToolbarLayout& layout, int32_t x, int32_t y);
+
+// The text shown when the pointer rests on a clip's tile (UTF-8, lines joined by "\n").
+std::string tile_tooltip_text(const Clip& clip);
+
+}  // namespace korvane
