@@ -176,15 +176,7 @@ HWND create_main_window(HINSTANCE instance) {
     return CreateWindowExW(0, MAIN_CLASS, L"Korvane", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
-int run_korvane(HINSTANCE instance) {
-    const OwnedHandle single_instance(CreateMutexW(nullptr, FALSE, MUTEX_NAME));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
-    // Refused on Wine, which makes every process per-monitor aware; nothing depends on it.
-    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
-
-    LoadedPins loaded = load_pins();
-    if (loaded.error) show_warning(LOAD_FAILED + *loaded.error);
-
+void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     auto app = std::make_unique<App>();
     app->main_window = create_main_window(instance);
     app->popup = create_toolbar_window(false, L"KorvaneToolbar", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, popup_proc);
@@ -196,7 +188,7 @@ int run_korvane(HINSTANCE instance) {
     app->dock.minimized = settings.minimized;
     app->app_icon = make_app_icon();
     app->taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
-    app->store.pins = std::move(loaded.pins);
+    app->store.pins = std::move(pins);
     const HWND main_window = app->main_window;
     const HICON icon = app->app_icon.get();
     install_app(std::move(app));
@@ -207,7 +199,18 @@ int run_korvane(HINSTANCE instance) {
     install_foreground_hook();
     if (running_on_wine()) SetTimer(main_window, FOREGROUND_POLL_TIMER, FOREGROUND_POLL_MS, nullptr);
     if (!settings.minimized) show_docked_toolbar();
+}
 
+int run_korvane(HINSTANCE instance) {
+    const OwnedHandle single_instance(CreateMutexW(nullptr, FALSE, MUTEX_NAME));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    // Refused on Wine, which makes every process per-monitor aware; nothing depends on it.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+
+    LoadedPins loaded = load_pins();
+    if (loaded.error) show_warning(LOAD_FAILED + *loaded.error);
+
+    start_shell(instance, std::move(loaded.pins));
     run_message_loop();
     take_app();
     return 0;

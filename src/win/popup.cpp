@@ -1,6 +1,7 @@
 #include "win/popup.hpp"
 
 #include <algorithm>
+#include <optional>
 
 #include "win/app.hpp"
 #include "win/dpi.hpp"
@@ -28,9 +29,15 @@ LRESULT on_activate(HWND window, WPARAM wparam) {
     return 0;
 }
 
+// Escape hides the popup without stamping the time, so the icon reopens it at once; the
+// deactivation that hiding causes would stamp it, so the time is put back afterwards.
 LRESULT on_key_down(HWND window, WPARAM key, LPARAM lparam) {
     if (key != VK_ESCAPE) return toolbar_proc(window, WM_KEYDOWN, key, lparam);
+    std::optional<DWORD> hidden_at;
+    if (AppBorrow app = borrow_app()) hidden_at = app->popup.hidden_at;
     ShowWindow(window, SW_HIDE);
+    if (hidden_at)
+        if (AppBorrow app = borrow_app()) app->popup.hidden_at = *hidden_at;
     return 0;
 }
 

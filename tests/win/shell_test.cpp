@@ -1,0 +1,379 @@
+// The shell pieces of the running program in this process: the docked strip, the popup, the
+// shell's notifications (sent here, since Wine never sends them), the notification-icon menu
+// and the settings dialog, driven as a user would from a second thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <thread>
+
+#include "win/app.hpp"
+#include "win/dock.hpp"
+#include "win/main.hpp"
+#include "win/paste.hpp"
+#include "win/popup.hpp"
+#include "win/settings_dialog.hpp"
+#include "win_test_support.hpp"
+
+namespace korvane {
+namespace {
+
+using namespace std::chrono_literals;
+using test::TempAppData;
+
+std::string settings_file(const TempAppData& appdata) {
+    const auto bytes = test::read_file(appdata.file(L"settings.ini"));
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "<none>";
+}
+
+RECT window_rect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT work_area() {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
+
+bool is_topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+class Shell : public testing::Test {
+protected:
+    void SetUp() override { start({}); }
+
+    void start(const std::string& settings) {
+        if (!settings.empty()) {
+            CreateDirectoryW(appdata.korvane_folder().c_str(), nullptr);
+            test::write_file(appdata.file(L"settings.ini"), Bytes(settings.begin(), settings.end()));
+        }
+        start_shell(GetModuleHandleW(nullptr), {});
+        AppBorrow app = borrow_app();
+        main_window = app->main_window;
+        docked = app->docked.window;
+        popup = app->popup.window;
+    }
+
+    void TearDown() override {
+        if (IsWindow(main_window)) DestroyWindow(main_window);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) DispatchMessageW(&message);
+        take_app();
+    }
+
+    static void pump() {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+
+    TempAppData appdata;
+    HWND main_window = nullptr;
+    HWND docked = nullptr;
+    HWND popup = nullptr;
+};
+
+TEST_F(Shell, TheStripTakesTheRightEdgeMovesLeftHidesAndComesBack) {
+    const RECT work = work_area();
+    EXPECT_TRUE(IsWindowVisible(docked));
+    EXPECT_TRUE(is_topmost(docked));
+    RECT r = window_rect(docked);
+    EXPECT_EQ(r.left, work.right - 76);
+    EXPECT_EQ(r.right, work.right);
+    EXPECT_EQ(r.top, work.top);
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\n");
+
+    set_dock_edge(false);
+    r = window_rect(docked);
+    EXPECT_EQ(r.left, work.left);
+    EXPECT_EQ(r.right, work.left + 76);
+    EXPECT_EQ(settings_file(appdata), "edge=left\r\nminimized=false\r\n");
+
+    minimize_toolbar();
+    EXPECT_FALSE(IsWindowVisible(docked));
+    EXPECT_EQ(settings_file(appdata), "edge=left\r\nminimized=true\r\n");
+    set_dock_edge(true);  // choosing an edge while minimized shows the strip there
+    EXPECT_TRUE(IsWindowVisible(docked));
+    EXPECT_EQ(window_rect(docked).right, work.right);
+    EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\n");
+}
+
+TEST_F(Shell, FullScreenProgramsSendTheStripDownAndARestartedTaskbarGetsItBack) {
+    SendMessageW(docked, WM_APP + 2, ABN_FULLSCREENAPP, 1);
+    EXPECT_FALSE(is_topmost(docked));
+    SendMessageW(docked, WM_APP + 2, ABN_FULLSCREENAPP, 0);
+    EXPECT_TRUE(is_topmost(docked));
+
+    // The shell forgets the icon and the bar when it restarts.
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = main_window;
+    icon.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+    APPBARDATA bar{};
+    bar.cbSize = sizeof bar;
+    bar.hWnd = docked;
+    SHAppBarMessage(ABM_REMOVE, &bar);
+    SetWindowPos(docked, nullptr, 500, 500, 76, 100, SWP_NOACTIVATE | SWP_NOZORDER);
+    SendMessageW(main_window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon));  // it is there again
+    EXPECT_EQ(window_rect(docked).right, work_area().right);
+    EXPECT_EQ(window_rect(docked).top, work_area().top);
+}
+
+TEST_F(Shell, ClicksOnTheStripLeaveTheForegroundWhereItWas) {
+    std::optional<test::Process> target = test::start_program(test::program_folder() + L"\\test_target.exe");
+    ASSERT_TRUE(target);
+    HWND other = nullptr;
+    ASSERT_TRUE(test::wait_until([&] { return (other = test::find_process_window(target->id, L"KorvaneTestTarget")) != nullptr; }, 15s));
+    SetForegroundWindow(other);
+    ASSERT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other; }, 5s));
+    const RECT r = window_rect(docked);
+    EXPECT_EQ(SendMessageW(docked, WM_MOUSEACTIVATE, WPARAM(docked), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)), MA_NOACTIVATE);
+    INPUT click[2] = {};
+    for (INPUT& input : click) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (r.left + 38) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = (r.top + 300) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    click[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    for (int i = 0; i < 20; ++i) {
+        pump();
+        Sleep(10);
+    }
+    EXPECT_EQ(GetForegroundWindow(), other);
+    PostMessageW(other, WM_CLOSE, 0, 0);
+    if (!target->wait(10s)) target->kill();
+}
+
+TEST_F(Shell, ThePopupSizesToItsClipsAndStaysInsideTheWorkArea) {
+    show_popup(960, 600);
+    EXPECT_TRUE(IsWindowVisible(popup));
+    RECT r = window_rect(popup);
+    EXPECT_EQ(r.right - r.left, 284);
+    EXPECT_EQ(r.bottom - r.top, 170);
+    EXPECT_EQ(r.left, 960 - 142);
+    EXPECT_EQ(r.top, 600 - 170 - 8);
+    hide_popup();
+    {
+        AppBorrow app = borrow_app();
+        for (int i = 0; i < 10; ++i) record_capture(app->store, ClipContent::make_text("r" + std::to_string(i)));
+        for (int i = 0; i < 20; ++i) add_pin(app->store, ClipContent::make_text("p" + std::to_string(i)), std::nullopt, {});
+    }
+    const RECT work = work_area();
+    show_popup(1900, 1060);
+    r = window_rect(popup);
+    EXPECT_EQ(r.right - r.left, 554);
+    EXPECT_EQ(r.bottom - r.top, 264);
+    EXPECT_EQ(r.left, std::min(1900 - 277, int(work.right) - 554 - 8));
+    EXPECT_EQ(r.top, std::min(1060 - 272, int(work.bottom) - 272));
+    hide_popup();
+}
+
+TEST_F(Shell, TheIconClosesAnOpenPopupWithoutReopeningItButEscapeDoesNotBlockIt) {
+    show_popup(800, 700);
+    ASSERT_TRUE(IsWindowVisible(popup));
+    // A click on the icon first takes the activation away, then selects the icon.
+    SendMessageW(popup, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    toggle_popup(800, 700);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    Sleep(450);
+    toggle_popup(800, 700);
+    EXPECT_TRUE(IsWindowVisible(popup));
+    SendMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    toggle_popup(800, 700);  // Escape leaves the time alone, so the icon opens it at once
+    EXPECT_TRUE(IsWindowVisible(popup));
+    {
+        AppBorrow app = borrow_app();
+        record_capture(app->store, ClipContent::make_text("one"));
+        for (int i = 0; i < 6; ++i) record_capture(app->store, ClipContent::make_text("x" + std::to_string(i)));
+    }
+    refresh_all_toolbars();  // a capture while open resizes it around the same anchor
+    const RECT r = window_rect(popup);
+    EXPECT_EQ(r.right - r.left, 7 * 48 + 20 + 6 * 6);
+    EXPECT_EQ((r.left + r.right) / 2, 800);
+    hide_popup();
+}
+
+// Reads the open popup menu from another thread, then picks an item (or none) by its id.
+struct MenuReader {
+    std::vector<std::pair<std::wstring, UINT>> items;  // text and state
+    std::thread thread;
+
+    static constexpr UINT NOTHING = 0xFFFF;
+
+    void read_then_choose(UINT choose_id) {
+        thread = std::thread([this, choose_id] {
+            HWND menu_window = nullptr;
+            test::wait_until([&] { return (menu_window = FindWindowW(L"#32768", nullptr)) != nullptr; }, 10s);
+            if (!menu_window) return;
+            HMENU menu = HMENU(SendMessageW(menu_window, MN_GETHMENU, 0, 0));
+            int chosen_position = -1;
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                wchar_t text[128] = {};
+                GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+                items.emplace_back(text, GetMenuState(menu, UINT(i), MF_BYPOSITION));
+                if (GetMenuItemID(menu, i) == choose_id) chosen_position = i;
+            }
+            if (chosen_position < 0) {
+                PostMessageW(menu_window, WM_KEYDOWN, VK_ESCAPE, 0);
+                return;
+            }
+            // Walk down to the item with the keyboard (separators are skipped) and press Enter.
+            int steps = 0;
+            for (int i = 0; i <= chosen_position; ++i)
+                if (!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_SEPARATOR)) ++steps;
+            for (int i = 0; i < steps; ++i) PostMessageW(menu_window, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(menu_window, WM_KEYDOWN, VK_RETURN, 0);
+        });
+    }
+    ~MenuReader() {
+        if (thread.joinable()) thread.join();
+    }
+};
+
+TEST_F(Shell, TheNotificationMenuOffersWhatFitsAndExitEndsTheProgram) {
+    {
+        MenuReader reader;
+        reader.read_then_choose(MenuReader::NOTHING);
+        SendMessageW(main_window, WM_APP + 1, MAKEWPARAM(1800, 1000), MAKELPARAM(WM_CONTEXTMENU, 1));
+        reader.thread.join();
+        ASSERT_EQ(reader.items.size(), 8u);
+        EXPECT_EQ(reader.items[0].first, L"Open");
+        EXPECT_EQ(reader.items[2].first, L"Minimize toolbar");
+        EXPECT_EQ(reader.items[3].first, L"Dock on the left");
+        EXPECT_FALSE(reader.items[3].second & MF_CHECKED);
+        EXPECT_EQ(reader.items[4].first, L"Dock on the right");
+        EXPECT_TRUE(reader.items[4].second & MF_CHECKED);
+        EXPECT_EQ(reader.items[5].first, L"Settings");
+        EXPECT_EQ(reader.items[7].first, L"Exit");
+    }
+    minimize_toolbar();
+    {
+        MenuReader reader;
+        reader.read_then_choose(2);  // Exit
+        SendMessageW(main_window, WM_APP + 1, MAKEWPARAM(1800, 1000), MAKELPARAM(WM_CONTEXTMENU, 1));
+        reader.thread.join();
+        ASSERT_GE(reader.items.size(), 3u);
+        EXPECT_EQ(reader.items[2].first, L"Show toolbar");
+    }
+    EXPECT_FALSE(IsWindow(main_window));
+    EXPECT_FALSE(IsWindow(docked));
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = main_window;
+    icon.uID = 1;
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &icon));  // the icon is gone
+    MSG message;
+    bool quit = false;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) quit |= message.message == WM_QUIT;
+    EXPECT_TRUE(quit);
+}
+
+class StartMinimized : public Shell {
+protected:
+    void SetUp() override { start("edge=left\r\nminimized=true\r\n"); }
+};
+
+TEST_F(StartMinimized, ShowsOnlyTheNotificationIcon) {
+    EXPECT_FALSE(IsWindowVisible(docked));
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = main_window;
+    icon.uID = 1;
+    EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon));
+    EXPECT_EQ(settings_file(appdata), "edge=left\r\nminimized=true\r\n");  // not rewritten
+}
+
+// Drives the settings dialog from another thread: clicks the given controls, then presses a
+// button (IDOK or IDCANCEL) or closes it.
+void drive_settings(std::vector<int> clicks, int finish) {
+    HWND dialog = nullptr;
+    test::wait_until([&] { return (dialog = FindWindowW(L"KorvaneSettings", L"Korvane settings")) != nullptr; }, 10s);
+    if (!dialog) return;
+    for (int id : clicks) SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    if (finish == WM_CLOSE) PostMessageW(dialog, WM_CLOSE, 0, 0);
+    else PostMessageW(dialog, WM_COMMAND, finish, 0);
+}
+
+std::optional<std::wstring> run_value() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_QUERY_VALUE, &key))
+        return std::nullopt;
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data;
+    const LSTATUS status = RegQueryValueExW(key, L"Korvane", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    return std::wstring(data);
+}
+
+TEST_F(Shell, SettingsApplyOnlyWhatWasConfirmed) {
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE, &key);
+    RegDeleteValueW(key, L"Korvane");
+    RegCloseKey(key);
+    test::MessageBoxWatcher warnings;
+
+    for (int finish : {int(IDCANCEL), int(WM_CLOSE)}) {
+        std::thread driver(drive_settings, std::vector<int>{201, 210}, finish);
+        run_settings_dialog();
+        driver.join();
+        EXPECT_TRUE(IsWindowVisible(docked));
+        EXPECT_EQ(window_rect(docked).right, work_area().right);
+        EXPECT_FALSE(run_value());
+    }
+    {
+        std::thread driver(drive_settings, std::vector<int>{}, IDOK);  // no changes
+        run_settings_dialog();
+        driver.join();
+        EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\n");
+        EXPECT_FALSE(run_value());
+    }
+    {
+        std::thread driver(drive_settings, std::vector<int>{201, 210}, IDOK);
+        run_settings_dialog();
+        driver.join();
+        EXPECT_EQ(window_rect(docked).left, work_area().left);
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        EXPECT_EQ(run_value(), L"\"" + std::wstring(exe) + L"\"");
+    }
+    {
+        std::thread driver(drive_settings, std::vector<int>{202, 210}, IDOK);
+        run_settings_dialog();
+        driver.join();
+        EXPECT_FALSE(IsWindowVisible(docked));
+        EXPECT_FALSE(run_value());
+    }
+    // Turning it off again when someone else already removed the value is no error.
+    key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE, &key);
+    const std::wstring data = L"\"C:\\\\x.exe\"";
+    RegSetValueExW(key, L"Korvane", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD((data.size() + 1) * 2));
+    {
+        std::thread driver([&] {
+            HWND dialog = nullptr;
+            test::wait_until([&] { return (dialog = FindWindowW(L"KorvaneSettings", nullptr)) != nullptr; }, 10s);
+            RegDeleteValueW(key, L"Korvane");
+            SendMessageW(GetDlgItem(dialog, 210), BM_CLICK, 0, 0);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        run_settings_dialog();
+        driver.join();
+    }
+    RegCloseKey(key);
+    EXPECT_TRUE(warnings.texts().empty());
+}
+
+}  // namespace
+}  // namespace korvane
