@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include "core/fill_layout.hpp"
+
+namespace korvane {
+namespace {
+
+VariableDefinition variable(const char* name, VariableKind kind, std::vector<std::string> options = {},
+                            ValueList remembered = {}) {
+    VariableDefinition d;
+    d.name = name;
+    d.kind = kind;
+    d.options = std::move(options);
+    d.remembered_values = std::move(remembered);
+    return d;
+}
+
+std::vector<std::string> numbered_options(size_t n) {
+    std::vector<std::string> options;
+    for (size_t j = 0; j < n; ++j) options.push_back("option " + std::to_string(j));
+    return options;
+}
+
+TEST(FillLayout, ThreeVariablesGiveTheDocumentedClientHeight) {
+    const std::vector<VariableDefinition> definitions{
+        variable("Who", VariableKind::FreeText),
+        variable("Size", VariableKind::SingleChoice, {"S", "M", "L"}),
+        variable("Count", VariableKind::Number),
+    };
+    const FillLayout layout = layout_fill_in(definitions, 96);
+    EXPECT_EQ(layout.client_width, 400);
+    EXPECT_EQ(layout.client_height, 12 + (20 + 24 + 12) + (20 + 66 + 12) + (20 + 24 + 12) + 20 + 26 + 12);
+    ASSERT_EQ(layout.rows.size(), 3u);
+    EXPECT_EQ(layout.rows[0].label, (ControlBox{12, 12, 376, 20}));
+    EXPECT_EQ(layout.rows[0].inputs, (std::vector<ControlBox>{{12, 32, 376, 24}}));
+    EXPECT_EQ(layout.rows[1].label.y, 68);
+    EXPECT_EQ(layout.rows[2].inputs.front().y, 12 + 56 + 98 + 20);
+    const int below_rows = 12 + 56 + 98 + 56;
+    EXPECT_EQ(layout.message, (ControlBox{12, below_rows - 6, 376, 20}));
+    EXPECT_EQ(layout.paste, (ControlBox{400 - 12 - 84 - 8 - 84, below_rows + 20, 84, 26}));
+    EXPECT_EQ(layout.cancel, (ControlBox{400 - 12 - 84, below_rows + 20, 84, 26}));
+}
+
+TEST(FillLayout, ScalesEachQuantityOnItsOwnAt144Dpi) {
+    // At 144 dpi 20 + 24 + 12 DIPs are 30 + 36 + 18 pixels; the message line rises 9 pixels.
+    const FillLayout layout = layout_fill_in({variable("Count", VariableKind::Number)}, 144);
+    EXPECT_EQ(layout.client_width, 600);
+    EXPECT_EQ(layout.rows[0].inputs.front(), (ControlBox{18, 48, 564, 36}));
+    EXPECT_EQ(layout.message.y, 18 + 84 - 9);
+    EXPECT_EQ(layout.client_height, 18 + 84 + 30 + 39 + 18);
+    // At 120 dpi a 22-DIP line is 27 pixels (27.5 truncated): three lines are 81 pixels, not
+    // the 82 that scaling 66 DIPs at once would give, so the buttons fill the row exactly.
+    const FillLayout odd = layout_fill_in({variable("Pick", VariableKind::MultipleChoice, numbered_options(3))}, 120);
+    EXPECT_EQ(odd.rows[0].inputs[2].y, 15 + 25 + 2 * 27);
+    EXPECT_EQ(odd.client_height, 15 + 25 + 3 * 27 + 15 + 25 + 32 + 15);
+}
+
+TEST(FillLayout, NoRowsLeaveOnlyTheMessageAndButtons) {
+    const FillLayout layout = layout_fill_in({}, 96);
+    EXPECT_TRUE(layout.rows.empty());
+    EXPECT_EQ(layout.client_height, 12 + 20 + 26 + 12);
+    EXPECT_EQ(layout.paste.y, 32);
+}
+
+struct ColumnCase {
+    size_t options;
+    int columns;
+    int lines;
+};
+
+class OptionGrid : public testing::TestWithParam<ColumnCase> {};
+
+TEST_P(OptionGrid, ColumnsFollowTheOptionCount) {
+    EXPECT_EQ(option_columns(GetParam().options), GetParam().columns) << GetParam().options;
+    EXPECT_EQ(option_lines(GetParam().options), GetParam().lines) << GetParam().options;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OptionGrid,
+                         testing::Values(ColumnCase{0, 1, 0}, ColumnCase{1, 1, 1}, ColumnCase{5, 1, 5},
+                                         ColumnCase{6, 2, 3}, ColumnCase{7, 2, 4}, ColumnCase{12, 2, 6},
+                                         ColumnCase{13, 3, 5}, ColumnCase{14, 3, 5}, ColumnCase{16, 3, 6}));
+
+// Column index and line of every button, read back from the boxes.
+std::vector<std::pair<int, int>> grid_of(const FillRowLayout& row) {
+    std::vector<std::pair<int, int>> grid;
+    for (const ControlBox& box : row.inputs) grid.push_back({(box.x - 20) / box.width, (box.y - 32) / 22});
+    return grid;
+}
+
+TEST(FillLayout, SevenOptionsFillTwoColumnsOfFourAndThree) {
+    const FillLayout layout = layout_fill_in({variable("Pick", VariableKind::MultipleChoice, numbered_options(7))}, 96);
+    const FillRowLayout& row = layout.rows.at(0);
+    ASSERT_EQ(row.inputs.size(), 7u);
+    EXPECT_EQ(row.inputs[0], (ControlBox{20, 32, 184, 22}));
+    EXPECT_EQ(row.inputs[4], (ControlBox{20 + 184, 32, 184, 22}));
+    EXPECT_EQ(grid_of(row), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}}));
+    EXPECT_EQ(layout.client_height, 12 + 20 + 4 * 22 + 12 + 20 + 26 + 12);
+}
+
+TEST(FillLayout, ThirteenOptionsFillThreeColumnsOfFiveFiveAndThree) {
+    const FillLayout layout = layout_fill_in({variable("Pick", VariableKind::SingleChoice, numbered_options(13))}, 96);
+    const FillRowLayout& row = layout.rows.at(0);
+    ASSERT_EQ(row.inputs.size(), 13u);
+    EXPECT_EQ(row.inputs[0].width, (376 - 8) / 3);
+    std::vector<int> per_column(3, 0);
+    for (auto [column, line] : grid_of(row)) {
+        ASSERT_LT(column, 3);
+        EXPECT_EQ(line, per_column[column]++);
+    }
+    EXPECT_EQ(per_column, (std::vector<int>{5, 5, 3}));
+    EXPECT_EQ(row.inputs[10].x, 20 + 2 * 122);
+}
+
+TEST(FillLabel, MarksNumbers) {
+    EXPECT_EQ(fill_label(variable("Price", VariableKind::Number)), "Price (number):");
+    EXPECT_EQ(fill_label(variable("City", VariableKind::FreeText)), "City:");
+    EXPECT_EQ(fill_label(variable("Size", VariableKind::SingleChoice, {"S"})), "Size:");
+}
+
+struct CheckCase {
+    const char* what;
+    VariableKind kind;
+    std::vector<std::string> options;
+    ValueList remembered;
+    std::vector<bool> checks;
+};
+
+class InitialChecks : public testing::TestWithParam<CheckCase> {};
+
+TEST_P(InitialChecks, FollowTheRememberedValues) {
+    const CheckCase& c = GetParam();
+    EXPECT_EQ(initial_checks(variable("v", c.kind, c.options, c.remembered)), c.checks) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InitialChecks,
+    testing::Values(
+        CheckCase{"single, remembered No", VariableKind::SingleChoice, {"Yes", "No"}, {"No"}, {false, true}},
+        CheckCase{"single, remembered Maybe", VariableKind::SingleChoice, {"Yes", "No"}, {"Maybe"}, {true, false}},
+        CheckCase{"single, nothing remembered", VariableKind::SingleChoice, {"Yes", "No"}, {}, {true, false}},
+        CheckCase{"single, only the first value counts", VariableKind::SingleChoice, {"a", "b"}, {"x", "b"},
+                  {true, false}},
+        CheckCase{"single, compared byte for byte", VariableKind::SingleChoice, {"yes", "Yes"}, {"Yes"},
+                  {false, true}},
+        CheckCase{"single, no options", VariableKind::SingleChoice, {}, {"a"}, {}},
+        CheckCase{"multiple, remembered subset", VariableKind::MultipleChoice, {"a", "b", "c"}, {"c", "a", "z"},
+                  {true, false, true}},
+        CheckCase{"multiple, nothing remembered", VariableKind::MultipleChoice, {"a", "b"}, {}, {false, false}}));
+
+const std::vector<VariableDefinition> order_definitions{
+    variable("Who", VariableKind::FreeText),
+    variable("Price", VariableKind::Number),
+    variable("Extras", VariableKind::MultipleChoice, {"ice", "lemon", "mint"}),
+    variable("Count", VariableKind::Number),
+};
+
+std::vector<FillReading> readings(const char* who, const char* price, std::vector<bool> extras, const char* count) {
+    return {{who, {}}, {price, {}}, {"", std::move(extras)}, {count, {}}};
+}
+
+TEST(ReadFillValues, KeepsFreeTextAsTypedTrimsNumbersAndListsCheckedOptionsInOrder) {
+    const FillOutcome outcome =
+        read_fill_values(order_definitions, readings("  Ann ", " 12 ", {true, false, true}, "007"));
+    ASSERT_TRUE(std::holds_alternative<std::vector<ValueList>>(outcome));
+    EXPECT_EQ(std::get<std::vector<ValueList>>(outcome),
+              (std::vector<ValueList>{{"  Ann "}, {"12"}, {"ice", "mint"}, {"007"}}));
+}
+
+TEST(ReadFillValues, AcceptsAnEmptyFreeTextAndNoCheckedOption) {
+    const FillOutcome outcome = read_fill_values(order_definitions, readings("", "1e3", {false, false, false}, "-1"));
+    ASSERT_TRUE(std::holds_alternative<std::vector<ValueList>>(outcome));
+    EXPECT_EQ(std::get<std::vector<ValueList>>(outcome), (std::vector<ValueList>{{""}, {"1e3"}, {}, {"-1"}}));
+}
+
+struct RefusalCase {
+    const char* price;
+    const char* count;
+    size_t row;
+    const char* message;
+};
+
+class ReadFillRefusal : public testing::TestWithParam<RefusalCase> {};
+
+TEST_P(ReadFillRefusal, ReportsTheFirstNumberThatIsNotOne) {
+    const RefusalCase& c = GetParam();
+    const FillOutcome outcome = read_fill_values(order_definitions, readings("x", c.price, {false, false, false}, c.count));
+    ASSERT_TRUE(std::holds_alternative<FillRefusal>(outcome)) << c.price << " / " << c.count;
+    EXPECT_EQ(std::get<FillRefusal>(outcome).row, c.row);
+    EXPECT_EQ(std::get<FillRefusal>(outcome).message, c.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReadFillRefusal,
+                         testing::Values(RefusalCase{"12 apples", "3", 1, "Price must be a number."},
+                                         RefusalCase{"", "3", 1, "Price must be a number."},
+                                         RefusalCase{"   ", "3", 1, "Price must be a number."},
+                                         RefusalCase{"12", "three", 3, "Count must be a number."},
+                                         RefusalCase{"x", "y", 1, "Price must be a number."}));
+
+TEST(ReadFillValues, ReadsOnlyAsManyRowsAsBothListsHave) {
+    const FillOutcome fewer_readings = read_fill_values(order_definitions, {{"a", {}}});
+    ASSERT_TRUE(std::holds_alternative<std::vector<ValueList>>(fewer_readings));
+    EXPECT_EQ(std::get<std::vector<ValueList>>(fewer_readings), (std::vector<ValueList>{{"a"}}));
+    // More buttons than options (or fewer) count only the options that have a button.
+    const FillOutcome short_checks = read_fill_values({order_definitions[2]}, {{"", {true, true}}});
+    EXPECT_EQ(std::get<std::vector<ValueList>>(short_checks), (std::vector<ValueList>{{"ice", "lemon"}}));
+}
+
+}  // namespace
+}  // namespace korvane
