@@ -20,11 +20,6 @@ namespace {
 
 constexpr wchar_t CLEAR_QUESTION[] = L"Clear the recent clips and empty the clipboard?\n\nPinned icons are kept.";
 
-bool file_exists(const FilePath& path) {
-    const std::wstring wide(path.begin(), path.end());
-    return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void beep() { MessageBeep(MB_ICONEXCLAMATION); }
 
 }  // namespace
@@ -75,7 +70,7 @@ void paste_clip(Area area, size_t index, bool from_popup) {
         AppBorrow app = borrow_app();
         if (!app) return;
         Clip* clip = clip_at(app->store, {area, index});
-        if (!clip || (clip->content.kind == ClipKind::Files && check_missing_files(*clip, file_exists))) {
+        if (!clip || (clip->content.kind == ClipKind::Files && check_missing_files(*clip, path_exists))) {
             app.release();
             beep();
             refresh_all_toolbars();

@@ -169,16 +169,23 @@ void draw_tile(HDC dc, Clip& clip, const RECT& rect, HFONT badge_font) {
     clip.cache.busy = false;
 }
 
-OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size) {
+OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    OwnedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    void* pixels = nullptr;
+    OwnedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    bits = static_cast<uint32_t*>(pixels);
+    return bitmap;
+}
+
+OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size) {
+    uint32_t* bits = nullptr;
+    OwnedBitmap bitmap = make_dib_section(size, size, bits);
     if (!bitmap || !bits || size <= 0) return bitmap;
     const std::vector<uint8_t> pixels = scale_picture_pixels(picture, size);
     std::memcpy(bits, pixels.data(), pixels.size());

@@ -202,6 +202,11 @@ void save_pins(const std::vector<Clip>& pins) {
     if (error && !save_warning_shown.exchange(true)) show_warning(SAVE_FAILED + *error);
 }
 
+bool path_exists(const FilePath& path) {
+    const std::wstring wide(path.begin(), path.end());
+    return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 Settings read_settings() {
     const std::optional<std::wstring> folder = app_folder();
     if (!folder) return {};

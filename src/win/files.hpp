@@ -23,6 +23,9 @@ LoadedPins load_pins();
 // shows a warning; later ones are silent.
 void save_pins(const std::vector<Clip>& pins);
 
+// Whether the file system can still find the path (for a Files clip's missing-files flag).
+bool path_exists(const FilePath& path);
+
 Settings read_settings();
 void write_settings(const Settings& settings);
 

@@ -4,20 +4,14 @@
 #include <vector>
 
 #include "core/app_icon.hpp"
+#include "win/draw.hpp"
 
 namespace korvane {
 
 OwnedIcon make_app_icon() {
     const int size = app_icon_size(GetSystemMetrics(SM_CXSMICON));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    OwnedBitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    uint32_t* bits = nullptr;
+    OwnedBitmap colour = make_dib_section(size, size, bits);
     if (!colour || !bits) return OwnedIcon();
     const std::vector<uint32_t> pixels = app_icon_pixels(size);
     std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));

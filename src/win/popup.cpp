@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "win/app.hpp"
+#include "win/files.hpp"
 #include "win/dpi.hpp"
 #include "win/toolbar.hpp"
 
@@ -11,11 +12,6 @@ namespace korvane {
 namespace {
 
 constexpr DWORD REOPEN_GUARD_MS = 400;
-
-bool path_exists(const FilePath& path) {
-    const std::wstring wide(path.begin(), path.end());
-    return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 HWND popup_window() {
     if (AppBorrow app = borrow_app()) return app->popup.window;

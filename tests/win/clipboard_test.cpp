@@ -24,17 +24,11 @@ struct Format {
 
 Bytes text_bytes(const char* utf8) { return encode_unicode_text(utf8); }
 
-// A 2 x 2 32-bit picture, bottom-up unless the height is negative.
+// The 56 bytes of a 2 x 2 picture whose header then claims the given size.
 Bytes small_dib(int32_t width = 2, int32_t height = 2) {
-    Bytes dib(40 + 16, 0);
-    const uint32_t header = 40;
-    const uint16_t planes = 1, bits = 32;
-    std::memcpy(&dib[0], &header, 4);
+    Bytes dib = test::solid_dib(2, 2, 0x00336699);
     std::memcpy(&dib[4], &width, 4);
     std::memcpy(&dib[8], &height, 4);
-    std::memcpy(&dib[12], &planes, 2);
-    std::memcpy(&dib[14], &bits, 2);
-    for (size_t i = 40; i < dib.size(); ++i) dib[i] = uint8_t(i);
     return dib;
 }
 

@@ -9,6 +9,7 @@
 #include "win/dock.hpp"
 #include "win/popup.hpp"
 #include "win/toolbar.hpp"
+#include "win_test_support.hpp"
 
 namespace korvane {
 namespace {
@@ -25,15 +26,7 @@ constexpr uint32_t SEPARATOR = 0xD7D7D7;
 // A top-down 32-bit bitmap to paint into, with its pixels readable as 0xRRGGBB.
 struct Canvas {
     Canvas(int width, int height) : width(width), height(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* pixels = nullptr;
-        bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-        bits = static_cast<uint32_t*>(pixels);
+        bitmap = make_dib_section(width, height, bits);
         dc.reset(CreateCompatibleDC(nullptr));
         previous = SelectObject(dc.get(), bitmap.get());
     }
@@ -53,20 +46,6 @@ Clip text_clip(const char* text, unsigned animal) {
     clip.content = ClipContent::make_text(text);
     clip.animal_index = animal;
     return clip;
-}
-
-// A 32-bit bottom-up DIB of one colour.
-Bytes solid_dib(int width, int height, uint32_t colour) {
-    Bytes dib(40 + size_t(width) * size_t(height) * 4, 0);
-    const uint32_t header = 40;
-    const uint16_t planes = 1, bits = 32;
-    std::memcpy(&dib[0], &header, 4);
-    std::memcpy(&dib[4], &width, 4);
-    std::memcpy(&dib[8], &height, 4);
-    std::memcpy(&dib[12], &planes, 2);
-    std::memcpy(&dib[14], &bits, 2);
-    for (size_t i = 40; i < dib.size(); i += 4) std::memcpy(&dib[i], &colour, 4);
-    return dib;
 }
 
 class ToolbarPainting : public testing::Test {
@@ -127,7 +106,7 @@ TEST_F(ToolbarPainting, FileTilesShowTheMissingStrokeAndImageThumbnailsFitTheirA
     files.cache.missing_files = 1;
     store.recent.push_back(std::move(files));
     Clip image;
-    image.content = ClipContent::make_image(solid_dib(10, 400, 0x00FF0000));
+    image.content = ClipContent::make_image(test::solid_dib(10, 400, 0x00FF0000));
     image.animal_index = 1;
     store.recent.push_back(std::move(image));
     Canvas canvas(76, 700);
@@ -153,7 +132,7 @@ TEST_F(ToolbarPainting, AnIndexBeyondThirtyDrawsThePictureOfItsRemainder) {
 TEST_F(ToolbarPainting, AThousandPaintsLeakNoGdiObjects) {
     for (int i = 0; i < 10; ++i) store.recent.push_back(text_clip(("clip " + std::to_string(i)).c_str(), unsigned(i)));
     Clip image;
-    image.content = ClipContent::make_image(solid_dib(64, 64, 0x0000FF00));
+    image.content = ClipContent::make_image(test::solid_dib(64, 64, 0x0000FF00));
     image.animal_index = 10;
     store.pins.push_back(std::move(image));
     Canvas canvas(76, 700);

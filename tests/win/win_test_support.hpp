@@ -12,6 +12,9 @@
 
 namespace korvane::test {
 
+// A packed 32-bit DIB of one colour (bottom-up, or top-down for a negative height).
+std::vector<uint8_t> solid_dib(int32_t width, int32_t height, uint32_t colour);
+
 // A fresh folder that APPDATA points to while the object lives.
 class TempAppData {
 public:
