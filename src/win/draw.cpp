@@ -127,6 +127,8 @@ void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
 
 }  // namespace
 
+size_t animal_bitmap_count() { return animal_cache.size(); }
+
 void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
     OwnedBrush brush(CreateSolidBrush(fill));
     OwnedPen pen(CreatePen(PS_SOLID, int(system_dpi() / 96), border));

@@ -37,6 +37,9 @@ int measure_runs(HDC dc, std::span<const TextRun> runs);
 // Draws the runs one after the other on the baseline y.
 void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y);
 
+// How many scaled animal pictures this thread keeps (one per index and size drawn).
+size_t animal_bitmap_count();
+
 // Releases what a clip's drawing cache holds.
 void release_tile_cache(TileCache* cache);
 
