@@ -67,12 +67,49 @@ xdotool mouseup 1
 wait_for 10 pins_hold "hello from the journey" || fail "the dragged tile was not pinned"
 echo "ok: dragging the tile to Pinned saved it in pins.dat"
 
-# The program ends cleanly when its main window goes (as Exit does); pins.dat stays.
+# Journey 3: the notification icon opens the popup with the same clips; a click on a tile there
+# hides the popup and pastes into the other program.
+tray=$(xdotool search --name "Wine System Tray" | head -1)
+[ -n "$tray" ] || fail "no notification area icon"
+eval "$(xdotool getwindowgeometry --shell "$tray")"
+icon_x=$((X + 10)) icon_y=$((Y + 10))
+popup_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^Korvane$' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ "$WIDTH" -gt 76 ]; then echo "$w"; return 0; fi
+    done
+    return 1
+}
+xdotool mousemove 850 350 click 1
+xdotool key End shift+Home BackSpace
+wait_for 5 pasted_is "" || fail "the edit control was not emptied"
+xdotool mousemove $icon_x $icon_y click 1
+wait_for 10 popup_window >/dev/null || fail "clicking the notification icon did not open the popup"
+popup=$(popup_window)
+eval "$(xdotool getwindowgeometry --shell "$popup")"
+[ "$WIDTH" -eq 284 ] || fail "the popup is $WIDTH wide, not 284"
+# With no Recent clip and one pin, the pin's tile is at (10, 132) in the popup.
+xdotool mousemove $((X + 34)) $((Y + 156)) click 1
+wait_for 10 pasted_is "hello from the journey" || fail "clicking the pin in the popup did not paste"
+popup_window >/dev/null && fail "the popup stayed open after the paste"
+echo "ok: the notification icon opened the popup; a click there pasted the pin"
+
+# Exit from the notification icon's menu ends the program with code 0; pins.dat stays.
 saved=$(md5sum < "$appdata/pins.dat")
-wine "$bin/close_korvane.exe" >/dev/null 2>&1 || fail "could not reach the main window"
-wait_for 10 bash -c "! kill -0 $korvane_pid 2>/dev/null" || fail "Korvane did not exit"
+xdotool mousemove $icon_x $icon_y click 3
+sleep 1
+xdotool key Up Return
+wait_for 10 bash -c "! kill -0 $korvane_pid 2>/dev/null" || fail "Exit did not end Korvane"
 wait "$korvane_pid" && status=0 || status=$?
 korvane_pid=
 [ "$status" -eq 0 ] || fail "Korvane exited with $status"
 [ "$(md5sum < "$appdata/pins.dat")" = "$saved" ] || fail "pins.dat changed at exit"
-echo "ok: Korvane exited with code 0, pins.dat as after the last change"
+echo "ok: Exit in the notification menu ended Korvane with code 0, pins.dat as after the last change"
+
+# Journey 4: after a restart the pin is still there with its picture.
+wine "$bin/Korvane.exe" >/dev/null 2>&1 &
+korvane_pid=$!
+# Pinned 1/20 with an empty Recent list: the pin's tile at (14, 184) in the strip.
+wait_for 20 pixel_is $((strip + 38)) 184 "#D0D0D0" || fail "the pin did not come back after a restart"
+echo "ok: the pin is back after a restart"
