@@ -113,3 +113,25 @@ korvane_pid=$!
 # Pinned 1/20 with an empty Recent list: the pin's tile at (14, 184) in the strip.
 wait_for 20 pixel_is $((strip + 38)) 184 "#D0D0D0" || fail "the pin did not come back after a restart"
 echo "ok: the pin is back after a restart"
+
+# Journey 5: Clear asks first; No changes nothing; Yes empties the Recent list and the
+# clipboard, and the pins stay.
+xdotool mousemove 850 350 click 1
+xdotool key End shift+Home BackSpace
+xdotool type --delay 20 "clear me"
+xdotool key End shift+Home ctrl+c
+wait_for 10 pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "no tile appeared for the text to clear"
+clear_button() { xdotool mousemove $((strip + 61)) 91 click 1; sleep 1.5; }
+clear_button
+xdotool key n
+sleep 1
+pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "answering No still cleared the Recent list"
+clear_button
+xdotool key y
+wait_for 10 pixel_is $((strip + 38)) 104 "#F3F3F3" || fail "answering Yes did not clear the Recent list"
+pixel_is $((strip + 38)) 184 "#D0D0D0" || fail "the pin went with the Recent list"
+xdotool mousemove 850 350 click 1
+xdotool key End shift+Home BackSpace ctrl+v
+sleep 1
+pasted_is "" || fail "the clipboard still held '$(cat "$pasted")' after Clear"
+echo "ok: Clear asked first, emptied the Recent list and the clipboard, and kept the pin"
