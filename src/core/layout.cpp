@@ -252,4 +252,13 @@ std::string tile_tooltip_text(const Clip& clip) {
     return text;
 }
 
+Point popup_position(Point anchor, Size popup, Rect work, int32_t gap) {
+    const int32_t min_x = work.left + gap;
+    const int32_t max_x = std::max(work.right - popup.width - gap, work.left);
+    const int32_t min_y = work.top + gap;
+    const int32_t max_y = std::max(work.bottom - (popup.height + gap), work.top);
+    return Point{std::max(min_x, std::min(anchor.x - popup.width / 2, max_x)),
+                 std::max(min_y, std::min(anchor.y - (popup.height + gap), max_y))};
+}
+
 }  // namespace korvane

@@ -126,6 +126,16 @@ HitTarget hit_test(const ToolbarLayout& layout, int32_t x, int32_t y);
 // The insertion point nearest the point while a clip is dragged; nothing outside the tile region.
 std::optional<DropTarget> drop_target_at(const ToolbarLayout& layout, int32_t x, int32_t y);
 
+// Where the popup of the given size goes for an anchor point: centred above it, kept `gap`
+// inside the work area; where it cannot keep the distance on both sides it sits at the
+// top-left limit.
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    bool operator==(const Point&) const = default;
+};
+Point popup_position(Point anchor, Size popup, Rect work, int32_t gap);
+
 // The text shown when the pointer rests on a clip's tile (UTF-8, lines joined by "\n").
 std::string tile_tooltip_text(const Clip& clip);
 

@@ -96,16 +96,9 @@ void place_popup(UINT flags) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     GetMonitorInfoW(MonitorFromPoint(anchor, MONITOR_DEFAULTTONEAREST), &info);
-    const RECT work = info.rcWork;
-    const int g = scale(8);
-    const int min_x = work.left + g;
-    const int max_x = std::max<int>(work.right - size.width - g, work.left);
-    const int min_y = work.top + g;
-    const int max_y = std::max<int>(work.bottom - (size.height + g), work.top);
-    // Where the popup cannot keep its distance from both edges it sits at the top-left limit.
-    const int x = std::max(min_x, std::min<int>(anchor.x - size.width / 2, max_x));
-    const int y = std::max(min_y, std::min<int>(anchor.y - (size.height + g), max_y));
-    SetWindowPos(window, HWND_TOPMOST, x, y, size.width, size.height, flags);
+    const RECT& work = info.rcWork;
+    const Point at = popup_position(Point{anchor.x, anchor.y}, size, Rect{work.left, work.top, work.right, work.bottom}, scale(8));
+    SetWindowPos(window, HWND_TOPMOST, at.x, at.y, size.width, size.height, flags);
 }
 
 LRESULT CALLBACK popup_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

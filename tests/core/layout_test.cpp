@@ -358,3 +358,19 @@ TEST(TileTooltip, FilesListEightPathsAndCountTheRest) {
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(PopupPosition, CentresAboveTheAnchorAndKeepsInsideTheWorkArea) {
+    const Rect work{0, 0, 1920, 1040};  // a 40-pixel taskbar at the bottom
+    // The full popup at the bottom-right corner: x = min(1900 - 277, 1920 - 554 - 8), y clamped to 768.
+    EXPECT_EQ(popup_position({1900, 1060}, {554, 264}, work, 8), (Point{1358, 768}));
+    EXPECT_EQ(popup_position({960, 600}, {284, 170}, work, 8), (Point{818, 422}));
+    EXPECT_EQ(popup_position({5, 5}, {284, 170}, work, 8), (Point{8, 8}));  // top-left corner
+    // A work area too small for the popup and its distance: the top-left limit.
+    EXPECT_EQ(popup_position({100, 100}, {554, 264}, Rect{0, 0, 500, 200}, 8), (Point{8, 8}));
+}
+
+}  // namespace
+}  // namespace korvane
