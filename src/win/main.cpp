@@ -1,5 +1,6 @@
 #include "win/main.hpp"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <memory>
@@ -177,6 +178,9 @@ HWND create_main_window(HINSTANCE instance) {
 }
 
 void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
+    // The toolbars' tooltip control comes from common controls 6.
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
     auto app = std::make_unique<App>();
     app->main_window = create_main_window(instance);
     app->popup = create_toolbar_window(false, L"KorvaneToolbar", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, popup_proc);
