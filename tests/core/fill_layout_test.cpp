@@ -1,19 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "variable_builder.hpp"
+
 #include "core/fill_layout.hpp"
 
 namespace korvane {
 namespace {
 
-VariableDefinition variable(const char* name, VariableKind kind, std::vector<std::string> options = {},
-                            ValueList remembered = {}) {
-    VariableDefinition d;
-    d.name = name;
-    d.kind = kind;
-    d.options = std::move(options);
-    d.remembered_values = std::move(remembered);
-    return d;
-}
+using test::variable;
 
 std::vector<std::string> numbered_options(size_t n) {
     std::vector<std::string> options;

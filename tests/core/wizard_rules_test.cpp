@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "variable_builder.hpp"
+
 #include "core/wizard_rules.hpp"
 
 namespace korvane {
@@ -23,15 +25,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OptionsCase{"two words\r\n", {"two words"}}, OptionsCase{"a\rb", {"a\rb"}},
                     OptionsCase{"\xE3\x80\x80x\xC2\xA0\nx", {"x"}}));
 
-VariableDefinition variable(const char* name, VariableKind kind, std::vector<std::string> options = {},
-                            ValueList remembered = {}) {
-    VariableDefinition d;
-    d.name = name;
-    d.kind = kind;
-    d.options = std::move(options);
-    d.remembered_values = std::move(remembered);
-    return d;
-}
+using test::variable;
 
 TEST(WizardPages, StartWithTheKindAndTheOptionsJoinedWithCrLf) {
     const std::vector<WizardPage> pages = initial_pages({variable("size", VariableKind::SingleChoice, {"S", "M"}),

@@ -2,6 +2,8 @@
 // clicks and presses keys through SendInput while the test thread runs the dialog's own loop.
 #include <gtest/gtest.h>
 
+#include "../core/variable_builder.hpp"
+
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -198,15 +200,7 @@ private:
     std::thread thread_;
 };
 
-VariableDefinition variable(const char* name, VariableKind kind, std::vector<std::string> options = {},
-                            ValueList remembered = {}) {
-    VariableDefinition d;
-    d.name = name;
-    d.kind = kind;
-    d.options = std::move(options);
-    d.remembered_values = std::move(remembered);
-    return d;
-}
+using test::variable;
 
 int dpi() { return int(GetDpiForSystem()); }
 
