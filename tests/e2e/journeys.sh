@@ -135,3 +135,36 @@ xdotool key End shift+Home BackSpace ctrl+v
 sleep 1
 pasted_is "" || fail "the clipboard still held '$(cat "$pasted")' after Clear"
 echo "ok: Clear asked first, emptied the Recent list and the clipboard, and kept the pin"
+
+# Journey 6: drags pin at the drop position, reorder the pins, and unpin into Recent.
+drag() {  # drag X Y1 Y2: press at (X, Y1), move in steps, release at (X, Y2)
+    local x=$1 from=$2 to=$3 step y
+    xdotool mousemove "$x" "$from" mousedown 1
+    step=$(( (to - from) / 5 ))
+    for y in $((from + step)) $((from + 2 * step)) $((from + 3 * step)) $((from + 4 * step)) "$to"; do
+        xdotool mousemove "$x" "$y"
+        sleep 0.1
+    done
+    xdotool mouseup 1
+    sleep 0.5
+}
+offset_of() { grep -boa "$1" "$appdata/pins.dat" | head -1 | cut -d: -f1; }
+pins_lack() { ! grep -q "$1" "$appdata/pins.dat"; }
+xdotool mousemove 850 350 click 1
+xdotool key End shift+Home BackSpace
+xdotool type --delay 20 "second pin"
+xdotool key End shift+Home ctrl+c
+wait_for 10 pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "no tile appeared for the second pin"
+# One Recent tile and one pin: the pin at y 184; dropping at y 240 inserts after it.
+drag $((strip + 38)) 128 240
+wait_for 10 pins_hold "second pin" || fail "the second pin was not pinned"
+[ "$(offset_of "hello from the journey")" -lt "$(offset_of "second pin")" ] || fail "the new pin is not after the first"
+# No Recent tile now: the pins at y 184 and 238; the second one dragged above the first.
+drag $((strip + 38)) 262 190
+wait_for 10 bash -c "[ \$(grep -boa 'second pin' '$appdata/pins.dat' | cut -d: -f1) -lt \$(grep -boa 'hello from the journey' '$appdata/pins.dat' | cut -d: -f1) ]" \
+    || fail "dragging the second pin above the first did not reorder them"
+# The first pin (now "second pin") dragged into the empty Recent section unpins it.
+drag $((strip + 38)) 208 120
+wait_for 10 pins_lack "second pin" || fail "dragging a pin to Recent did not unpin it"
+wait_for 5 pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "the unpinned clip is not in Recent"
+echo "ok: drags pinned at the drop position, reordered the pins and unpinned into Recent"
