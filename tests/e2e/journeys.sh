@@ -168,3 +168,36 @@ drag $((strip + 38)) 208 120
 wait_for 10 pins_lack "second pin" || fail "dragging a pin to Recent did not unpin it"
 wait_for 5 pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "the unpinned clip is not in Recent"
 echo "ok: drags pinned at the drop position, reordered the pins and unpinned into Recent"
+
+# Journey 7: "+" makes a template pin; the wizard asks about its value; a click on the pin asks
+# for it and pastes the filled-in text; the next time it offers the last value.
+dialog_open() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+xdotool mousemove $((strip + 14)) 57 click 1
+wait_for 10 dialog_open "New text icon" || fail "the + button did not open the editor"
+sleep 0.5
+xdotool type --delay 20 "Letter"
+xdotool key Tab
+xdotool type --delay 20 'Dear ${name},'
+xdotool key Tab Return
+wait_for 10 dialog_open "Define the values to fill in" || fail "the wizard did not open for the new name"
+sleep 0.5
+xdotool key Return
+wait_for 10 bash -c '! xdotool search --onlyvisible --name "Define the values to fill in" >/dev/null 2>&1' || fail "the wizard did not finish"
+wait_for 10 pins_hold 'Dear ${name},' || fail "the template pin was not saved"
+# One Recent tile and two pins: the new pin's tile at (14, 238); its badge is dark blue.
+wait_for 5 pixel_is $((strip + 38)) 274 "#005FB8" || fail "the template pin shows no \${} badge"
+xdotool mousemove 850 350 click 1
+xdotool key End shift+Home BackSpace
+wait_for 5 pasted_is "" || fail "the edit control was not emptied"
+xdotool mousemove $((strip + 38)) 262 click 1
+wait_for 10 dialog_open "Fill in: Letter" || fail "clicking the template did not open Fill in: Letter"
+sleep 0.5
+xdotool type --delay 20 "Ann"
+xdotool key Return
+wait_for 10 pasted_is "Dear Ann," || fail "the filled-in template was not pasted (edit holds '$(cat "$pasted")')"
+wait_for 10 pins_hold "Ann" || fail "the value given was not remembered in pins.dat"
+xdotool mousemove $((strip + 38)) 262 click 1
+wait_for 10 dialog_open "Fill in: Letter" || fail "the template did not open again"
+xdotool key Escape
+wait_for 10 bash -c '! xdotool search --onlyvisible --name "Fill in: Letter" >/dev/null 2>&1' || fail "Escape did not close Fill in"
+echo "ok: + made a template pin through the wizard; Fill in pasted 'Dear Ann,' and remembered Ann"
