@@ -201,3 +201,25 @@ wait_for 10 dialog_open "Fill in: Letter" || fail "the template did not open aga
 xdotool key Escape
 wait_for 10 bash -c '! xdotool search --onlyvisible --name "Fill in: Letter" >/dev/null 2>&1' || fail "Escape did not close Fill in"
 echo "ok: + made a template pin through the wizard; Fill in pasted 'Dear Ann,' and remembered Ann"
+
+# Journey 8: the tile menu pins, renames and deletes.
+# The Recent tile ("second pin") at (14, 104): Pin is the menu's first item.
+xdotool mousemove $((strip + 38)) 128 click 3
+sleep 1
+xdotool key Down Return
+# Three pins now and no Recent tile: the third pin's tile at (14, 292).
+wait_for 10 pixel_is $((strip + 38)) 104 "#F3F3F3" || fail "Pin in the tile menu did not move the clip"
+wait_for 10 pixel_is $((strip + 38)) 292 "#D0D0D0" || fail "the pinned clip is not the third pin"
+xdotool mousemove $((strip + 38)) 316 click 3
+sleep 1
+xdotool key Down Down Return   # Unpin, Rename…
+wait_for 10 dialog_open "Rename" || fail "Rename… did not open the editor"
+sleep 0.5
+xdotool type --delay 20 "Shortcut"
+xdotool key Return
+wait_for 10 pins_hold "Shortcut" || fail "the new name was not saved"
+xdotool mousemove $((strip + 38)) 316 click 3
+sleep 1
+xdotool key Up Return           # Delete is the last item
+wait_for 10 pins_lack "second pin" || fail "Delete in the tile menu did not remove the pin"
+echo "ok: the tile menu pinned, renamed and deleted"
