@@ -1,12 +1,10 @@
-// Arithmetic shared by the modal windows: DIPs to pixels, and where a window of a given size
-// opens inside a monitor's work area.
+// Arithmetic shared by the modal windows: their common metrics, and where a window of a given
+// size opens inside a monitor's work area.
 #pragma once
 
-namespace korvane {
+#include "core/dips.hpp"
 
-// n DIPs at the given dpi, truncated toward zero.  Every constant is converted on its own and
-// the pixel values are added afterwards, so rounding does not depend on how a sum is grouped.
-constexpr int dips_to_px(int dips, int dpi) { return dips * dpi / 96; }
+namespace korvane {
 
 // The metrics every dialog shares, in DIPs.
 constexpr int DIALOG_MARGIN = 12;

@@ -16,7 +16,7 @@ constexpr int BUTTONS_WITHOUT_TEXT = 66;
 }  // namespace
 
 EditorLayout layout_text_editor(bool with_text_field, int dpi) {
-    const auto px = [dpi](int dips) { return dips_to_px(dips, dpi); };
+    const auto px = [dpi](int dips) { return scale(dips, dpi); };
     const int m = px(DIALOG_MARGIN);
     EditorLayout layout;
     layout.client_width = px(EDITOR_WIDTH);

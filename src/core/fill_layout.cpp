@@ -28,7 +28,7 @@ int option_lines(size_t option_count) {
 }
 
 FillLayout layout_fill_in(const std::vector<VariableDefinition>& definitions, int dpi) {
-    const auto px = [dpi](int dips) { return dips_to_px(dips, dpi); };
+    const auto px = [dpi](int dips) { return scale(dips, dpi); };
     const int m = px(DIALOG_MARGIN);
     FillLayout layout;
     layout.client_width = px(FILL_WIDTH);

@@ -49,8 +49,6 @@ bool cut_to_scalars(std::string& text, size_t limit) {
 
 }  // namespace
 
-int32_t scale(int32_t dips, uint32_t dpi) { return static_cast<int32_t>(int64_t(dips) * int64_t(dpi) / 96); }
-
 ToolbarLayout make_layout(ToolbarView toolbar, ClientArea client, uint32_t dpi, uint64_t recent_count,
                           uint64_t pinned_count) {
     ToolbarLayout layout;

@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "core/clip.hpp"
+#include "core/dips.hpp"
 #include "core/store.hpp"
 
 namespace korvane {
 
-// Converts device-independent pixels (1/96 inch) to pixels: dips * dpi / 96, truncated toward
-// zero.  Constants are converted one by one and then added, never summed first, so that every
-// edge lands where the drawing code that shares it puts it.
-int32_t scale(int32_t dips, uint32_t dpi);
 
 struct Rect {
     int32_t left = 0;

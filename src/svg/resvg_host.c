@@ -639,8 +639,10 @@ static int parse(ResvgEngine* e, const uint8_t* svg, size_t len, const char* opt
   return RESVG_OK;
 }
 
-static int render(ResvgEngine* e, uint32_t tree, uint8_t* out, size_t out_cap, uint32_t* width,
-                  uint32_t* height, char* err, size_t cap) {
+/* Renders the tree; on success the rendered RGBA bytes are host object *pixels, which the caller
+   releases. */
+static int render_to_object(ResvgEngine* e, uint32_t tree, uint32_t* width, uint32_t* height, uint32_t* pixels,
+                            char* err, size_t cap) {
   uint32_t area = return_area(e);
   Z_resvgZ_resvg_render(&e->instance, area, tree);
   Returned r = take_return(e, area);
@@ -650,8 +652,16 @@ static int render(ResvgEngine* e, uint32_t tree, uint8_t* out, size_t out_cap, u
   }
   *width = Z_resvgZ_renderedimage_width(&e->instance, r.value);
   *height = Z_resvgZ_renderedimage_height(&e->instance, r.value);
-  uint32_t pixels = Z_resvgZ_renderedimage_pixels(&e->instance, r.value);
+  *pixels = Z_resvgZ_renderedimage_pixels(&e->instance, r.value);
   Z_resvgZ___wbg_renderedimage_free(&e->instance, r.value);
+  return RESVG_OK;
+}
+
+static int render(ResvgEngine* e, uint32_t tree, uint8_t* out, size_t out_cap, uint32_t* width,
+                  uint32_t* height, char* err, size_t cap) {
+  uint32_t pixels;
+  int status = render_to_object(e, tree, width, height, &pixels, err, cap);
+  if (status != RESVG_OK) return status;
   Obj* o = obj_expect(&e->host, pixels, OBJ_BYTES);
   size_t need = (size_t)*width * *height * 4;
   int result = RESVG_OK;
@@ -1146,17 +1156,9 @@ int resvg_describe(ResvgEngine* e, uint32_t tree, int through_text, ResvgDocumen
 int resvg_render_tree(ResvgEngine* e, uint32_t tree, uint8_t** rgba, uint32_t* width, uint32_t* height,
                       char* err, size_t cap) {
   TRAP_SCOPE(e, err, cap);
-  uint32_t area = return_area(e);
-  Z_resvgZ_resvg_render(&e->instance, area, tree);
-  Returned r = take_return(e, area);
-  if (r.is_error) {
-    take_error(e, r.error, err, cap);
-    return RESVG_REJECTED;
-  }
-  *width = Z_resvgZ_renderedimage_width(&e->instance, r.value);
-  *height = Z_resvgZ_renderedimage_height(&e->instance, r.value);
-  uint32_t pixels = Z_resvgZ_renderedimage_pixels(&e->instance, r.value);
-  Z_resvgZ___wbg_renderedimage_free(&e->instance, r.value);
+  uint32_t pixels;
+  int status = render_to_object(e, tree, width, height, &pixels, err, cap);
+  if (status != RESVG_OK) return status;
   Obj* o = obj_expect(&e->host, pixels, OBJ_BYTES);
   *rgba = o->data; /* no module call follows: take the host's copy over */
   o->data = NULL;

@@ -37,13 +37,20 @@ bool excluded_from_history() {
            (*value)[3] == 0;
 }
 
+// The shell's reader trusts a drop block, so its file list is checked first, in place: the
+// paths themselves are read by the shell.
+bool drop_block_is_sound(HANDLE handle) {
+    const SIZE_T size = GlobalSize(handle);
+    if (size == 0 || size > MAX_CLIPBOARD_BLOCK) return false;
+    const GlobalLock lock(handle);
+    return lock.data() && check_drop_block({static_cast<const uint8_t*>(lock.data()), size});
+}
+
 std::optional<ClipContent> read_files() {
     if (!IsClipboardFormatAvailable(CF_HDROP)) return std::nullopt;
     const HANDLE handle = GetClipboardData(CF_HDROP);
     if (!handle) return std::nullopt;
-    // The shell's reader trusts the block, so its file list is checked before it is asked.
-    const std::optional<Bytes> block = read_global_block(handle);
-    if (!block || !check_drop_block(*block)) return std::nullopt;
+    if (!drop_block_is_sound(handle)) return std::nullopt;
     const auto drop = static_cast<HDROP>(handle);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     if (count == 0) return std::nullopt;

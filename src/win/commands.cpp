@@ -105,9 +105,8 @@ std::vector<VariableDefinition> define_new_variables(std::string_view text,
                                                      const std::vector<VariableDefinition>& definitions) {
     SyncedVariables synced = sync_variables(text, definitions);
     if (!synced.first_created) return std::move(synced.definitions);
-    std::vector<VariableDefinition> copy;
-    for (const VariableDefinition& d : synced.definitions) copy.push_back(copy_definition(d));
-    if (std::optional<std::vector<VariableDefinition>> chosen = run_variables_wizard(std::move(copy), *synced.first_created))
+    if (std::optional<std::vector<VariableDefinition>> chosen =
+            run_variables_wizard(synced.definitions, *synced.first_created))
         return std::move(*chosen);
     return std::move(synced.definitions);
 }

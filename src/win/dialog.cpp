@@ -77,7 +77,7 @@ std::string control_text(HWND control) {
 
 OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic) {
     const int dpi = int(GetDpiForSystem());
-    return OwnedFont(CreateFontW(-dips_to_px(size_dips, dpi), 0, 0, 0, weight, italic ? TRUE : FALSE, FALSE, FALSE,
+    return OwnedFont(CreateFontW(-scale(size_dips, dpi), 0, 0, 0, weight, italic ? TRUE : FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, face));
 }

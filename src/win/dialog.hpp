@@ -43,6 +43,18 @@ OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic)
 // keeps those keys from IsDialogMessageW.  Without it the focus could never leave the edit.
 LRESULT move_dialog_focus(HWND dialog, WPARAM wp, LPARAM lp);
 
+// The window procedure every dialog shares: its commands go to the dialog's own handler, the
+// close box cancels, and Tab out of a multi-line edit moves the focus on.
+template <LRESULT (*OnCommand)(HWND, WPARAM), LRESULT (*OnClose)()>
+LRESULT CALLBACK dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COMMAND: return OnCommand(window, wparam);
+    case WM_CLOSE: return OnClose();
+    case WM_NEXTDLGCTL: return move_dialog_focus(window, wparam, lparam);
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
 // Dispatches the thread's messages until `finished` says so.  A WM_QUIT ends the loop and is
 // posted again so that the application's own loop ends too.
 enum class LoopEnd { Finished, Quit, Failed };

@@ -224,16 +224,14 @@ int measure_runs(HDC dc, std::span<const TextRun> runs) {
 void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y) {
     const UINT alignment = GetTextAlign(dc);
     SetTextAlign(dc, TA_BASELINE);
-    const HGDIOBJ previous_font = GetCurrentObject(dc, OBJ_FONT);
     for (const TextRun& run : runs) {
-        SelectObject(dc, run.font);
-        SetTextColor(dc, run.colour);
-        TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
-        SIZE size{};
-        GetTextExtentPoint32W(dc, run.text.data(), int(run.text.size()), &size);
-        x += size.cx;
+        {
+            const Selected selected(dc, run.font);
+            SetTextColor(dc, run.colour);
+            TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
+        }
+        x += measure_runs(dc, {&run, 1});
     }
-    SelectObject(dc, previous_font);
     SetTextAlign(dc, alignment);
 }
 

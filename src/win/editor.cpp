@@ -42,21 +42,12 @@ LRESULT on_cancel() {
     return 0;
 }
 
-LRESULT on_command(WPARAM wp) {
+LRESULT on_command(HWND, WPARAM wp) {
     switch (LOWORD(wp)) {
     case IDOK: return on_ok();
     case IDCANCEL: return on_cancel();
     }
     return 0;
-}
-
-LRESULT CALLBACK editor_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    switch (m) {
-    case WM_COMMAND: return on_command(wp);
-    case WM_CLOSE: return on_cancel();
-    case WM_NEXTDLGCTL: return move_dialog_focus(w, wp, lp);
-    }
-    return DefWindowProcW(w, m, wp, lp);
 }
 
 HWND add_box(const Dialog& dialog, const wchar_t* class_name, std::wstring_view text, DWORD style, DWORD extended,
@@ -72,7 +63,8 @@ std::optional<EditorResult> run_text_editor(std::string_view title, std::string_
     if (!run) return std::nullopt;
 
     const EditorLayout layout = layout_text_editor(initial_text.has_value(), int(GetDpiForSystem()));
-    Dialog dialog = create_dialog(EDITOR_CLASS, to_wide(title), layout.client_width, layout.client_height, editor_proc);
+    Dialog dialog = create_dialog(EDITOR_CLASS, to_wide(title), layout.client_width, layout.client_height,
+                                  dialog_proc<on_command, on_cancel>);
     if (!dialog.created) return std::nullopt;
 
     add_box(dialog, L"STATIC", L"Name (shown when you hover over the icon):", 0, 0, layout.name_label, -1);

@@ -79,15 +79,6 @@ LRESULT on_close() {
     return 0;
 }
 
-LRESULT CALLBACK fill_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    switch (m) {
-    case WM_COMMAND: return on_command(w, wp);
-    case WM_CLOSE: return on_close();
-    case WM_NEXTDLGCTL: return move_dialog_focus(w, wp, lp);
-    }
-    return DefWindowProcW(w, m, wp, lp);
-}
-
 // Adds one row's input controls and returns them with the one to focus when it is the first row.
 std::vector<HWND> add_row_inputs(const Dialog& dialog, const VariableDefinition& definition, const FillRowLayout& row,
                                  int row_index, HWND& focus) {
@@ -132,7 +123,8 @@ std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std:
     }
 
     const FillLayout layout = layout_fill_in(definitions, int(GetDpiForSystem()));
-    Dialog dialog = create_dialog(FILL_CLASS, to_wide(title), layout.client_width, layout.client_height, fill_proc);
+    Dialog dialog = create_dialog(FILL_CLASS, to_wide(title), layout.client_width, layout.client_height,
+                                  dialog_proc<on_command, on_close>);
     if (!dialog.created) return std::nullopt;
 
     std::vector<std::vector<HWND>> rows;

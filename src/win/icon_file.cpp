@@ -4,6 +4,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <memory>
 #include <mutex>
 
 #include "core/icon_fit.hpp"
@@ -34,39 +35,50 @@ void start_gdiplus() {
     });
 }
 
+// GDI+ objects, each released by its own disposal function.
+template <class T, auto Dispose>
+struct GdiplusDeleter {
+    void operator()(T* object) const { Dispose(object); }
+};
+using OwnedImage = std::unique_ptr<GpImage, GdiplusDeleter<GpImage, GdipDisposeImage>>;
+using OwnedGraphics = std::unique_ptr<GpGraphics, GdiplusDeleter<GpGraphics, GdipDeleteGraphics>>;
+using OwnedImageAttributes =
+    std::unique_ptr<GpImageAttributes, GdiplusDeleter<GpImageAttributes, GdipDisposeImageAttributes>>;
+
+// Draws the image fitted into the 96 x 96 premultiplied buffer; the GDI+ objects that write into
+// it are gone when this returns.
+bool draw_fitted(GpImage* image, UINT width, UINT height, Bytes& pixels) {
+    GpBitmap* bitmap = nullptr;
+    GdipCreateBitmapFromScan0(96, 96, 384, PixelFormat32bppPARGB, pixels.data(), &bitmap);
+    const OwnedImage target(bitmap);
+    GpGraphics* context = nullptr;
+    if (target) GdipGetImageGraphicsContext(target.get(), &context);
+    const OwnedGraphics graphics(context);
+    if (!graphics) return false;
+    GdipSetInterpolationMode(graphics.get(), InterpolationModeHighQualityBicubic);
+    GdipSetPixelOffsetMode(graphics.get(), PixelOffsetModeHalf);
+    GpImageAttributes* made = nullptr;
+    GdipCreateImageAttributes(&made);
+    const OwnedImageAttributes attributes(made);
+    GdipSetImageAttributesWrapMode(attributes.get(), WrapModeTileFlipXY, 0, FALSE);
+    const IconPlacement at = fit_icon(width, height);
+    return GdipDrawImageRectRectI(graphics.get(), image, at.x, at.y, at.width, at.height, 0, 0, INT(width),
+                                  INT(height), UnitPixel, attributes.get(), nullptr, nullptr) == Ok;
+}
+
 std::variant<Bytes, std::string> read_raster(const std::wstring& path) {
     start_gdiplus();
-    GpImage* image = nullptr;
-    if (GdipLoadImageFromFile(path.c_str(), &image) != Ok || !image) return std::string(NOT_AN_IMAGE);
+    GpImage* loaded = nullptr;
+    const bool ok = GdipLoadImageFromFile(path.c_str(), &loaded) == Ok;
+    const OwnedImage image(loaded);
+    if (!ok || !image) return std::string(NOT_AN_IMAGE);
     UINT width = 0, height = 0;
-    GdipGetImageWidth(image, &width);
-    GdipGetImageHeight(image, &height);
-    if (width == 0 || height == 0) {
-        GdipDisposeImage(image);
-        return std::string(EMPTY_IMAGE);
-    }
+    GdipGetImageWidth(image.get(), &width);
+    GdipGetImageHeight(image.get(), &height);
+    if (width == 0 || height == 0) return std::string(EMPTY_IMAGE);
+
     Bytes pixels(PICTURE_BYTES, 0);
-    GpBitmap* target = nullptr;
-    GpGraphics* graphics = nullptr;
-    if (GdipCreateBitmapFromScan0(96, 96, 384, PixelFormat32bppPARGB, pixels.data(), &target) != Ok ||
-        GdipGetImageGraphicsContext(target, &graphics) != Ok) {
-        if (target) GdipDisposeImage(target);
-        GdipDisposeImage(image);
-        return std::string(NOT_CONVERTED);
-    }
-    GdipSetInterpolationMode(graphics, InterpolationModeHighQualityBicubic);
-    GdipSetPixelOffsetMode(graphics, PixelOffsetModeHalf);
-    GpImageAttributes* attributes = nullptr;
-    GdipCreateImageAttributes(&attributes);
-    GdipSetImageAttributesWrapMode(attributes, WrapModeTileFlipXY, 0, FALSE);
-    const IconPlacement at = fit_icon(width, height);
-    const Status drawn = GdipDrawImageRectRectI(graphics, image, at.x, at.y, at.width, at.height, 0, 0, INT(width),
-                                                INT(height), UnitPixel, attributes, nullptr, nullptr);
-    GdipDisposeImageAttributes(attributes);
-    GdipDeleteGraphics(graphics);
-    GdipDisposeImage(target);
-    GdipDisposeImage(image);
-    if (drawn != Ok) return std::string(NOT_CONVERTED);
+    if (!draw_fitted(image.get(), width, height, pixels)) return std::string(NOT_CONVERTED);
     return pixels;
 }
 

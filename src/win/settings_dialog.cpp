@@ -58,20 +58,12 @@ LRESULT on_cancel() {
     return 0;
 }
 
-LRESULT on_command(WPARAM wparam) {
+LRESULT on_command(HWND, WPARAM wparam) {
     switch (LOWORD(wparam)) {
     case IDOK: return on_ok();
     case IDCANCEL: return on_cancel();
     }
     return 0;
-}
-
-LRESULT CALLBACK settings_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_COMMAND: return on_command(wparam);
-    case WM_CLOSE: return on_cancel();
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
 }
 
 bool sign_in_is_on() {
@@ -88,8 +80,9 @@ std::optional<Choice> ask(int placement, bool sign_in) {
     SettingsState::Run run;
     if (!run) return std::nullopt;
     const int dpi = int(GetDpiForSystem());
-    const auto px = [dpi](int dips) { return dips_to_px(dips, dpi); };
-    Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", px(400), px(244), settings_proc);
+    const auto px = [dpi](int dips) { return scale(dips, dpi); };
+    Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", px(400), px(244),
+                                  dialog_proc<on_command, on_cancel>);
     if (!dialog.created) return std::nullopt;
     add_control(dialog, L"STATIC", L"Where the toolbar goes:", 0, 0, px(12), px(12), px(376), px(20), -1);
     HWND buttons[3] = {

@@ -148,7 +148,7 @@ void edit_variables(ClipId id, bool from_popup) {
     }
     if (from_popup) hide_popup();
     SyncedVariables synced = sync_variables(text, definitions);
-    std::optional<std::vector<VariableDefinition>> result = run_variables_wizard(std::move(synced.definitions), 0);
+    std::optional<std::vector<VariableDefinition>> result = run_variables_wizard(synced.definitions, 0);
     if (!result) return;
     if (AppBorrow app = borrow_app())
         if (const std::optional<ClipLocation> at = find_clip(app->store, id))

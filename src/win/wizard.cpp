@@ -135,7 +135,7 @@ LRESULT on_cancel() {
     return 0;
 }
 
-LRESULT on_command(WPARAM wp) {
+LRESULT on_command(HWND, WPARAM wp) {
     const int id = LOWORD(wp);
     switch (id) {
     case IDOK: return on_next();
@@ -144,15 +144,6 @@ LRESULT on_command(WPARAM wp) {
     }
     if (id >= FIRST_KIND_ID && id < FIRST_KIND_ID + 4 && HIWORD(wp) == BN_CLICKED) return on_kind_clicked(id);
     return 0;
-}
-
-LRESULT CALLBACK wizard_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    switch (m) {
-    case WM_COMMAND: return on_command(wp);
-    case WM_CLOSE: return on_cancel();
-    case WM_NEXTDLGCTL: return move_dialog_focus(w, wp, lp);
-    }
-    return DefWindowProcW(w, m, wp, lp);
 }
 
 }  // namespace
@@ -171,8 +162,8 @@ std::optional<std::vector<VariableDefinition>> run_variables_wizard(const std::v
     }
 
     const int dpi = int(GetDpiForSystem());
-    const auto px = [dpi](int dips) { return dips_to_px(dips, dpi); };
-    Dialog dialog = create_dialog(WIZARD_CLASS, WIZARD_TITLE, px(420), px(344), wizard_proc);
+    const auto px = [dpi](int dips) { return scale(dips, dpi); };
+    Dialog dialog = create_dialog(WIZARD_CLASS, WIZARD_TITLE, px(420), px(344), dialog_proc<on_command, on_cancel>);
     if (!dialog.created) return std::nullopt;
 
     const auto label = [&](std::wstring_view text, int y) {

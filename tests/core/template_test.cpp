@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "variable_builder.hpp"
+
 #include "core/template.hpp"
 
 namespace korvane {
@@ -41,19 +43,11 @@ TEST(PlaceholderNames, AreDistinctCaseSensitiveAndInFirstAppearanceOrder) {
     EXPECT_TRUE(placeholder_names("$${a} ${} ${x").empty());
 }
 
-VariableDefinition definition(const char* name, VariableKind kind, std::vector<std::string> remembered = {},
-                              std::vector<std::string> options = {}) {
-    VariableDefinition d;
-    d.name = name;
-    d.kind = kind;
-    d.remembered_values = std::move(remembered);
-    d.options = std::move(options);
-    return d;
-}
+using test::variable;
 
 TEST(SyncVariables, KeepsKnownDefinitionsReordersAndReportsTheFirstNewOne) {
-    const std::vector<VariableDefinition> existing{definition("a", VariableKind::Number, {"7"}),
-                                                   definition("c", VariableKind::FreeText)};
+    const std::vector<VariableDefinition> existing{variable("a", VariableKind::Number, {}, {"7"}),
+                                                   variable("c", VariableKind::FreeText)};
     const SyncedVariables synced = sync_variables("${b} ${a} ${b}", existing);
     ASSERT_EQ(synced.definitions.size(), 2u);
     EXPECT_EQ(synced.definitions[0].name, "b");
@@ -67,8 +61,8 @@ TEST(SyncVariables, KeepsKnownDefinitionsReordersAndReportsTheFirstNewOne) {
 
 TEST(SyncVariables, ReportsNothingWhenEveryNameIsKnownAndCopiesOptionsOnlyForChoices) {
     const std::vector<VariableDefinition> existing{
-        definition("x", VariableKind::SingleChoice, {"b"}, {"a", "b"}),
-        definition("y", VariableKind::Number, {}, {"stray"}), definition("x", VariableKind::FreeText)};
+        variable("x", VariableKind::SingleChoice, {"a", "b"}, {"b"}),
+        variable("y", VariableKind::Number, {"stray"}, {}), variable("x", VariableKind::FreeText)};
     const SyncedVariables synced = sync_variables("${y}${x}${z}${w}", existing);
     ASSERT_EQ(synced.definitions.size(), 4u);
     EXPECT_TRUE(synced.definitions[0].options.empty());
@@ -97,7 +91,7 @@ TEST(JoinValues, SeparatesWithCommaAndSpace) {
 }
 
 TEST(Substitute, FillsEveryOccurrenceAndUpdatesRememberedValues) {
-    const std::vector<VariableDefinition> defs{definition("name", VariableKind::FreeText, {"old"})};
+    const std::vector<VariableDefinition> defs{variable("name", VariableKind::FreeText, {}, {"old"})};
     const Substitution s = substitute("Dear ${name}, ${ name }!", defs, {{"Ann"}});
     EXPECT_EQ(s.text, "Dear Ann, Ann!");
     ASSERT_EQ(s.definitions.size(), 1u);
@@ -106,8 +100,8 @@ TEST(Substitute, FillsEveryOccurrenceAndUpdatesRememberedValues) {
 
 TEST(Substitute, JoinsChoicesDropsUnknownPlaceholdersAndCutsToTheShorterList) {
     const std::vector<VariableDefinition> defs{
-        definition("colour", VariableKind::MultipleChoice, {"green"}, {"red", "green", "blue"}),
-        definition("size", VariableKind::SingleChoice, {}, {"S", "M"}), definition("extra", VariableKind::FreeText)};
+        variable("colour", VariableKind::MultipleChoice, {"red", "green", "blue"}, {"green"}),
+        variable("size", VariableKind::SingleChoice, {"S", "M"}, {}), variable("extra", VariableKind::FreeText)};
     const Substitution filled = substitute("${colour}/${size}/${extra}/${gone}/$${colour}", defs,
                                            {{"red", "blue"}, {}});
     EXPECT_EQ(filled.text, "red, blue////${colour}");  // "extra" had no value list
@@ -122,8 +116,8 @@ TEST(Substitute, JoinsChoicesDropsUnknownPlaceholdersAndCutsToTheShorterList) {
 }
 
 TEST(Substitute, UsesValuesExactlyAsGiven) {
-    const std::vector<VariableDefinition> defs{definition("n", VariableKind::Number),
-                                               definition("t", VariableKind::FreeText)};
+    const std::vector<VariableDefinition> defs{variable("n", VariableKind::Number),
+                                               variable("t", VariableKind::FreeText)};
     // The fill-in dialog trims a Number and leaves free text as typed.
     EXPECT_EQ(substitute("${n}|${t}", defs, {{"42"}, {" 42 "}}).text, "42| 42 ");
 }

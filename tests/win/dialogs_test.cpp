@@ -339,8 +339,8 @@ constexpr int KIND_ID = 200;
 constexpr int OPTIONS_ID = 210;
 constexpr int BACK_ID = 300;
 
-HWND wizard_caption(const Driver& d) { return d.at(dips_to_px(12, dpi()) + 1, dips_to_px(12, dpi()) + 1); }
-HWND wizard_message(const Driver& d) { return d.at(dips_to_px(12, dpi()) + 1, dips_to_px(280, dpi()) + 1); }
+HWND wizard_caption(const Driver& d) { return d.at(scale(12, dpi()) + 1, scale(12, dpi()) + 1); }
+HWND wizard_message(const Driver& d) { return d.at(scale(12, dpi()) + 1, scale(280, dpi()) + 1); }
 
 TEST(VariablesWizard, OneDefinitionShowsFinishAndNoBack) {
     Driver driver(WIZARD_CLASS, [&](Driver& d) {
