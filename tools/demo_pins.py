@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes a pins.dat with a few example pins (texts, a template, a picture, files) for the
-README's screenshots.  usage: demo_pins.py OUTPUT_FILE"""
+README's screenshots, or with COUNT numbered text pins for the journeys that need a full
+Pinned section.  usage: demo_pins.py OUTPUT_FILE [COUNT]"""
 import struct
 import sys
 
@@ -45,5 +46,8 @@ pins = [
     record(1, 22, 'Chart', [], string(picture())),
     record(2, 26, None, [], files(['C:\\windows\\notepad.exe', 'C:\\windows\\regedit.exe', 'C:\\windows\\win.ini'])),
 ]
+if len(sys.argv) > 2:
+    pins = [record(0, n % 30, None, [], string(f'pin number {n + 1}'.encode()))
+            for n in range(int(sys.argv[2]))]
 with open(sys.argv[1], 'wb') as f:
     f.write(b'KRVN' + struct.pack('<II', 4, len(pins)) + b''.join(pins))

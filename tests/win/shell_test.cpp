@@ -8,6 +8,7 @@
 
 #include <thread>
 
+#include "core/template.hpp"
 #include "win/app.hpp"
 #include "win/dock.hpp"
 #include "win/main.hpp"
@@ -277,6 +278,53 @@ TEST_F(Shell, TheNotificationMenuOffersWhatFitsAndExitEndsTheProgram) {
     bool quit = false;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) quit |= message.message == WM_QUIT;
     EXPECT_TRUE(quit);
+}
+
+// Right-clicks a tile of the docked strip and reads its menu; nothing is chosen.
+std::vector<std::pair<std::wstring, UINT>> tile_menu(HWND docked, int y) {
+    MenuReader reader;
+    reader.read_then_choose(MenuReader::NOTHING);
+    SendMessageW(docked, WM_RBUTTONUP, 0, MAKELPARAM(38, y));
+    reader.thread.join();
+    return reader.items;
+}
+
+std::vector<std::wstring> texts_of(const std::vector<std::pair<std::wstring, UINT>>& items) {
+    std::vector<std::wstring> texts;
+    for (const auto& item : items) texts.push_back(item.first);
+    return texts;
+}
+
+TEST_F(Shell, TheTileMenuOffersWhatFitsTheClip) {
+    constexpr int recent_tile = 128, first_pin = 208;
+    {
+        AppBorrow app = borrow_app();
+        record_capture(app->store, ClipContent::make_image(test::solid_dib(8, 8, 0xFF0000)));
+        add_pin(app->store, ClipContent::make_text("Dear ${name},"), std::string("Letter"),
+                sync_variables("Dear ${name},", {}).definitions);
+        set_custom_icon(app->store, {Area::Pinned, 0}, Bytes(96 * 96 * 4, 0x80));
+    }
+    refresh_all_toolbars();
+    EXPECT_EQ(texts_of(tile_menu(docked, recent_tile)),
+              (std::vector<std::wstring>{L"Pin", L"Rename\u2026", L"Change icon\u2026", L"", L"Delete"}));
+    const auto pinned = tile_menu(docked, first_pin);
+    EXPECT_EQ(texts_of(pinned), (std::vector<std::wstring>{L"Unpin", L"Rename\u2026", L"Edit text\u2026",
+                                                           L"Variables\u2026", L"Change icon\u2026",
+                                                           L"Reset icon", L"", L"Delete"}));
+    for (const auto& [text, state] : pinned)
+        if (!(state & MF_SEPARATOR)) EXPECT_FALSE(state & MF_GRAYED) << text;
+    EXPECT_TRUE(pinned[6].second & MF_SEPARATOR);
+
+    {
+        AppBorrow app = borrow_app();
+        for (int i = 1; i < 20; ++i) add_pin(app->store, ClipContent::make_text("pin " + std::to_string(i)), {}, {});
+        ASSERT_EQ(app->store.pins.size(), 20u);
+    }
+    refresh_all_toolbars();
+    const auto full = tile_menu(docked, recent_tile);
+    ASSERT_FALSE(full.empty());
+    EXPECT_EQ(full[0].first, L"Pin (20 pins used)");
+    EXPECT_TRUE(full[0].second & MF_GRAYED);
 }
 
 class StartMinimized : public Shell {
