@@ -31,14 +31,18 @@ void check_thumbnail(int64_t width, int64_t height, int32_t area_width, int32_t 
     if (fitted.height > std::max<int64_t>(1, std::min<int64_t>(height, area_height))) std::abort();
 }
 
-// A premultiplied picture from the input (repeated to fill it), scaled to 1 to 16 pixels.
+// A premultiplied picture that starts with the input (the rest transparent), scaled to 1 to
+// 16 pixels.  The picture is kept between inputs and cleared again after each, so an input
+// costs its own length rather than a whole picture.
 void check_scaling(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> picture(korvane::PICTURE_BYTES);
-    for (size_t i = 0; i < picture.size(); ++i) picture[i] = data[i % size];
-    for (size_t i = 0; i < picture.size(); i += 4)
+    static std::vector<uint8_t> picture(korvane::PICTURE_BYTES);
+    const size_t used = std::min(size, picture.size()) / 4 * 4;
+    std::copy(data, data + used, picture.begin());
+    for (size_t i = 0; i < used; i += 4)
         for (size_t c = 0; c < 3; ++c) picture[i + c] = std::min(picture[i + c], picture[i + 3]);
     const int side = 1 + data[0] % 16;
     const std::vector<uint8_t> scaled = korvane::scale_picture_pixels(picture, side);
+    std::fill(picture.begin(), picture.begin() + ptrdiff_t(used), uint8_t{0});
     if (scaled.size() != size_t(side) * size_t(side) * 4) std::abort();
     for (size_t i = 0; i < scaled.size(); i += 4)
         for (size_t c = 0; c < 3; ++c)
