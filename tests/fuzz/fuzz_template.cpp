@@ -3,6 +3,7 @@
 // each name's value for its placeholder, and remembers the values given.
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 
 #include "core/template.hpp"
 #include "core/text.hpp"
@@ -12,7 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const SyncedVariables synced = sync_variables(text, {});
     std::vector<ValueList> values;
-    for (size_t i = 0; i < synced.definitions.size(); ++i) values.push_back({"<" + std::to_string(i) + ">", "x"});
+    std::unordered_map<std::string_view, size_t> index_of;
+    for (size_t i = 0; i < synced.definitions.size(); ++i) {
+        values.push_back({"<" + std::to_string(i) + ">", "x"});
+        if (!index_of.emplace(synced.definitions[i].name, i).second) std::abort();
+    }
     std::string expected;
     for (const Segment& segment : parse_template(text)) {
         if (segment.text.data() < text.data() || segment.text.data() + segment.text.size() > text.data() + text.size())
@@ -24,10 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (segment.text.empty() || trim(segment.text) != segment.text ||
             segment.text.find_first_of("{}\r\n") != std::string_view::npos)
             std::abort();
-        size_t index = 0;
-        while (index < synced.definitions.size() && synced.definitions[index].name != segment.text) ++index;
-        if (index == synced.definitions.size()) std::abort();
-        expected += "<" + std::to_string(index) + ">, x";
+        const auto found = index_of.find(segment.text);
+        if (found == index_of.end()) std::abort();
+        expected += "<" + std::to_string(found->second) + ">, x";
     }
     const Substitution result = substitute(text, synced.definitions, values);
     if (result.text != expected || result.definitions.size() != synced.definitions.size()) std::abort();
