@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "core/text.hpp"
 
@@ -22,6 +24,7 @@ std::vector<Segment> parse_template(std::string_view text) {
     std::vector<Segment> segments;
     const auto literal = [&](std::string_view piece) { segments.push_back({Segment::Type::Literal, piece}); };
     std::string_view rest = text;
+    size_t close = 0;  // where the first "}" at or after the last name's start is, or npos
     for (;;) {
         const size_t p = rest.find("${");
         if (p == std::string_view::npos) {
@@ -36,10 +39,15 @@ std::vector<Segment> parse_template(std::string_view text) {
             continue;
         }
         const size_t s = p + 2;
-        const size_t e = rest.find('}', s);
-        if (e != std::string_view::npos) {
+        // Every "${" that opens no placeholder is scanned past again, so the first "}" ahead is
+        // kept until it is passed, and a "{" (which trimming cannot remove) rules a name out
+        // before it is trimmed: each is found once, not once for every "${" before it.
+        const size_t at = size_t(rest.data() - text.data()) + s;
+        if (close != std::string_view::npos && close < at) close = text.find('}', at);
+        const size_t e = close == std::string_view::npos ? close : close - (at - s);
+        if (e != std::string_view::npos && rest.substr(s, e - s).find('{') == std::string_view::npos) {
             const std::string_view name = trim(rest.substr(s, e - s));
-            if (!name.empty() && name.find_first_of("{\r\n") == std::string_view::npos) {
+            if (!name.empty() && name.find_first_of("\r\n") == std::string_view::npos) {
                 literal(rest.substr(0, p));
                 segments.push_back({Segment::Type::Variable, name});
                 rest = rest.substr(e + 1);
@@ -51,22 +59,26 @@ std::vector<Segment> parse_template(std::string_view text) {
     }
 }
 
+// A pinned text can be as long as anything copied, so names are looked up by hash: one scan
+// per lookup would make a text with many placeholders quadratic in its length.
+
 std::vector<std::string> placeholder_names(std::string_view text) {
     std::vector<std::string> names;
+    std::unordered_set<std::string_view> seen;
     for (const Segment& segment : parse_template(text)) {
         if (segment.type != Segment::Type::Variable) continue;
-        if (std::find(names.begin(), names.end(), segment.text) == names.end()) names.emplace_back(segment.text);
+        if (seen.insert(segment.text).second) names.emplace_back(segment.text);
     }
     return names;
 }
 
 SyncedVariables sync_variables(std::string_view text, const std::vector<VariableDefinition>& existing) {
+    std::unordered_map<std::string_view, const VariableDefinition*> known;
+    for (const VariableDefinition& definition : existing) known.emplace(definition.name, &definition);
     SyncedVariables result;
     for (std::string& name : placeholder_names(text)) {
-        const auto known = std::find_if(existing.begin(), existing.end(),
-                                        [&](const VariableDefinition& d) { return d.name == name; });
-        if (known != existing.end()) {
-            result.definitions.push_back(copy_definition(*known));
+        if (const auto found = known.find(name); found != known.end()) {
+            result.definitions.push_back(copy_definition(*found->second));
             continue;
         }
         if (!result.first_created) result.first_created = result.definitions.size();
@@ -121,17 +133,15 @@ Substitution substitute(std::string_view text, const std::vector<VariableDefinit
     joined.reserve(n);
     for (size_t i = 0; i < n; ++i) joined.push_back(join_values(values[i]));
 
+    std::unordered_map<std::string_view, size_t> index_of;  // the first definition of each name
+    for (size_t i = 0; i < n; ++i) index_of.emplace(definitions[i].name, i);
+
     Substitution result;
     for (const Segment& segment : parse_template(text)) {
         if (segment.type == Segment::Type::Literal) {
             result.text += segment.text;
-            continue;
-        }
-        for (size_t i = 0; i < n; ++i) {
-            if (definitions[i].name == segment.text) {
-                result.text += joined[i];
-                break;
-            }
+        } else if (const auto found = index_of.find(segment.text); found != index_of.end()) {
+            result.text += joined[found->second];
         }
     }
     for (size_t i = 0; i < n; ++i) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "variable_builder.hpp"
 
 #include "core/template.hpp"
@@ -120,6 +122,59 @@ TEST(Substitute, UsesValuesExactlyAsGiven) {
                                                variable("t", VariableKind::FreeText)};
     // The fill-in dialog trims a Number and leaves free text as typed.
     EXPECT_EQ(substitute("${n}|${t}", defs, {{"42"}, {" 42 "}}).text, "42| 42 ");
+}
+
+TEST(Templates, TheFirstOfTwoDefinitionsWithOneNameIsTheOneUsed) {
+    const std::vector<VariableDefinition> defs{variable("a", VariableKind::Number, {}, {"1"}),
+                                               variable("a", VariableKind::FreeText, {}, {"2"})};
+    const SyncedVariables synced = sync_variables("${a}", defs);
+    ASSERT_EQ(synced.definitions.size(), 1u);
+    EXPECT_EQ(synced.definitions[0].kind, VariableKind::Number);
+    EXPECT_EQ(substitute("${a}", defs, {{"first"}, {"second"}}).text, "first");
+}
+
+// A pin holds whatever was copied: 100,000 placeholders, one scan of the names per lookup,
+// took minutes; looked up by hash they take a fraction of a second even with the sanitizers.
+TEST(Templates, ManyPlaceholdersCostTimeInProportionToTheText) {
+    constexpr int count = 100000;
+    std::string text;
+    std::string expected;
+    for (int i = 0; i < count; ++i) {
+        text += "${v" + std::to_string(i) + "}.";
+        expected += std::to_string(i) + ".";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const SyncedVariables synced = sync_variables(text, {});
+    ASSERT_EQ(synced.definitions.size(), size_t(count));
+    std::vector<ValueList> values;
+    for (int i = 0; i < count; ++i) values.push_back({std::to_string(i)});
+    EXPECT_EQ(substitute(text, synced.definitions, values).text, expected);
+    EXPECT_EQ(sync_variables(text, synced.definitions).definitions.size(), size_t(count));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+// Each "${" that opens nothing is scanned past again; looking for its "}" and its name each
+// time made 100,000 of them take minutes.
+TEST(Templates, ManyUnclosedOpeningsCostTimeInProportionToTheText) {
+    std::string before_one_close;
+    std::string never_closed;
+    for (int i = 0; i < 100000; ++i) {
+        before_one_close += "${";
+        never_closed += "${a";
+    }
+    before_one_close += std::string(100000, ' ') + "}";
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<Segment> one_close = parse_template(before_one_close);
+    const std::vector<Segment> none = parse_template(never_closed);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    std::string joined;
+    for (const Segment& segment : one_close) {
+        EXPECT_EQ(segment.type, Segment::Type::Literal);
+        joined += segment.text;
+    }
+    EXPECT_EQ(joined, before_one_close);
+    EXPECT_TRUE(placeholder_names(never_closed).empty());
+    EXPECT_EQ(none.size(), 100001u);
 }
 
 }  // namespace
