@@ -212,7 +212,7 @@ ResourceCounts RunningKorvane::counts() const {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(process_.process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
-        counts.private_bytes = memory.PrivateUsage;
+        counts.private_bytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
     return counts;
 }
 

@@ -27,8 +27,10 @@ struct ResourceCounts {
     // table cannot be read.
     std::optional<size_t> gdi_table;
     size_t windows = 0;         // top-level and child windows of the process
-    DWORD kernel_handles = 0;   // GetProcessHandleCount
-    SIZE_T private_bytes = 0;   // PROCESS_MEMORY_COUNTERS_EX::PrivateUsage
+    DWORD kernel_handles = 0;   // GetProcessHandleCount; Wine 8 gives 0 for another process
+    // PROCESS_MEMORY_COUNTERS_EX::PrivateUsage, or PagefileUsage (the same commit charge on
+    // Windows) where PrivateUsage is left 0, as Wine 8 leaves it.
+    SIZE_T private_bytes = 0;
 };
 
 // Live GDI objects of a process as its handle table lists them.  The table is the one
