@@ -67,5 +67,53 @@ TEST(KilledSave, PinsDatHoldsTheOldOrTheNewSetWholeAfterEachOfAHundredKills) {
     EXPECT_EQ(whole, KILLS);
 }
 
+// The first save after a failed load keeps the unloadable file under another name before it
+// replaces pins.dat.  Killed anywhere in that start-up, the helper leaves pins.dat either the
+// unloadable file or a whole set, and the unloadable bytes are never lost.
+TEST(KilledSave, AnUnloadableFileIsKeptAndPinsDatIsNeverMissingWhenTheFirstSaveIsKilled) {
+    test::TempAppData appdata;
+    const Bytes unloadable{'K', 'R', 'V', 'N', 9, 0, 0, 0, 1, 0, 0, 0};
+    const Bytes a = encode_pins(pin_sets::set_a());
+    const Bytes b = encode_pins(pin_sets::set_b());
+    std::mt19937 random(8122026);
+    std::uniform_int_distribution<int> delay_ms(0, 400);
+    int still_unloadable = 0, replaced = 0;
+    constexpr int KILLS = 30;
+    for (int kill = 0; kill < KILLS; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        test::remove_tree(appdata.korvane_folder());
+        CreateDirectoryW(appdata.korvane_folder().c_str(), nullptr);
+        ASSERT_TRUE(test::write_file(appdata.file(L"pins.dat"), unloadable));
+        const std::wstring event_name =
+            L"Local\\KorvaneKilledFirstSave-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(kill);
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, event_name.c_str());
+        ASSERT_NE(ready, nullptr);
+        std::optional<test::Process> saver = test::start_program(test::program_folder() + L"\\pin_saver.exe", event_name);
+        ASSERT_TRUE(saver);
+        Sleep(DWORD(delay_ms(random)));
+        ASSERT_TRUE(TerminateProcess(saver->process, 1));
+        ASSERT_TRUE(saver->wait(10s));
+        CloseHandle(ready);
+
+        const std::optional<Bytes> file = test::read_file(appdata.file(L"pins.dat"));
+        ASSERT_TRUE(file) << "pins.dat is missing";
+        const std::optional<Bytes> kept = test::read_file(appdata.file(L"pins (not loaded).dat"));
+        if (*file == unloadable) {
+            ++still_unloadable;
+            if (kept) EXPECT_EQ(*kept, unloadable);
+        } else {
+            EXPECT_TRUE(*file == a || *file == b) << "pins.dat is neither the old file nor a set";
+            EXPECT_EQ(kept, unloadable) << "the unloadable file was lost";
+            ++replaced;
+        }
+        EXPECT_FALSE(test::file_exists(appdata.file(L"pins (not loaded 2).dat")));
+    }
+    std::printf("killed first saves: %d/%d kept the unloadable bytes with pins.dat present (%d before the "
+                "replacement, %d after)\n",
+                still_unloadable + replaced, KILLS, still_unloadable, replaced);
+    EXPECT_GT(still_unloadable, 0);
+    EXPECT_GT(replaced, 0);
+}
+
 }  // namespace
 }  // namespace korvane
