@@ -181,8 +181,8 @@ void add_pictures(std::vector<Case>& all) {
         put_u32(v5, 56, type);
         put_u32(v5, 112, 0xFFFFFF00);
         put_u32(v5, 116, 0x1000);
-        all.push_back(picture(std::string("DIB V5 header with a ") + (type == 0x4D424544u ? "embedded" : "linked") +
-                                  " profile outside the block",
+        const std::string profile = type == 0x4D424544u ? "an embedded" : "a linked";
+        all.push_back(picture("DIB V5 header with " + profile + " profile outside the block",
                               v5 + pixels, "Image, 2 " + TIMES + " 2"));
     }
     Bytes v4 = header({.size = 108, .width = 0x40000000, .height = -0x40000000, .compression = 3}, 108);

@@ -46,24 +46,6 @@ private:
     HWND window_ = nullptr;
 };
 
-// The clipboard's block of the format once the given window has become its owner.
-std::optional<Bytes> block_owned_by(HWND owner, UINT format) {
-    std::optional<Bytes> bytes;
-    test::wait_until([&] {
-        if (GetClipboardOwner() != owner || !OpenClipboard(nullptr)) return false;
-        if (HANDLE handle = GetClipboardData(format)) {
-            const SIZE_T size = GlobalSize(handle);
-            if (const void* data = GlobalLock(handle)) {
-                bytes = Bytes(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-                GlobalUnlock(handle);
-            }
-        }
-        CloseClipboard();
-        return bytes.has_value();
-    }, 10s);
-    return bytes;
-}
-
 TEST(HostileClipboard, KorvaneSurvivesEveryMalformedBlockTakesOnlyWhatPassesItsChecksAndKeepsCapturing) {
     test::TempAppData appdata;
     HostileProgram hostile;
@@ -102,7 +84,7 @@ TEST(HostileClipboard, KorvaneSurvivesEveryMalformedBlockTakesOnlyWhatPassesItsC
             EXPECT_EQ(second.text, shown);
             if (pasted && second.text == shown) {
                 korvane->click(second.rect);
-                EXPECT_EQ(block_owned_by(korvane->main_window(), pasted->format), hostile::materialise(*pasted));
+                EXPECT_EQ(test::clipboard_block_owned_by(korvane->main_window(), pasted->format), hostile::materialise(*pasted));
             }
             ++captured;
             break;
@@ -116,7 +98,7 @@ TEST(HostileClipboard, KorvaneSurvivesEveryMalformedBlockTakesOnlyWhatPassesItsC
             // its check, and that is what a click gives back.
             EXPECT_EQ(second.text.rfind(L"Image, ", 0), 0u) << from_wide(second.text);
             korvane->click(second.rect);
-            if (const std::optional<Bytes> dib = block_owned_by(korvane->main_window(), CF_DIB)) {
+            if (const std::optional<Bytes> dib = test::clipboard_block_owned_by(korvane->main_window(), CF_DIB)) {
                 EXPECT_TRUE(check_dib(*dib));
             } else {
                 ADD_FAILURE() << "a click on the picture put no CF_DIB back";

@@ -96,6 +96,23 @@ std::optional<size_t> gdi_table_entries(HANDLE process) {
     return live;
 }
 
+std::optional<std::vector<uint8_t>> clipboard_block_owned_by(HWND owner, UINT format) {
+    std::optional<std::vector<uint8_t>> bytes;
+    wait_until([&] {
+        if (GetClipboardOwner() != owner || !OpenClipboard(nullptr)) return false;
+        if (HANDLE handle = GetClipboardData(format)) {
+            const SIZE_T size = GlobalSize(handle);
+            if (const void* data = GlobalLock(handle)) {
+                bytes.emplace(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+                GlobalUnlock(handle);
+            }
+        }
+        CloseClipboard();
+        return bytes.has_value();
+    }, 10s);
+    return bytes;
+}
+
 std::optional<RunningKorvane> RunningKorvane::start() {
     std::optional<Process> process = start_program(program_folder() + L"\\Korvane.exe");
     if (!process) return std::nullopt;

@@ -37,6 +37,10 @@ struct ResourceCounts {
 // GetGuiResources would count on Windows; Wine keeps it per process and reports 0 there.
 std::optional<size_t> gdi_table_entries(HANDLE process);
 
+// The clipboard's block of the format once the given window has become the clipboard's owner;
+// nothing when it does not within 10 s.
+std::optional<std::vector<uint8_t>> clipboard_block_owned_by(HWND owner, UINT format);
+
 class RunningKorvane {
 public:
     // Starts Korvane.exe (with the APPDATA of this process) and waits for its docked strip.

@@ -68,24 +68,6 @@ private:
     HWND edit_ = nullptr;
 };
 
-// The clipboard's block of the format once the given window has become its owner.
-std::optional<Bytes> block_owned_by(HWND owner, UINT format) {
-    std::optional<Bytes> bytes;
-    test::wait_until([&] {
-        if (GetClipboardOwner() != owner || !OpenClipboard(nullptr)) return false;
-        if (HANDLE handle = GetClipboardData(format)) {
-            const SIZE_T size = GlobalSize(handle);
-            if (const void* data = GlobalLock(handle)) {
-                bytes = Bytes(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-                GlobalUnlock(handle);
-            }
-        }
-        CloseClipboard();
-        return bytes.has_value();
-    }, 10s);
-    return bytes;
-}
-
 // One copy in the other program, its capture, a click on the new tile and the paste it makes,
 // then one repaint of the strip.  The kinds take turns (text, picture, files, picture), so tiles
 // with thumbnails and file icons are made and dropped from Recent all the time.
@@ -124,7 +106,7 @@ std::optional<Bytes> block_owned_by(HWND owner, UINT format) {
         if (!test::wait_until([&] { return target.text() == shown; }, 10s))
             return ::testing::AssertionFailure() << "not pasted: " << from_wide(shown) << ", the target holds "
                                                  << from_wide(target.text());
-    } else if (block_owned_by(korvane.main_window(), format) != expected) {
+    } else if (test::clipboard_block_owned_by(korvane.main_window(), format) != expected) {
         return ::testing::AssertionFailure() << "the click did not put the clip back on the clipboard";
     }
     if (!korvane.repaint()) return ::testing::AssertionFailure() << "the strip did not repaint";
