@@ -134,6 +134,21 @@ bool check_drop_block(std::span<const uint8_t> block) {
     return false;
 }
 
+std::optional<uint64_t> drop_file_count(std::span<const uint8_t> block) {
+    if (!check_drop_block(block)) return std::nullopt;
+    const bool wide = u32_at(block, 16) != 0;
+    const uint64_t unit = wide ? 2 : 1;
+    uint64_t names = 0;
+    bool at_name_start = true;
+    for (uint64_t at = u32_at(block, 0); at + unit <= block.size(); at += unit) {
+        const bool zero = (wide ? uint32_t(u16_at(block, size_t(at))) : uint32_t(block[size_t(at)])) == 0;
+        if (zero && at_name_start) break;
+        if (zero) ++names;
+        at_name_start = zero;
+    }
+    return names;
+}
+
 std::optional<std::vector<FilePath>> parse_drop_block(std::span<const uint8_t> block) {
     if (!check_drop_block(block) || u32_at(block, 16) == 0) return std::nullopt;
     std::vector<FilePath> paths;

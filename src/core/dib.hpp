@@ -35,6 +35,11 @@ std::optional<DibInfo> check_dib_pixels(std::span<const uint8_t> block);
 // zero terminator (a zero unit after the last name, or the list's own empty terminator).
 bool check_drop_block(std::span<const uint8_t> block);
 
+// How many names the file list of a block that passes check_drop_block holds, for either
+// character width; nothing for a block that fails it.  The shell's own counting takes the first
+// name for granted, and on an empty list some versions read on past the terminator.
+std::optional<uint64_t> drop_file_count(std::span<const uint8_t> block);
+
 // The paths of a block that passes check_drop_block, exactly as stored, in list order.  Nothing
 // for a block that fails it or holds 8-bit names: those need the system code page, which only the
 // shell layer has.

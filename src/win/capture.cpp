@@ -37,23 +37,27 @@ bool excluded_from_history() {
            (*value)[3] == 0;
 }
 
-// The shell's reader trusts a drop block, so its file list is checked first, in place: the
-// paths themselves are read by the shell.
-bool drop_block_is_sound(HANDLE handle) {
+// The shell's reader trusts a drop block, so its file list is checked first, in place, and its
+// names counted: the paths themselves are read by the shell.  Nothing for a block that fails.
+std::optional<uint64_t> files_in_drop_block(HANDLE handle) {
     const SIZE_T size = GlobalSize(handle);
-    if (size == 0 || size > MAX_CLIPBOARD_BLOCK) return false;
+    if (size == 0 || size > MAX_CLIPBOARD_BLOCK) return std::nullopt;
     const GlobalLock lock(handle);
-    return lock.data() && check_drop_block({static_cast<const uint8_t*>(lock.data()), size});
+    if (!lock.data()) return std::nullopt;
+    return drop_file_count({static_cast<const uint8_t*>(lock.data()), size});
 }
 
 std::optional<ClipContent> read_files() {
     if (!IsClipboardFormatAvailable(CF_HDROP)) return std::nullopt;
     const HANDLE handle = GetClipboardData(CF_HDROP);
     if (!handle) return std::nullopt;
-    if (!drop_block_is_sound(handle)) return std::nullopt;
+    // An empty list is not handed to the shell: Wine's reader counts one name in it, read from
+    // past the block's end.
+    const std::optional<uint64_t> names = files_in_drop_block(handle);
+    if (!names || *names == 0) return std::nullopt;
     const auto drop = static_cast<HDROP>(handle);
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    if (count == 0) return std::nullopt;
+    if (count != *names) return std::nullopt;
     std::vector<FilePath> paths;
     paths.reserve(count);
     for (UINT i = 0; i < count; ++i) {

@@ -131,12 +131,22 @@ DWORD replace_file(const std::wstring& from, const std::wstring& to) {
     return rename_by_handle(from, to);
 }
 
-// Moves a pins.dat that did not load out of the way, under the first free name.
+// Keeps a pins.dat that did not load under the first free name, as a second name for the same
+// file (or a copy where the volume has no hard links), so that pins.dat itself is never missing:
+// the rename that follows replaces it in one step.  A run killed in between keeps it once more
+// on its next start.
+bool keep_under(const std::wstring& pins, const std::wstring& kept) {
+    if (CreateHardLinkW(kept.c_str(), pins.c_str(), nullptr)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED) return false;
+    return CopyFileW(pins.c_str(), kept.c_str(), TRUE);
+}
+
 DWORD keep_unloaded_pins(const std::wstring& folder) {
     const std::wstring pins = folder + L"\\pins.dat";
     for (unsigned attempt = 1; attempt < 1000; ++attempt) {
         const std::wstring kept = folder + L"\\" + unloaded_pins_name(attempt);
-        if (MoveFileExW(pins.c_str(), kept.c_str(), 0)) return 0;
+        if (keep_under(pins, kept)) return 0;
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return 0;  // gone meanwhile: nothing to keep
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;

@@ -16,7 +16,7 @@ struct LoadedPins {
 };
 
 // Reads pins.dat.  A missing file (or APPDATA) is no error.  When the file exists but cannot be
-// used, it is remembered so that the next save moves it aside instead of replacing it.
+// used, it is remembered so that the next save keeps it under another name instead of losing it.
 LoadedPins load_pins();
 
 // Writes every pin through pins.tmp and replaces pins.dat with it.  The first failure of a run

@@ -203,6 +203,20 @@ TEST(CheckDibPixels, ColourProfileNamedByV5HeaderMustLieInsideTheBlock) {
     EXPECT_TRUE(check_dib_pixels(v5(SRGB, 128)));  // the profile fields mean nothing then
 }
 
+TEST(DropFileCount, CountsTheNamesOfEitherWidthAndNothingForABlockThatFailsTheCheck) {
+    EXPECT_EQ(drop_file_count(encode_drop_block({})), 0u);
+    EXPECT_EQ(drop_file_count(encode_drop_block({u"C:\\a"})), 1u);
+    EXPECT_EQ(drop_file_count(encode_drop_block({u"C:\\a", u"D:\\b", u"E:\\c"})), 3u);
+    Bytes narrow = encode_drop_block({});
+    narrow[16] = 0;
+    narrow.resize(20);
+    narrow.insert(narrow.end(), {'a', 0, 'b', 'c', 0, 0});
+    EXPECT_EQ(drop_file_count(narrow), 2u);
+    Bytes unterminated = encode_drop_block({u"C:\\a"});
+    unterminated.resize(unterminated.size() - 2);
+    EXPECT_FALSE(drop_file_count(unterminated));
+}
+
 TEST(ParseDropBlock, ReturnsThePathsOfWideListsExactlyAsStored) {
     const std::vector<FilePath> paths{u"C:\\a.txt", u"D:\\dir", std::u16string(1, u'\xD800')};
     EXPECT_EQ(parse_drop_block(encode_drop_block(paths)), paths);

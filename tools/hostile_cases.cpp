@@ -1,0 +1,303 @@
+#include "hostile_cases.hpp"
+
+#include <climits>
+#include <string_view>
+
+namespace korvane::hostile {
+namespace {
+
+constexpr uint32_t CF_TEXT_UNICODE = 13;
+constexpr uint32_t CF_PICTURE = 8;
+constexpr uint32_t CF_PICTURE_V5 = 17;
+constexpr uint32_t CF_FILES = 15;
+constexpr uint64_t LIMIT = 0x10000000;  // the largest block Korvane copies: 256 MiB
+
+void put_u16(Bytes& b, size_t at, uint16_t v) {
+    if (b.size() < at + 2) b.resize(at + 2);
+    b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8);
+}
+
+void put_u32(Bytes& b, size_t at, uint32_t v) {
+    if (b.size() < at + 4) b.resize(at + 4);
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes filled(size_t n, uint8_t value) { return Bytes(n, value); }
+
+struct Header {
+    uint32_t size = 40;
+    int32_t width = 2;
+    int32_t height = 2;
+    uint16_t bits = 32;
+    uint32_t compression = 0;
+    uint32_t image_size = 0;
+    uint32_t colours_used = 0;
+};
+
+// A BITMAPINFOHEADER as laid out in memory; a header of 108 or 124 bytes gets its extra fields
+// zeroed, to be set by the caller.
+Bytes header(const Header& h, size_t length = 40) {
+    Bytes b(length, 0);
+    put_u32(b, 0, h.size);
+    put_u32(b, 4, uint32_t(h.width));
+    put_u32(b, 8, uint32_t(h.height));
+    put_u16(b, 12, 1);
+    put_u16(b, 14, h.bits);
+    put_u32(b, 16, h.compression);
+    put_u32(b, 20, h.image_size);
+    put_u32(b, 32, h.colours_used);
+    return b;
+}
+
+Bytes utf16(std::u16string_view text, bool terminated = true) {
+    Bytes b;
+    for (char16_t unit : text) b.push_back(uint8_t(unit)), b.push_back(uint8_t(unit >> 8));
+    if (terminated) b.push_back(0), b.push_back(0);
+    return b;
+}
+
+// A CF_HDROP header with the file list at `offset` and the given character width.
+Bytes drop_header(uint32_t offset, bool wide = true) {
+    Bytes b(20, 0);
+    put_u32(b, 0, offset);
+    put_u32(b, 16, wide ? 1 : 0);
+    return b;
+}
+
+Block block(uint32_t format, Bytes bytes) {
+    const uint64_t size = bytes.size();
+    return Block{format, std::move(bytes), size, {}, false};
+}
+
+Case ignored(std::string name, std::vector<Block> blocks) {
+    return Case{std::move(name), std::move(blocks), Outcome::Ignored, {}, std::nullopt};
+}
+
+// A picture Korvane takes: its tooltip names the header's size, a click gives the same bytes back.
+Case picture(std::string name, Bytes dib, std::string shown) {
+    Block b = block(CF_PICTURE, std::move(dib));
+    return Case{std::move(name), {b}, Outcome::Captured, std::move(shown), b};
+}
+
+Case text(std::string name, std::vector<Block> blocks, std::string shown, std::u16string pasted) {
+    return Case{std::move(name), std::move(blocks), Outcome::Captured, std::move(shown),
+                block(CF_TEXT_UNICODE, utf16(pasted))};
+}
+
+// An unterminated text, which Wine hands over without its last unit.
+Case unterminated_text(std::string name, std::u16string whole, std::string shown, std::string shown_on_wine) {
+    Case c = text(std::move(name), {block(CF_TEXT_UNICODE, utf16(whole, false))}, std::move(shown), whole);
+    c.shown_on_wine = std::move(shown_on_wine);
+    c.pasted_on_wine = block(CF_TEXT_UNICODE, utf16(whole.substr(0, whole.size() - 1)));
+    return c;
+}
+
+Case files(std::string name, Bytes drop, std::string shown) {
+    return Case{std::move(name), {block(CF_FILES, std::move(drop))}, Outcome::Captured, std::move(shown), std::nullopt};
+}
+
+const std::string TIMES = "\u00D7";
+
+void add_pictures(std::vector<Case>& all) {
+    const Bytes pixels = filled(16, 0x7F);  // the four pixels of a 2 x 2, 32-bit picture
+    all.push_back(ignored("DIB shorter than a header", {block(CF_PICTURE, filled(39, 1))}));
+    all.push_back(ignored("DIB of one byte", {block(CF_PICTURE, {40})}));
+    all.push_back(ignored("DIB header alone", {block(CF_PICTURE, header({}))}));
+    all.push_back(ignored("DIB header size 0xFFFFFFFF", {block(CF_PICTURE, header({.size = 0xFFFFFFFF}) + pixels)}));
+    all.push_back(ignored("DIB header size past the block", {block(CF_PICTURE, header({.size = 1000}) + pixels)}));
+    all.push_back(ignored("DIB width 0", {block(CF_PICTURE, header({.width = 0}) + pixels)}));
+    all.push_back(ignored("DIB width -2", {block(CF_PICTURE, header({.width = -2}) + pixels)}));
+    all.push_back(ignored("DIB width INT_MIN", {block(CF_PICTURE, header({.width = INT_MIN}) + pixels)}));
+    all.push_back(ignored("DIB height 0", {block(CF_PICTURE, header({.height = 0}) + pixels)}));
+    all.push_back(ignored("DIB colours used 0x40000000, whose table size wraps to 0 in 32 bits",
+                          {block(CF_PICTURE, header({.colours_used = 0x40000000}) + pixels)}));
+    all.push_back(ignored("DIB colours used 0xFFFFFFFF",
+                          {block(CF_PICTURE, header({.colours_used = 0xFFFFFFFF}) + pixels)}));
+    all.push_back(ignored("DIB 8 bits with a colour table cut short",
+                          {block(CF_PICTURE, header({.bits = 8}) + filled(100, 3))}));
+    all.push_back(ignored("DIB 1 bit whose two-colour table ends the block",
+                          {block(CF_PICTURE, header({.width = 8, .height = 1, .bits = 1, .colours_used = 2}) + filled(8, 9))}));
+    all.push_back(ignored("DIB bit fields without room for the masks",
+                          {block(CF_PICTURE, header({.compression = 3}) + filled(12, 0xFF))}));
+    all.push_back(ignored("DIB alpha bit fields without room for the masks",
+                          {block(CF_PICTURE, header({.compression = 6}) + filled(16, 0xFF))}));
+
+    all.push_back(picture("DIB height INT_MIN, top-down", header({.height = INT_MIN}) + pixels,
+                          "Image, 2 " + TIMES + " 2147483648"));
+    all.push_back(picture("DIB 2147483647 x 2147483647 with four pixels",
+                          header({.width = INT_MAX, .height = INT_MAX}) + pixels,
+                          "Image, 2147483647 " + TIMES + " 2147483647"));
+    all.push_back(picture("DIB 100 x 100 with one pixel", header({.width = 100, .height = 100}) + filled(4, 0x20),
+                          "Image, 100 " + TIMES + " 100"));
+    all.push_back(picture("DIB header size 0", header({.size = 0}) + pixels, "Image, 2 " + TIMES + " 2"));
+    all.push_back(picture("DIB bit count 0xFFFF", header({.bits = 0xFFFF}) + pixels, "Image, 2 " + TIMES + " 2"));
+
+    // Every compression value, each on a block that holds its masks and colour table: the
+    // capture check passes them all; only the drawing decides what it can draw.
+    struct Compression {
+        uint32_t value;
+        uint16_t bits;
+        uint32_t colours;
+        size_t masks;
+    };
+    constexpr Compression COMPRESSIONS[] = {{0, 32, 0, 0},  {1, 8, 1, 0},  {2, 4, 1, 0},  {3, 32, 0, 12}, {4, 24, 0, 0},
+                                            {5, 24, 0, 0},  {6, 32, 0, 16}, {7, 32, 0, 0}, {8, 32, 0, 0},  {11, 32, 0, 0},
+                                            {12, 8, 1, 0}, {13, 4, 1, 0}, {0x7FFFFFFF, 32, 0, 0}, {0xFFFFFFFF, 32, 0, 0}};
+    for (const Compression& c : COMPRESSIONS) {
+        Bytes dib = header({.bits = c.bits, .compression = c.value, .image_size = 16, .colours_used = c.colours}) +
+                    filled(c.masks, 0xFF) + filled(4 * c.colours, 0x40) + pixels;
+        all.push_back(picture("DIB compression " + std::to_string(c.value), std::move(dib), "Image, 2 " + TIMES + " 2"));
+    }
+
+    // Run-length streams that would have a decoder read or write outside what is declared.
+    const Bytes palette = {0, 0, 0xFF, 0};
+    const auto rle8 = [&](std::string name, const Bytes& stream, uint32_t image_size, int32_t height = 4) {
+        all.push_back(picture(std::move(name),
+                              header({.width = 4, .height = height, .bits = 8, .compression = 1, .image_size = image_size,
+                                      .colours_used = 1}) +
+                                  palette + stream,
+                              "Image, 4 " + TIMES + " " + std::to_string(height < 0 ? -height : height)));
+    };
+    const Bytes no_end = {4, 0, 4, 0, 4, 0, 4, 0};
+    rle8("RLE8 without its end mark", no_end, 8);
+    rle8("RLE8 image size past the block", {4, 0, 0, 1}, 0xFFFFFFF0);
+    rle8("RLE8 literal run longer than the stream", {0, 0xFF, 1, 2, 3, 4}, 6);
+    rle8("RLE8 runs longer than the rows", {0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 1}, 12);
+    rle8("RLE8 moves far outside the picture", {0, 2, 0xFF, 0xFF, 0, 2, 0xFF, 0xFF, 4, 0, 0, 1}, 12);
+    rle8("RLE8 top-down", {4, 0, 0, 1}, 4, -4);
+    all.push_back(picture("RLE4 literal run past the stream",
+                          header({.width = 4, .height = 4, .bits = 4, .compression = 2, .image_size = 4, .colours_used = 1}) +
+                              palette + Bytes{0, 0x40, 0x12, 0x34},
+                          "Image, 4 " + TIMES + " 4"));
+
+    // Newer headers inside CF_DIB: colour profiles placed outside the block.
+    for (uint32_t type : {0x4D424544u /* MBED */, 0x4C494E4Bu /* LINK */}) {
+        Bytes v5 = header({.size = 124}, 124);
+        put_u32(v5, 56, type);
+        put_u32(v5, 112, 0xFFFFFF00);
+        put_u32(v5, 116, 0x1000);
+        const std::string profile = type == 0x4D424544u ? "an embedded" : "a linked";
+        all.push_back(picture("DIB V5 header with " + profile + " profile outside the block",
+                              v5 + pixels, "Image, 2 " + TIMES + " 2"));
+    }
+    Bytes v4 = header({.size = 108, .width = 0x40000000, .height = -0x40000000, .compression = 3}, 108);
+    put_u32(v4, 40, 0xFF0000), put_u32(v4, 44, 0xFF00), put_u32(v4, 48, 0xFF);
+    all.push_back(picture("DIB V4 header 2^30 x 2^30 with four pixels", v4 + pixels,
+                          "Image, 1073741824 " + TIMES + " 1073741824"));
+
+    // CF_DIBV5 alone: the system makes the CF_DIB that Korvane reads from it.
+    const auto v5_only = [&](std::string name, const Header& h, const Bytes& after) {
+        Bytes v5 = header(h, 124);
+        put_u32(v5, 56, 0x73524742);  // sRGB
+        all.push_back(Case{std::move(name), {block(CF_PICTURE_V5, v5 + after)}, Outcome::Checked, {}, std::nullopt});
+    };
+    v5_only("DIBV5 alone, 2 x 2", {.size = 124}, pixels);
+    v5_only("DIBV5 alone, 2147483647 x -2147483647 with four pixels", {.size = 124, .width = INT_MAX, .height = -INT_MAX}, pixels);
+    v5_only("DIBV5 alone, header size 0xFFFFFFFF", {.size = 0xFFFFFFFF}, pixels);
+    v5_only("DIBV5 alone, colours used 0xFFFFFFFF", {.size = 124, .bits = 8, .colours_used = 0xFFFFFFFF}, pixels);
+    v5_only("DIBV5 alone, width 0", {.size = 124, .width = 0}, pixels);
+    v5_only("DIBV5 alone, bit fields without masks room", {.size = 124, .compression = 3}, {});
+    {
+        Bytes v5 = header({.size = 124}, 124);
+        put_u32(v5, 56, 0x4D424544);
+        put_u32(v5, 112, 0x7FFFFFF0);
+        put_u32(v5, 116, 0x7FFFFFF0);
+        all.push_back(Case{"DIBV5 alone, embedded profile outside the block", {block(CF_PICTURE_V5, v5 + pixels)},
+                           Outcome::Checked, {}, std::nullopt});
+    }
+}
+
+void add_file_lists(std::vector<Case>& all) {
+    const Bytes name = utf16(u"C:\\x");
+    all.push_back(ignored("drop block shorter than its header", {block(CF_FILES, filled(10, 0))}));
+    all.push_back(ignored("drop list at 1000, outside the block", {block(CF_FILES, drop_header(1000) + name + utf16(u""))}));
+    all.push_back(ignored("drop list at 0xFFFFFFFF", {block(CF_FILES, drop_header(0xFFFFFFFF) + name + utf16(u""))}));
+    all.push_back(ignored("drop list at 0, inside the header", {block(CF_FILES, drop_header(0) + name + utf16(u""))}));
+    all.push_back(ignored("drop list at the block's end", {block(CF_FILES, drop_header(28) + utf16(u"C:\\x", false))}));
+    all.push_back(ignored("drop list without any terminator", {block(CF_FILES, drop_header(20) + utf16(u"C:\\x", false))}));
+    all.push_back(ignored("drop list without its list terminator", {block(CF_FILES, drop_header(20) + name)}));
+    all.push_back(ignored("drop list of odd size, the last unit cut", {block(CF_FILES, drop_header(20) + name + Bytes{0})}));
+    all.push_back(ignored("8-bit drop list without its terminators",
+                          {block(CF_FILES, drop_header(20, false) + Bytes{'C', ':', '\\', 'a'})}));
+    all.push_back(ignored("drop list of zero files", {block(CF_FILES, drop_header(20) + utf16(u""))}));
+    all.push_back(text("drop list of zero files beside a text",
+                       {block(CF_FILES, drop_header(20) + utf16(u"")), block(CF_TEXT_UNICODE, utf16(u"beside no files"))},
+                       "beside no files", u"beside no files"));
+    all.push_back(text("drop list outside its block beside a text",
+                       {block(CF_FILES, drop_header(5000) + name + utf16(u"")), block(CF_TEXT_UNICODE, utf16(u"beside a bad list"))},
+                       "beside a bad list", u"beside a bad list"));
+    all.push_back(files("8-bit drop list", drop_header(20, false) + Bytes{'C', ':', '\\', 'a', 'n', 's', 'i', 0, 0},
+                        "C:\\ansi"));
+    Bytes many = drop_header(20);
+    std::string shown;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string path = "C:\\f" + std::to_string(i);
+        many = many + utf16(std::u16string(path.begin(), path.end()));
+        if (i < 8) shown += (i ? "\n" : "") + path;
+    }
+    many = many + utf16(u"");
+    all.push_back(files("drop list of 10000 files", std::move(many), shown + "\nand 9992 more"));
+}
+
+void add_texts(std::vector<Case>& all) {
+    all.push_back(text("text of odd size", {block(CF_TEXT_UNICODE, utf16(u"odd size") + Bytes{'X'})}, "odd size", u"odd size"));
+    all.push_back(unterminated_text("text without a terminator", u"unterminated", "unterminated", "unterminate"));
+    all.push_back(text("text of 3 bytes without a terminator", {block(CF_TEXT_UNICODE, Bytes{'Q', 0, 'Z'})}, "Q", u"Q"));
+    all.push_back(ignored("text of one byte", {block(CF_TEXT_UNICODE, Bytes{'A'})}));
+    all.push_back(ignored("text that starts with a zero unit", {block(CF_TEXT_UNICODE, utf16(std::u16string(u"\0hidden", 7)))}));
+    all.push_back(ignored("text of white space only", {block(CF_TEXT_UNICODE, utf16(u" \t\r\n\u3000"))}));
+    all.push_back(text("text with a zero inside", {block(CF_TEXT_UNICODE, utf16(std::u16string(u"before\0after", 12)))},
+                       "before", u"before"));
+    all.push_back(text("text with unpaired surrogates",
+                       {block(CF_TEXT_UNICODE, utf16(std::u16string{char16_t(0xD800), u'a', char16_t(0xDC00)}))},
+                       "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD", u"\uFFFDa\uFFFD"));
+    {
+        std::u16string long_text;
+        for (int i = 0; i < 100000; ++i) long_text += u"0123456789"[i % 10];
+        std::string shown;
+        for (int i = 0; i < 300; ++i) shown += "0123456789"[i % 10];
+        all.push_back(unterminated_text("text of 200,000 bytes without a terminator", long_text, shown + "\u2026",
+                                        shown + "\u2026"));
+    }
+    all.push_back(ignored("text announced but never rendered", {Block{CF_TEXT_UNICODE, {}, 0, {}, true}}));
+}
+
+void add_oversized(std::vector<Case>& all) {
+    all.push_back(ignored("text block of 256 MiB + 2 bytes", {Block{CF_TEXT_UNICODE, {}, LIMIT + 2, {'A', 0}, false}}));
+    all.push_back(ignored("DIB block of 256 MiB + 4 bytes",
+                          {Block{CF_PICTURE, header({.width = 8192, .height = 8192}), LIMIT + 4, {0x55}, false}}));
+    all.push_back(ignored("drop block of 256 MiB + 2 bytes",
+                          {Block{CF_FILES, drop_header(20) + utf16(u"C:\\big") + utf16(u""), LIMIT + 2, {0}, false}}));
+}
+
+}  // namespace
+
+const std::vector<Case>& cases() {
+    static const std::vector<Case> all = [] {
+        std::vector<Case> made;
+        add_pictures(made);
+        add_file_lists(made);
+        add_texts(made);
+        add_oversized(made);
+        return made;
+    }();
+    return all;
+}
+
+Bytes materialise(const Block& b) {
+    Bytes out = b.head;
+    if (b.size <= out.size()) {
+        out.resize(size_t(b.size));
+        return out;
+    }
+    out.reserve(size_t(b.size));
+    for (size_t i = 0; out.size() < b.size; ++i) out.push_back(b.fill.empty() ? 0 : b.fill[i % b.fill.size()]);
+    return out;
+}
+
+}  // namespace korvane::hostile

@@ -1,0 +1,51 @@
+// Malformed clipboard content as another program could put it there, one case at a time, with
+// what Korvane must make of it.  The hostile clipboard program puts the cases on the clipboard;
+// the test that plays them reads the same table for what to expect.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvane::hostile {
+
+using Bytes = std::vector<uint8_t>;
+
+// One clipboard format of a case.  The block is `head`, then `fill` repeated until it is `size`
+// bytes long, so a block of hundreds of megabytes is described without being held here.
+struct Block {
+    uint32_t format = 0;
+    Bytes head;
+    uint64_t size = 0;
+    Bytes fill;
+    bool delayed = false;  // announced for delayed rendering and then never rendered
+};
+
+enum class Outcome {
+    Ignored,   // no clip at all
+    Captured,  // a clip whose tooltip is `shown`
+    Checked,   // the system converts the block first: either no clip, or an image that passes the DIB check
+};
+
+struct Case {
+    std::string name;
+    std::vector<Block> blocks;
+    Outcome outcome = Outcome::Ignored;
+    std::string shown;
+    // What a click on the clip's tile puts back on the clipboard: the format and its exact
+    // bytes.  Not given for file lists (their files do not exist, so the click is refused).
+    std::optional<Block> pasted;
+    // Wine's clipboard writes a zero over the last unit of a CF_UNICODETEXT block it hands to a
+    // reader, so an unterminated text arrives one unit short there: what Korvane shows and
+    // pastes back under Wine when that differs.
+    std::optional<std::string> shown_on_wine;
+    std::optional<Block> pasted_on_wine;
+};
+
+const std::vector<Case>& cases();
+
+// The whole block: head, then fill up to size.
+Bytes materialise(const Block& block);
+
+}  // namespace korvane::hostile
