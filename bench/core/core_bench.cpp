@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <deque>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -73,9 +73,9 @@ void pins_encode_product(benchmark::State& state) {
 void pins_encode_baseline(benchmark::State& state) {
     const Bytes file = encode_pins(picture_pins());
     for (auto _ : state) {
-        Bytes out(file.size());
-        std::memcpy(out.data(), file.data(), file.size());
-        benchmark::DoNotOptimize(out.data());
+        const auto out = std::make_unique_for_overwrite<uint8_t[]>(file.size());
+        std::memcpy(out.get(), file.data(), file.size());
+        benchmark::DoNotOptimize(out.get());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
 }
@@ -93,9 +93,9 @@ void pins_decode_product(benchmark::State& state) {
 void pins_decode_baseline(benchmark::State& state) {
     const Bytes file = encode_pins(picture_pins());
     for (auto _ : state) {
-        Bytes copy(file.size());
-        std::memcpy(copy.data(), file.data(), file.size());
-        benchmark::DoNotOptimize(copy.data());
+        const auto copy = std::make_unique_for_overwrite<uint8_t[]>(file.size());
+        std::memcpy(copy.get(), file.data(), file.size());
+        benchmark::DoNotOptimize(copy.get());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
 }
@@ -254,9 +254,9 @@ void scale_picture_product(benchmark::State& state) {
 void scale_picture_baseline(benchmark::State& state) {
     const Bytes picture = random_bytes(PICTURE_BYTES, 3);
     for (auto _ : state) {
-        std::vector<uint8_t> copy(picture.size());
-        std::memcpy(copy.data(), picture.data(), picture.size());
-        benchmark::DoNotOptimize(copy.data());
+        const auto copy = std::make_unique_for_overwrite<uint8_t[]>(picture.size());
+        std::memcpy(copy.get(), picture.data(), picture.size());
+        benchmark::DoNotOptimize(copy.get());
     }
 }
 

@@ -167,13 +167,22 @@ void make_animal_indices_unique(std::vector<Clip>& pins) {
     pins = std::move(before.pins);
 }
 
+// Appends to a buffer, or with none only counts, so that a first pass can size the file and the
+// second writes it without the buffer growing (and copying) twenty megabytes of pictures.
 class Writer {
 public:
-    void u8(uint8_t v) { out.push_back(v); }
-    void u32(uint32_t v) {
-        for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
+    explicit Writer(Bytes* out = nullptr) : out_(out) {}
+    void u8(uint8_t v) {
+        ++size_;
+        if (out_) out_->push_back(v);
     }
-    void raw(std::span<const uint8_t> bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+    void u32(uint32_t v) {
+        for (int shift = 0; shift < 32; shift += 8) u8(static_cast<uint8_t>(v >> shift));
+    }
+    void raw(std::span<const uint8_t> bytes) {
+        size_ += bytes.size();
+        if (out_) out_->insert(out_->end(), bytes.begin(), bytes.end());
+    }
     void sized_block(std::span<const uint8_t> bytes) {
         u32(static_cast<uint32_t>(bytes.size()));
         raw(bytes);
@@ -185,7 +194,11 @@ public:
         u32(static_cast<uint32_t>(list.size()));
         for (const std::string& s : list) string(s);
     }
-    Bytes out;
+    size_t size() const { return size_; }
+
+private:
+    Bytes* out_;
+    size_t size_ = 0;
 };
 
 void write_record(Writer& w, const Clip& pin) {
@@ -220,6 +233,13 @@ void write_record(Writer& w, const Clip& pin) {
     }
 }
 
+void write_pins(Writer& w, const std::vector<Clip>& pins) {
+    w.raw(MAGIC);
+    w.u32(PINS_FILE_VERSION);
+    w.u32(static_cast<uint32_t>(pins.size()));
+    for (const Clip& pin : pins) write_record(w, pin);
+}
+
 }  // namespace
 
 DecodedPins decode_pins(std::span<const uint8_t> file) {
@@ -245,12 +265,13 @@ DecodedPins decode_pins(std::span<const uint8_t> file) {
 }
 
 Bytes encode_pins(const std::vector<Clip>& pins) {
-    Writer w;
-    w.raw(MAGIC);
-    w.u32(PINS_FILE_VERSION);
-    w.u32(static_cast<uint32_t>(pins.size()));
-    for (const Clip& pin : pins) write_record(w, pin);
-    return std::move(w.out);
+    Writer counter;
+    write_pins(counter, pins);
+    Bytes out;
+    out.reserve(counter.size());
+    Writer w(&out);
+    write_pins(w, pins);
+    return out;
 }
 
 }  // namespace korvane
