@@ -1,7 +1,8 @@
 // Korvane's speed as a user feels it, through the real Win32 API: the program's own start-up,
 // clipboard listener, window procedures and files, each timed beside a baseline measured in
-// the same run.  Every case prints one JSON line with all samples (milliseconds, or megabytes
-// for memory); scripts/bench turns them into medians, percentiles and ratios.
+// the same run.  Every timed case prints one JSON line with all its samples in milliseconds;
+// scripts/bench turns them into medians, percentiles and ratios, and measures the memory of the
+// programs that "memory" holds idle for it.
 //
 // usage: win_bench capture | paint | pins | start | memory   (and "writer", started by capture)
 #include <windows.h>
