@@ -76,8 +76,11 @@ void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
     TileCache& cache = cache_of(clip);
     if (!cache.thumbnail) {
         const PixelSize size = thumbnail_size(dib->width, dib->height, width, height);
+        // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
+        // every paint costs Wine a round trip to the display driver.
         OwnedDc memory(CreateCompatibleDC(dc));
-        OwnedBitmap bitmap(CreateCompatibleBitmap(dc, size.width, size.height));
+        uint32_t* bits = nullptr;
+        OwnedBitmap bitmap = make_dib_section(size.width, size.height, bits);
         if (!memory || !bitmap) return;
         {
             const Selected selected(memory.get(), bitmap.get());
@@ -223,12 +226,12 @@ void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y) {
     const UINT alignment = GetTextAlign(dc);
     SetTextAlign(dc, TA_BASELINE);
     for (const TextRun& run : runs) {
-        {
-            const Selected selected(dc, run.font);
-            SetTextColor(dc, run.colour);
-            TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
-        }
-        x += measure_runs(dc, {&run, 1});
+        const Selected selected(dc, run.font);
+        SetTextColor(dc, run.colour);
+        TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, run.text.data(), int(run.text.size()), &size);
+        x += size.cx;
     }
     SetTextAlign(dc, alignment);
 }
