@@ -167,21 +167,22 @@ void make_animal_indices_unique(std::vector<Clip>& pins) {
     pins = std::move(before.pins);
 }
 
-// Appends to a buffer, or with none only counts, so that a first pass can size the file and the
-// second writes it without the buffer growing (and copying) twenty megabytes of pictures.
+// Gathers the small fields in buffers of the result and refers to each large block where it
+// lies, so a file of twenty pictures is never copied into one buffer just to be written.
 class Writer {
 public:
-    explicit Writer(Bytes* out = nullptr) : out_(out) {}
-    void u8(uint8_t v) {
-        ++size_;
-        if (out_) out_->push_back(v);
-    }
+    void u8(uint8_t v) { small().push_back(v); }
     void u32(uint32_t v) {
         for (int shift = 0; shift < 32; shift += 8) u8(static_cast<uint8_t>(v >> shift));
     }
     void raw(std::span<const uint8_t> bytes) {
-        size_ += bytes.size();
-        if (out_) out_->insert(out_->end(), bytes.begin(), bytes.end());
+        if (bytes.size() < LARGE_BLOCK) {
+            Bytes& buffer = small();
+            buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+            return;
+        }
+        close_small();
+        out_.pieces.push_back(bytes);
     }
     void sized_block(std::span<const uint8_t> bytes) {
         u32(static_cast<uint32_t>(bytes.size()));
@@ -194,11 +195,29 @@ public:
         u32(static_cast<uint32_t>(list.size()));
         for (const std::string& s : list) string(s);
     }
-    size_t size() const { return size_; }
+    PinsFilePieces finish() {
+        close_small();
+        return std::move(out_);
+    }
 
 private:
-    Bytes* out_;
-    size_t size_ = 0;
+    static constexpr size_t LARGE_BLOCK = 4096;
+
+    Bytes& small() {
+        if (!small_open_) {
+            out_.buffers.emplace_back();
+            small_open_ = true;
+        }
+        return out_.buffers.back();
+    }
+    // A buffer's bytes stay where they are once it is closed, so only then is it referred to.
+    void close_small() {
+        if (small_open_) out_.pieces.push_back(out_.buffers.back());
+        small_open_ = false;
+    }
+
+    PinsFilePieces out_;
+    bool small_open_ = false;
 };
 
 void write_record(Writer& w, const Clip& pin) {
@@ -233,13 +252,6 @@ void write_record(Writer& w, const Clip& pin) {
     }
 }
 
-void write_pins(Writer& w, const std::vector<Clip>& pins) {
-    w.raw(MAGIC);
-    w.u32(PINS_FILE_VERSION);
-    w.u32(static_cast<uint32_t>(pins.size()));
-    for (const Clip& pin : pins) write_record(w, pin);
-}
-
 }  // namespace
 
 DecodedPins decode_pins(std::span<const uint8_t> file) {
@@ -264,13 +276,22 @@ DecodedPins decode_pins(std::span<const uint8_t> file) {
     return pins;
 }
 
+PinsFilePieces encode_pins_pieces(const std::vector<Clip>& pins) {
+    Writer w;
+    for (uint8_t b : MAGIC) w.u8(b);
+    w.u32(PINS_FILE_VERSION);
+    w.u32(static_cast<uint32_t>(pins.size()));
+    for (const Clip& pin : pins) write_record(w, pin);
+    return w.finish();
+}
+
 Bytes encode_pins(const std::vector<Clip>& pins) {
-    Writer counter;
-    write_pins(counter, pins);
+    const PinsFilePieces file = encode_pins_pieces(pins);
+    size_t size = 0;
+    for (std::span<const uint8_t> piece : file.pieces) size += piece.size();
     Bytes out;
-    out.reserve(counter.size());
-    Writer w(&out);
-    write_pins(w, pins);
+    out.reserve(size);
+    for (std::span<const uint8_t> piece : file.pieces) out.insert(out.end(), piece.begin(), piece.end());
     return out;
 }
 
