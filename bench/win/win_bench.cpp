@@ -357,7 +357,7 @@ void close_program(const Started& started, const wchar_t* main_class) {
 
 int run_start() {
     std::vector<double> korvane, minimal;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 21; ++i) {
         {
             test::TempAppData appdata;  // no pins, no settings: the first start of a new user
             const Started started = start_and_wait_visible(L"Korvane.exe", L"KorvaneDock");
