@@ -167,13 +167,23 @@ void make_animal_indices_unique(std::vector<Clip>& pins) {
     pins = std::move(before.pins);
 }
 
+// Gathers the small fields in buffers of the result and refers to each large block where it
+// lies, so a file of twenty pictures is never copied into one buffer just to be written.
 class Writer {
 public:
-    void u8(uint8_t v) { out.push_back(v); }
+    void u8(uint8_t v) { small().push_back(v); }
     void u32(uint32_t v) {
-        for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
+        for (int shift = 0; shift < 32; shift += 8) u8(static_cast<uint8_t>(v >> shift));
     }
-    void raw(std::span<const uint8_t> bytes) { out.insert(out.end(), bytes.begin(), bytes.end()); }
+    void raw(std::span<const uint8_t> bytes) {
+        if (bytes.size() < LARGE_BLOCK) {
+            Bytes& buffer = small();
+            buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+            return;
+        }
+        close_small();
+        out_.pieces.push_back(bytes);
+    }
     void sized_block(std::span<const uint8_t> bytes) {
         u32(static_cast<uint32_t>(bytes.size()));
         raw(bytes);
@@ -185,7 +195,29 @@ public:
         u32(static_cast<uint32_t>(list.size()));
         for (const std::string& s : list) string(s);
     }
-    Bytes out;
+    PinsFilePieces finish() {
+        close_small();
+        return std::move(out_);
+    }
+
+private:
+    static constexpr size_t LARGE_BLOCK = 4096;
+
+    Bytes& small() {
+        if (!small_open_) {
+            out_.buffers.emplace_back();
+            small_open_ = true;
+        }
+        return out_.buffers.back();
+    }
+    // A buffer's bytes stay where they are once it is closed, so only then is it referred to.
+    void close_small() {
+        if (small_open_) out_.pieces.push_back(out_.buffers.back());
+        small_open_ = false;
+    }
+
+    PinsFilePieces out_;
+    bool small_open_ = false;
 };
 
 void write_record(Writer& w, const Clip& pin) {
@@ -244,13 +276,23 @@ DecodedPins decode_pins(std::span<const uint8_t> file) {
     return pins;
 }
 
-Bytes encode_pins(const std::vector<Clip>& pins) {
+PinsFilePieces encode_pins_pieces(const std::vector<Clip>& pins) {
     Writer w;
-    w.raw(MAGIC);
+    for (uint8_t b : MAGIC) w.u8(b);
     w.u32(PINS_FILE_VERSION);
     w.u32(static_cast<uint32_t>(pins.size()));
     for (const Clip& pin : pins) write_record(w, pin);
-    return std::move(w.out);
+    return w.finish();
+}
+
+Bytes encode_pins(const std::vector<Clip>& pins) {
+    const PinsFilePieces file = encode_pins_pieces(pins);
+    size_t size = 0;
+    for (std::span<const uint8_t> piece : file.pieces) size += piece.size();
+    Bytes out;
+    out.reserve(size);
+    for (std::span<const uint8_t> piece : file.pieces) out.insert(out.end(), piece.begin(), piece.end());
+    return out;
 }
 
 }  // namespace korvane

@@ -23,4 +23,13 @@ using DecodedPins = std::variant<std::vector<Clip>, std::string>;
 DecodedPins decode_pins(std::span<const uint8_t> file);
 Bytes encode_pins(const std::vector<Clip>& pins);
 
+// The same file as consecutive pieces, for writing it without gathering it first: the small
+// fields live in `buffers`, the large blocks are read where the pins hold them, so the pieces
+// are valid while the pins and this record are unchanged.
+struct PinsFilePieces {
+    std::vector<std::span<const uint8_t>> pieces;
+    std::vector<Bytes> buffers;
+};
+PinsFilePieces encode_pins_pieces(const std::vector<Clip>& pins);
+
 }  // namespace korvane

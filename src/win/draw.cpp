@@ -67,7 +67,7 @@ void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT fon
 
 // The thumbnail of an image clip, made once from its DIB.  The block's pixel rows are checked
 // against its header first: it comes from another program or the pins file.
-void draw_thumbnail(HDC dc, Clip& clip, const RECT& tile) {
+void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
     const std::optional<DibInfo> dib = check_dib_pixels(clip.content.dib);
     if (!dib) return;
     const RECT area = inset_from(tile, 20, 20, 4, 4);
@@ -76,8 +76,11 @@ void draw_thumbnail(HDC dc, Clip& clip, const RECT& tile) {
     TileCache& cache = cache_of(clip);
     if (!cache.thumbnail) {
         const PixelSize size = thumbnail_size(dib->width, dib->height, width, height);
+        // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
+        // every paint costs Wine a round trip to the display driver.
         OwnedDc memory(CreateCompatibleDC(dc));
-        OwnedBitmap bitmap(CreateCompatibleBitmap(dc, size.width, size.height));
+        uint32_t* bits = nullptr;
+        OwnedBitmap bitmap = make_dib_section(size.width, size.height, bits);
         if (!memory || !bitmap) return;
         {
             const Selected selected(memory.get(), bitmap.get());
@@ -91,10 +94,9 @@ void draw_thumbnail(HDC dc, Clip& clip, const RECT& tile) {
     }
     BITMAP bitmap{};
     GetObjectW(cache.thumbnail.get(), sizeof bitmap, &bitmap);
-    OwnedDc memory(CreateCompatibleDC(dc));
-    const Selected selected(memory.get(), cache.thumbnail.get());
+    const Selected selected(source, cache.thumbnail.get());
     BitBlt(dc, area.left + (width - bitmap.bmWidth) / 2, area.top + (height - bitmap.bmHeight) / 2, bitmap.bmWidth,
-           bitmap.bmHeight, memory.get(), 0, 0, SRCCOPY);
+           bitmap.bmHeight, source, 0, 0, SRCCOPY);
 }
 
 void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
@@ -141,7 +143,7 @@ void draw_tile_frame(HDC dc, const RECT& rect, bool hot) {
     draw_rounded_rect(dc, rect, hot ? HOT_FILL : FRAME_FILL, hot ? HOT_BORDER : FRAME_BORDER);
 }
 
-void draw_tile(HDC dc, Clip& clip, const RECT& rect, HFONT badge_font) {
+void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font) {
     if (clip.cache.busy) return;  // a tile drawn from inside its own drawing
     clip.cache.busy = true;
     const int picture = scale(PICTURE_DIPS);
@@ -150,9 +152,9 @@ void draw_tile(HDC dc, Clip& clip, const RECT& rect, HFONT badge_font) {
     if (clip.custom_icon) {
         TileCache& cache = cache_of(clip);
         if (!cache.custom_icon) cache.custom_icon = scale_picture(*clip.custom_icon, picture);
-        blend_picture(dc, cache.custom_icon.get(), x, y, picture);
+        blend_picture(dc, source, cache.custom_icon.get(), x, y, picture);
     } else {
-        blend_picture(dc, animal_bitmap(clip.animal_index, picture), x, y, picture);
+        blend_picture(dc, source, animal_bitmap(clip.animal_index, picture), x, y, picture);
     }
     switch (clip.content.kind) {
     case ClipKind::Text:
@@ -164,7 +166,7 @@ void draw_tile(HDC dc, Clip& clip, const RECT& rect, HFONT badge_font) {
         break;
     case ClipKind::Image:
         draw_rounded_rect(dc, inset_from(rect, 22, 22, 2, 2), KIND_BADGE_FILL, KIND_BADGE_BORDER);
-        draw_thumbnail(dc, clip, rect);
+        draw_thumbnail(dc, source, clip, rect);
         break;
     case ClipKind::Files: draw_files_badges(dc, clip, rect, badge_font); break;
     }
@@ -194,12 +196,11 @@ OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size) {
     return bitmap;
 }
 
-void blend_picture(HDC dc, HBITMAP bitmap, int x, int y, int size) {
+void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size) {
     if (!bitmap) return;
-    OwnedDc memory(CreateCompatibleDC(dc));
-    const Selected selected(memory.get(), bitmap);
+    const Selected selected(source, bitmap);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, size, size, memory.get(), 0, 0, size, size, blend);
+    AlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
 }
 
 void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format) {
@@ -225,12 +226,12 @@ void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y) {
     const UINT alignment = GetTextAlign(dc);
     SetTextAlign(dc, TA_BASELINE);
     for (const TextRun& run : runs) {
-        {
-            const Selected selected(dc, run.font);
-            SetTextColor(dc, run.colour);
-            TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
-        }
-        x += measure_runs(dc, {&run, 1});
+        const Selected selected(dc, run.font);
+        SetTextColor(dc, run.colour);
+        TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, run.text.data(), int(run.text.size()), &size);
+        x += size.cx;
     }
     SetTextAlign(dc, alignment);
 }

@@ -15,15 +15,17 @@ namespace korvane {
 
 void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border);
 void draw_tile_frame(HDC dc, const RECT& rect, bool hot);
-// The content of a tile whose frame is already drawn.
-void draw_tile(HDC dc, Clip& clip, const RECT& rect, HFONT badge_font);
+// The content of a tile whose frame is already drawn.  `source` is a memory DC compatible with
+// `dc` that the pictures are selected into while they are drawn: one for a whole paint, since
+// making a DC per picture costs more than drawing it.
+void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font);
 
 // A width x height 32-bit top-down DIB section; `bits` points at its pixels.
 OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits);
 
 // An S x S 32-bit top-down bitmap of a 96 x 96 picture; empty when it cannot be made.
 OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size);
-void blend_picture(HDC dc, HBITMAP bitmap, int x, int y, int size);
+void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size);
 
 void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format);
 

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "core/pins_file.hpp"
@@ -82,19 +84,57 @@ FileRead read_whole_file(const std::wstring& path) {
     return result;
 }
 
-// Writes the whole buffer and flushes it to the disk.  Returns an error text or nothing.
-std::optional<std::string> write_whole_file(const std::wstring& path, const std::vector<uint8_t>& bytes,
+// A whole file mapped into memory for reading.  Decoding the pins from the mapping copies each
+// picture once, from the file's pages; reading the file into a buffer first copied it twice.
+struct MappedFile {
+    OwnedHandle file;
+    OwnedHandle mapping;
+    OwnedView view;
+    std::span<const uint8_t> bytes;
+    DWORD error = 0;
+};
+
+MappedFile map_whole_file(const std::wstring& path) {
+    MappedFile result;
+    result.file = owned_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!result.file) {
+        result.error = GetLastError();
+        return result;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(result.file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > SIZE_MAX) {
+        result.error = GetLastError() ? GetLastError() : ERROR_FILE_TOO_LARGE;
+        return result;
+    }
+    if (size.QuadPart == 0) return result;  // an empty file cannot be mapped; it decodes as empty
+    result.mapping.reset(CreateFileMappingW(result.file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (result.mapping) result.view.reset(MapViewOfFile(result.mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!result.view) {
+        result.error = GetLastError();
+        return result;
+    }
+    result.bytes = {static_cast<const uint8_t*>(result.view.get()), static_cast<size_t>(size.QuadPart)};
+    return result;
+}
+
+// Writes the pieces one after the other and, when asked, flushes them to the disk.  Returns an
+// error text or nothing.
+std::optional<std::string> write_whole_file(const std::wstring& path, std::span<const std::span<const uint8_t>> pieces,
                                             bool flush) {
     OwnedHandle file = owned_file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return os_error_text(GetLastError());
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 26));
-        DWORD wrote = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) return os_error_text(GetLastError());
-        if (wrote == 0) return std::string("failed to write whole buffer");
-        done += wrote;
+    for (std::span<const uint8_t> bytes : pieces) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 26));
+            DWORD wrote = 0;
+            if (!WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) return os_error_text(GetLastError());
+            if (wrote == 0) return std::string("failed to write whole buffer");
+            done += wrote;
+        }
     }
     if (flush && !FlushFileBuffers(file.get())) return os_error_text(GetLastError());
     return std::nullopt;
@@ -159,7 +199,8 @@ std::optional<std::string> try_save_pins(const std::vector<Clip>& pins) {
     if (!folder) return std::string("APPDATA is not set");
     if (const DWORD error = create_folders(*folder)) return os_error_text(error);
     const std::wstring tmp = *folder + L"\\pins.tmp";
-    if (auto error = write_whole_file(tmp, encode_pins(pins), true)) return error;
+    const PinsFilePieces file = encode_pins_pieces(pins);
+    if (auto error = write_whole_file(tmp, file.pieces, true)) return error;
     if (pins_file_unloaded) {
         if (const DWORD error = keep_unloaded_pins(*folder)) return os_error_text(error);
         pins_file_unloaded = false;
@@ -191,7 +232,7 @@ LoadedPins load_pins() {
     pins_file_unloaded = false;
     const std::optional<std::wstring> folder = app_folder();
     if (!folder) return loaded;
-    FileRead file = read_whole_file(*folder + L"\\pins.dat");
+    const MappedFile file = map_whole_file(*folder + L"\\pins.dat");
     if (file.error == ERROR_FILE_NOT_FOUND || file.error == ERROR_PATH_NOT_FOUND) return loaded;
     if (file.error) {
         loaded.error = os_error_text(file.error);
@@ -230,7 +271,8 @@ void write_settings(const Settings& settings) {
     if (!folder) return;
     create_folders(*folder);
     const std::string content = format_settings(settings);
-    write_whole_file(*folder + L"\\settings.ini", std::vector<uint8_t>(content.begin(), content.end()), false);
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(content.data()), content.size());
+    write_whole_file(*folder + L"\\settings.ini", {&bytes, 1}, false);
 }
 
 }  // namespace korvane

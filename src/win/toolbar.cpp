@@ -71,8 +71,8 @@ void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const To
                           to_rect(empty_rect(layout, Area::Pinned)), toolbar.badge_font.get(), EMPTY_TEXT, empty_format);
 }
 
-void paint_tiles(HDC dc, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout, int clip_top,
-                 int height) {
+void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout,
+                 int clip_top, int height) {
     const auto paint_area = [&](Area area, auto& clips, HitKind kind) {
         for (uint64_t i = 0; i < clips.size(); ++i) {
             const RECT r = to_rect(tile_rect(layout, area, i));
@@ -83,7 +83,7 @@ void paint_tiles(HDC dc, const ToolbarState& toolbar, ClipStore& store, const To
                 continue;
             }
             draw_tile_frame(dc, r, is_hot(toolbar, kind, i));
-            draw_tile(dc, clips[i], r, toolbar.badge_font.get());
+            draw_tile(dc, source, clips[i], r, toolbar.badge_font.get());
         }
     };
     paint_area(Area::Recent, store.recent, HitKind::RecentTile);
@@ -236,7 +236,7 @@ void paint_docked_extras(HDC dc, const ToolbarState& toolbar, const ToolbarLayou
     draw_rounded_rect(dc, RECT{width - scale(5), top, width - scale(2), top + thumb}, SCROLL_THUMB, SCROLL_THUMB);
 }
 
-void paint_ghost(HDC dc, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout) {
+void paint_ghost(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout) {
     if (!toolbar.dragging()) return;
     const std::optional<ClipLocation> at = find_clip(store, toolbar.dragged_clip);
     if (!at) return;
@@ -244,7 +244,7 @@ void paint_ghost(HDC dc, const ToolbarState& toolbar, ClipStore& store, const To
     const int top = toolbar.cursor.y - toolbar.grab_offset.y;
     const RECT r{left, top, left + layout.tile, top + layout.tile};
     draw_rounded_rect(dc, r, GHOST_FILL, GHOST_BORDER);
-    draw_tile(dc, *clip_at(store, *at), r, toolbar.badge_font.get());
+    draw_tile(dc, source, *clip_at(store, *at), r, toolbar.badge_font.get());
 }
 
 LRESULT on_paint(HWND window) {
@@ -259,7 +259,10 @@ LRESULT on_paint(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
     OwnedDc memory(CreateCompatibleDC(dc));
-    OwnedBitmap bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    // The back buffer is a DIB section: a compatible bitmap costs Wine tens of microseconds to
+    // make and again to select, on every paint.
+    uint32_t* bits = nullptr;
+    OwnedBitmap bitmap = make_dib_section(client.right, client.bottom, bits);
     {
         const Selected selected(memory.get(), bitmap.get());
         paint_toolbar(memory.get(), *toolbar, app->store, client.right, client.bottom);
@@ -307,14 +310,15 @@ void paint_toolbar(HDC dc, ToolbarState& toolbar, ClipStore& store, int width, i
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, 0, clip_top, width, height);
     paint_titles_and_empty_states(dc, toolbar, layout);
-    paint_tiles(dc, toolbar, store, layout, clip_top, height);
+    const OwnedDc source(CreateCompatibleDC(dc));
+    paint_tiles(dc, source.get(), toolbar, store, layout, clip_top, height);
     paint_drop_bar(dc, toolbar, layout);
     RestoreDC(dc, saved);
     for (const Button& button : button_list(layout))
         paint_button(dc, toolbar, button, !(button.kind == HitKind::NewTextButton && store.pins.size() >= PIN_CAPACITY));
     paint_word_mark(dc, toolbar, layout);
     if (toolbar.docked) paint_docked_extras(dc, toolbar, layout, width, height);
-    paint_ghost(dc, toolbar, store, layout);
+    paint_ghost(dc, source.get(), toolbar, store, layout);
 }
 
 ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD extended_style, WNDPROC procedure) {

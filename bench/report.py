@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Runs the core benchmarks and the Wine benchmark program, and prints one table of ratios
+against the baselines of the same run, with the absolute figures beside them.
+
+usage: report.py CORE_BENCH WIN_BENCH   (scripts/bench sets up Wine, the X screen and the prefix)
+"""
+import json
+import os
+import statistics
+import subprocess
+import sys
+
+
+def percentile(samples, p):
+    ordered = sorted(samples)
+    rank = max(0, min(len(ordered) - 1, int(round(p / 100 * len(ordered) + 0.5)) - 1))
+    return ordered[rank]
+
+
+def core_cases(core_bench):
+    out = subprocess.run(
+        [core_bench, "--benchmark_format=json", "--benchmark_repetitions=5", "--benchmark_min_time=0.2"],
+        check=True, capture_output=True, text=True).stdout
+    samples, units = {}, {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("run_type") == "iteration":
+            samples.setdefault(b["run_name"], []).append(b["real_time"])
+            units[b["run_name"]] = b["time_unit"]
+    cases = []
+    for name in dict.fromkeys(n.rsplit("/", 1)[0] for n in samples):
+        cases.append({"case": name, "unit": units[name + "/product"], "product": samples[name + "/product"],
+                      "baseline": samples[name + "/baseline"]})
+    return cases
+
+
+def wine_cases(win_bench, mode):
+    out = subprocess.run(["timeout", "900", "wine", win_bench, mode], check=True, capture_output=True,
+                         text=True, stdin=subprocess.DEVNULL).stdout
+    return [json.loads(line) for line in out.splitlines() if line.startswith("{\"case\"")]
+
+
+def private_kib(pid):
+    """Resident private memory of a Linux process (clean and dirty private pages)."""
+    total = 0
+    with open(f"/proc/{pid}/smaps_rollup") as f:
+        for line in f:
+            if line.startswith(("Private_Clean:", "Private_Dirty:")):
+                total += int(line.split()[1])
+    return total
+
+
+def wine_process(exe, prefix):
+    """The Linux process of a Windows program running in our Wine prefix (other sessions run
+    their own prefixes on the same machine)."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                args = f.read().split(b"\0")
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                environ = f.read().split(b"\0")
+        except OSError:
+            continue
+        if any(a.lower().endswith(exe.lower().encode()) for a in args[:1]) and \
+                ("WINEPREFIX=" + prefix).encode() in environ:
+            return int(entry)
+    return None
+
+
+def memory_case(win_bench):
+    prefix = os.environ["WINEPREFIX"]
+    bench = subprocess.Popen(["timeout", "300", "wine", win_bench, "memory"], stdin=subprocess.PIPE,
+                             stdout=subprocess.PIPE, text=True)
+    korvane, minimal = [], []
+    for line in bench.stdout:
+        if not line.startswith("{\"idle\""):
+            continue
+        k = wine_process("Korvane.exe", prefix)
+        m = wine_process("minimal_window.exe", prefix)
+        if k is None or m is None:
+            sys.exit("report: the idle programs were not found under /proc")
+        korvane.append(private_kib(k) / 1024)
+        minimal.append(private_kib(m) / 1024)
+        bench.stdin.write("\n")
+        bench.stdin.flush()
+    if bench.wait() != 0 or not korvane:
+        sys.exit("report: the memory case failed")
+    return [{"case": "idle_private_bytes", "unit": "MB", "product": korvane, "baseline": minimal}]
+
+
+# What each measured case must meet.  "ratio": the product's median over the baseline's;
+# "p95": the product's 95th percentile in its unit; "at_most": the product's median.
+TARGETS = {
+    "capture_text": ("p95", 16.0, "p95 <= 16 ms"),
+    "capture_picture": ("ratio", 3.0, "<= 3x one copy"),
+    "full_paint": ("ratio", 2.0, "<= 2x bare BitBlt"),
+    "pins_save": ("ratio", 1.5, "<= 1.5x raw write"),
+    "pins_load": ("ratio", 1.5, "<= 1.5x raw read"),
+    "start_to_visible": ("ratio", 1.5, "<= 1.5x minimal program"),
+    "idle_private_bytes": ("at_most", 12.0, "<= 12 MB"),
+}
+
+BASELINES = {
+    "capture_text": "bare listener",
+    "capture_picture": "one copy of 33 MB",
+    "capture_picture_bare_listener": "one copy of 33 MB",
+    "full_paint": "bare BitBlt",
+    "pins_save": "one flushed WriteFile",
+    "pins_load": "one ReadFile",
+    "start_to_visible": "minimal program",
+    "idle_private_bytes": "minimal program",
+}
+
+
+def row(c):
+    product, baseline = c["product"], c["baseline"]
+    pm, bm = statistics.median(product), statistics.median(baseline)
+    ratio = pm / bm if bm else float("inf")
+    p95 = percentile(product, 95) if len(product) >= 10 else None
+    verdict, target = "context", ""
+    if c["case"] in TARGETS:
+        kind, limit, target = TARGETS[c["case"]]
+        value = {"ratio": ratio, "p95": p95, "at_most": pm}[kind]
+        verdict = "met" if value is not None and value <= limit else "MISSED"
+    unit = c["unit"]
+    absolute = f"{pm:.4g} {unit}" + (f" (p95 {p95:.4g})" if p95 is not None else "")
+    return [c["case"], f"{ratio:.2f}x", absolute, f"{bm:.4g} {unit}", BASELINES.get(c["case"], "plain copy or loop"),
+            f"{len(product)}", target, verdict]
+
+
+def main():
+    core_bench, win_bench = sys.argv[1], sys.argv[2]
+    cases = core_cases(core_bench)
+    for mode in ("capture", "paint", "pins", "start"):
+        cases += wine_cases(win_bench, mode)
+    cases += memory_case(win_bench)
+    header = ["case", "ratio", "product (median)", "baseline (median)", "baseline is", "n", "target", "result"]
+    rows = [header] + [row(c) for c in cases]
+    widths = [max(len(r[i]) for r in rows) for i in range(len(header))]
+    for i, r in enumerate(rows):
+        print("| " + " | ".join(v.ljust(w) for v, w in zip(r, widths)) + " |")
+        if i == 0:
+            print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    with open(os.environ.get("KORVANE_BENCH_JSON", os.devnull), "w") as f:
+        json.dump(cases, f)
+
+
+if __name__ == "__main__":
+    main()
