@@ -1,0 +1,53 @@
+// Looks at a running Korvane from another process, for the package test: whether the top-level
+// window of a class exists and is shown, where it is, and which exe made it; or asks the program
+// to end as its own Exit would, by closing its main window.
+// usage: window_info.exe show CLASS    prints "VISIBLE LEFT TOP RIGHT BOTTOM EXE_PATH" (UTF-8)
+//        window_info.exe close CLASS   posts WM_CLOSE to that window
+// Exit code 0 when the window was found (and the message posted), 1 when there is none, 2 on
+// bad arguments.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string utf8(const wchar_t* text) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1) return {};
+    std::string result(size_t(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), bytes, nullptr, nullptr);
+    result.resize(size_t(bytes) - 1);
+    return result;
+}
+
+std::string exe_of(HWND window) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+    if (!process) return "?";
+    wchar_t path[4 * MAX_PATH];
+    DWORD size = DWORD(std::size(path));
+    const bool found = QueryFullProcessImageNameW(process, 0, path, &size) != 0;
+    CloseHandle(process);
+    return found ? utf8(path) : "?";
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) return 2;
+    const bool close = std::wcscmp(argv[1], L"close") == 0;
+    if (!close && std::wcscmp(argv[1], L"show") != 0) return 2;
+    HWND window = FindWindowW(argv[2], nullptr);
+    if (!window) return 1;
+    if (close) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::printf("%d %ld %ld %ld %ld %s\n", IsWindowVisible(window) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom,
+                exe_of(window).c_str());
+    std::fflush(stdout);
+    return 0;
+}
