@@ -1,11 +1,15 @@
 // Looks at a running Korvane from another process, for the package test: whether the top-level
 // window of a class exists and is shown, where it is, and which exe made it; or asks the program
 // to end as its own Exit would, by closing its main window.
-// usage: window_info.exe show CLASS    prints "VISIBLE LEFT TOP RIGHT BOTTOM EXE_PATH" (UTF-8)
-//        window_info.exe close CLASS   posts WM_CLOSE to that window
+// usage: window_info.exe show CLASS     prints "VISIBLE LEFT TOP RIGHT BOTTOM HWND EXE_PATH" (UTF-8)
+//        window_info.exe close CLASS    posts WM_CLOSE to that window
+//        window_info.exe forget-appbar HWND
+//            unregisters the appbar of a window that is gone: Wine's shell keeps the appbar of
+//            a process ended by force and docks the next strip beside it
 // Exit code 0 when the window was found (and the message posted), 1 when there is none, 2 on
 // bad arguments.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -39,6 +43,12 @@ std::string exe_of(HWND window) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) return 2;
+    if (std::wcscmp(argv[1], L"forget-appbar") == 0) {
+        APPBARDATA appbar{};
+        appbar.cbSize = sizeof appbar;
+        appbar.hWnd = HWND(std::wcstoull(argv[2], nullptr, 0));
+        return SHAppBarMessage(ABM_REMOVE, &appbar) ? 0 : 1;
+    }
     const bool close = std::wcscmp(argv[1], L"close") == 0;
     if (!close && std::wcscmp(argv[1], L"show") != 0) return 2;
     HWND window = FindWindowW(argv[2], nullptr);
@@ -46,8 +56,8 @@ int wmain(int argc, wchar_t** argv) {
     if (close) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::printf("%d %ld %ld %ld %ld %s\n", IsWindowVisible(window) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom,
-                exe_of(window).c_str());
+    std::printf("%d %ld %ld %ld %ld %#llx %s\n", IsWindowVisible(window) ? 1 : 0, rect.left, rect.top, rect.right,
+                rect.bottom, static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), exe_of(window).c_str());
     std::fflush(stdout);
     return 0;
 }

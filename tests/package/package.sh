@@ -24,9 +24,16 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
 
 work=$(mktemp -d)
-korvane_pid=
+korvane_pid='' strip_hwnd=''
+# Wine's shell keeps the appbar of a Korvane ended by force, and the next strip in this Wine
+# session would dock beside it.
+forget_strip() { wine "$bin/window_info.exe" forget-appbar "$strip_hwnd" >/dev/null 2>&1 || true; }
 cleanup() {
-    if [ -n "$korvane_pid" ]; then kill -CONT "$korvane_pid" 2>/dev/null; kill "$korvane_pid" 2>/dev/null; fi
+    if [ -n "$korvane_pid" ]; then
+        kill -CONT "$korvane_pid" 2>/dev/null; kill "$korvane_pid" 2>/dev/null
+        wait "$korvane_pid" 2>/dev/null
+        forget_strip
+    fi
     if [ -f "$install/Uninstall.exe" ]; then timeout 60 wine "$install/Uninstall.exe" /S /REMOVEUSERDATA >/dev/null 2>&1; fi
     rm -rf "$work" "$portable"
 }
@@ -62,7 +69,7 @@ start_korvane() {
     exe_win=$(winepath -w "$1" 2>/dev/null)
     wait_for 20 bash -c "[ \"\$(wine '$bin/window_info.exe' show KorvaneDock 2>/dev/null | tr -d '\r' | cut -d' ' -f1)\" = 1 ]" \
         || fail "no strip appeared for $exe_win"
-    read -r visible left top right bottom exe <<<"$(window KorvaneDock)"
+    read -r visible left top right bottom strip_hwnd exe <<<"$(window KorvaneDock)"
     [ "$exe" = "$exe_win" ] || fail "the strip belongs to '$exe', not to $exe_win"
     [ "$visible" -eq 1 ] && [ "$right" -eq 1920 ] && [ "$top" -eq 0 ] && [ "$bottom" -eq 1080 ] \
         || fail "the strip is at $left,$top-$right,$bottom, not docked at the right edge"
@@ -175,6 +182,7 @@ wait_for 20 korvane_ended || fail "the uninstaller did not end the hung Korvane"
 status=0
 wait "$korvane_pid" || status=$?
 korvane_pid=
+forget_strip
 [ "$status" -ne 0 ] || fail "the stopped Korvane reports a clean exit"
 no_korvane || fail "the hung Korvane's windows are still there"
 gone "$appdata" || fail "/REMOVEUSERDATA left $(cd "$appdata" && ls | tr '\n' ' ')"
