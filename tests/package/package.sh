@@ -24,11 +24,15 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
 
 work=$(mktemp -d)
-korvane_pid='' strip_hwnd=''
+korvane_pid='' strip_hwnd='' by_hand=''
 # Wine's shell keeps the appbar of a Korvane ended by force, and the next strip in this Wine
 # session would dock beside it.
 forget_strip() { wine "$bin/window_info.exe" forget-appbar "$strip_hwnd" >/dev/null 2>&1 || true; }
 cleanup() {
+    if [ -n "$by_hand" ]; then  # an uninstaller left on screen: answer No, then Close
+        dialog press "$IDNO"
+        wait_for 30 dialog press 1
+    fi
     if [ -n "$korvane_pid" ]; then
         kill -CONT "$korvane_pid" 2>/dev/null; kill "$korvane_pid" 2>/dev/null
         wait "$korvane_pid" 2>/dev/null
@@ -59,6 +63,9 @@ reg_value() {
     listing=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
     sed -n "s/^ *$2 *REG_[A-Z_]* *//p" <<<"$listing"
 }
+IDYES=6 IDNO=7
+# dialog find|press BUTTON_ID: the uninstaller's window, or its question, with that button.
+dialog() { wine "$bin/window_info.exe" "$1" "Korvane Uninstall" "$2" >/dev/null 2>&1; }
 crlf_only() { awk '!/\r$/ { bad = 1 } END { exit bad }' "$1"; }
 md5() { md5sum < "$1"; }
 # start_korvane EXE: starts it and waits for its docked strip, which must belong to that exe.
@@ -171,9 +178,27 @@ gone "$shortcut" || fail "the uninstaller left the Start menu shortcut"
 [ "$(md5 "$appdata/settings.ini")" = "$settings_before" ] || fail "settings.ini did not survive the silent uninstall"
 echo "ok: the silent uninstall closed Korvane, removed it, its shortcut, its entry and the sign-in value, and kept the pins"
 
+# Run by hand, the uninstaller asks before it removes the pins and settings, and answered Yes,
+# removes them.  Its window and its question share a title; the buttons tell them apart.
+timeout 120 wine "$setup" /S || fail "installing again failed with $?"
+wine "$install/Uninstall.exe" >/dev/null 2>&1 &
+by_hand=1
+wait_for 30 dialog press 1 || fail "the uninstaller's confirmation page did not appear"
+wait_for 30 dialog find "$IDYES" || fail "the uninstaller did not ask about the pins and settings"
+[ -f "$appdata/pins.dat" ] && [ -f "$appdata/settings.ini" ] || fail "the pins and settings went before the answer"
+dialog press "$IDYES" || fail "could not answer Yes"
+wait_for 60 gone "$install" || fail "the uninstaller run by hand left $install"
+wait_for 30 dialog press 1 || fail "the uninstaller's Close button did not become available"
+by_hand=''
+gone "$appdata" || fail "answered Yes, the uninstaller left $appdata"
+gone "$shortcut" || fail "the uninstaller run by hand left the shortcut"
+echo "ok: run by hand, the uninstaller asked before removing the pins and settings, and removed them on Yes"
+
 # A Korvane that does not answer (stopped here) is ended by force; /REMOVEUSERDATA also removes
 # the pins and settings.
 timeout 120 wine "$setup" /S || fail "installing again failed with $?"
+mkdir -p "$appdata"
+printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
 start_korvane "$install/Korvane.exe"
 kill -STOP "$korvane_pid"
 timeout 90 wine "$install/Uninstall.exe" /S /REMOVEUSERDATA || fail "the silent uninstaller failed with $?"
@@ -185,5 +210,5 @@ korvane_pid=
 forget_strip
 [ "$status" -ne 0 ] || fail "the stopped Korvane reports a clean exit"
 no_korvane || fail "the hung Korvane's windows are still there"
-gone "$appdata" || fail "/REMOVEUSERDATA left $(cd "$appdata" && ls | tr '\n' ' ')"
+gone "$appdata" || fail "/REMOVEUSERDATA left $appdata"
 echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins and settings"
