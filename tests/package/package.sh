@@ -1,0 +1,216 @@
+#!/bin/bash
+# The release packages, tried out under Wine as a user would: scripts/package makes the installer
+# and the portable zip; the portable Korvane runs from a folder of its own; the silent installer
+# puts the program, its shortcut and its uninstall entry in place; the installed Korvane shows its
+# strip; the silent uninstaller ends it, removes everything it installed and the sign-in value,
+# and keeps the user's pins and settings unless told to remove them, also when Korvane hangs.
+# Runs in the test prefix on the X display of the ctest run.  Korvane is single-instance, so
+# this test starts one Korvane at a time and first makes sure none runs.
+# usage: package.sh BIN_DIR      (BIN_DIR holds window_info.exe)
+set -euo pipefail
+bin=$1
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+. "$repo/scripts/env.sh"
+export WINEPREFIX=$KORVANE_TEST_PREFIX
+
+user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
+appdata="$user_dir/AppData/Roaming/Korvane"
+install="$user_dir/AppData/Local/Programs/Korvane"
+shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Korvane.lnk"
+portable="$WINEPREFIX/drive_c/Portable test"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+
+work=$(mktemp -d)
+korvane_pid='' strip_hwnd='' by_hand=''
+# Wine's shell keeps the appbar of a Korvane ended by force, and the next strip in this Wine
+# session would dock beside it.
+forget_strip() { wine "$bin/window_info.exe" forget-appbar "$strip_hwnd" >/dev/null 2>&1 || true; }
+cleanup() {
+    if [ -n "$by_hand" ]; then  # an uninstaller left on screen: answer No, then Close
+        dialog press "$IDNO"
+        wait_for 30 dialog press 1
+    fi
+    if [ -n "$korvane_pid" ]; then
+        kill -CONT "$korvane_pid" 2>/dev/null; kill "$korvane_pid" 2>/dev/null
+        wait "$korvane_pid" 2>/dev/null
+        forget_strip
+    fi
+    if [ -f "$install/Uninstall.exe" ]; then timeout 60 wine "$install/Uninstall.exe" /S /REMOVEUSERDATA >/dev/null 2>&1; fi
+    rm -rf "$work" "$portable"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# wait_for SECONDS COMMAND...: polls until the command succeeds.
+wait_for() {
+    local limit=$1; shift
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.2
+    done
+}
+window() { wine "$bin/window_info.exe" show "$1" 2>/dev/null | tr -d '\r'; }
+no_korvane() { ! wine "$bin/window_info.exe" show KorvaneMain >/dev/null 2>&1; }
+gone() { [ ! -e "$1" ]; }
+korvane_ended() { ! kill -0 "$korvane_pid" 2>/dev/null; }
+# reg_value KEY NAME: the value's data as reg prints it; fails when there is no such value.
+reg_value() {
+    local listing
+    listing=$(wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r') || return 1
+    sed -n "s/^ *$2 *REG_[A-Z_]* *//p" <<<"$listing"
+}
+IDYES=6 IDNO=7
+# dialog find|press BUTTON_ID: the uninstaller's window, or its question, with that button.
+dialog() { wine "$bin/window_info.exe" "$1" "Korvane Uninstall" "$2" >/dev/null 2>&1; }
+crlf_only() { awk '!/\r$/ { bad = 1 } END { exit bad }' "$1"; }
+md5() { md5sum < "$1"; }
+# start_korvane EXE: starts it and waits for its docked strip, which must belong to that exe.
+start_korvane() {
+    wine "$1" >/dev/null 2>&1 &
+    korvane_pid=$!
+    local exe_win visible left top right bottom exe
+    exe_win=$(winepath -w "$1" 2>/dev/null)
+    wait_for 20 bash -c "[ \"\$(wine '$bin/window_info.exe' show KorvaneDock 2>/dev/null | tr -d '\r' | cut -d' ' -f1)\" = 1 ]" \
+        || fail "no strip appeared for $exe_win"
+    read -r visible left top right bottom strip_hwnd exe <<<"$(window KorvaneDock)"
+    [ "$exe" = "$exe_win" ] || fail "the strip belongs to '$exe', not to $exe_win"
+    # Docked right, full height.  Not necessarily at x 1920: a Korvane that an earlier test of
+    # this Wine session ended by force leaves its appbar behind, and the strip docks beside it.
+    [ "$visible" -eq 1 ] && [ "$right" -gt 960 ] && [ $((right - left)) -eq 76 ] && [ "$top" -eq 0 ] \
+        && [ "$bottom" -eq 1080 ] || fail "the strip is at $left,$top-$right,$bottom, not docked at the right edge"
+}
+# stop_korvane_as_exit: closes the main window as the menu's Exit does; Korvane ends with 0.
+stop_korvane_as_exit() {
+    wine "$bin/window_info.exe" close KorvaneMain >/dev/null 2>&1 || fail "Korvane's main window was not found"
+    wait_for 20 korvane_ended || fail "Korvane did not end when its main window was closed"
+    local status=0
+    wait "$korvane_pid" || status=$?
+    korvane_pid=
+    [ "$status" -eq 0 ] || fail "Korvane ended with $status"
+}
+
+wait_for 20 no_korvane || fail "another Korvane runs in the test prefix; this test needs it to itself"
+[ ! -e "$install" ] || fail "Korvane is already installed in the test prefix ($install)"
+
+# The packages: named by the CMake project version, which the exe's version resource carries;
+# the exe is stripped; both hold the read-me and every licence notice.
+"$repo/scripts/package" "$work/out" >/dev/null
+setup="$work/out/Korvane-$version-setup.exe"
+zip="$work/out/Korvane-$version-portable.zip"
+[ -f "$setup" ] || fail "no installer $setup"
+[ -f "$zip" ] || fail "no portable zip $zip"
+mkdir -p "$work/zip"
+unzip -q "$zip" -d "$work/zip"
+packaged_exe="$work/zip/Korvane/Korvane.exe"
+[ "$(strings -el "$packaged_exe" | grep -cx "$version")" -ge 2 ] || fail "Korvane.exe's version resource does not say $version"
+x86_64-w64-mingw32-objdump -t "$packaged_exe" | grep -q "no symbols" || fail "the packaged Korvane.exe is not stripped"
+expected=$(cd "$repo" && { echo Korvane.exe; echo README.txt; echo THIRD-PARTY-NOTICES.txt; ls licenses/*.txt; } | sort)
+[ "$(cd "$work/zip/Korvane" && find . -type f | sed 's|^\./||' | sort)" = "$expected" ] \
+    || fail "the zip holds $(cd "$work/zip/Korvane" && find . -type f | tr '\n' ' ')"
+for text in "$work/zip/Korvane"/*.txt "$work/zip/Korvane"/licenses/*.txt; do
+    crlf_only "$text" || fail "${text#"$work/zip/"} has lines without Windows line ends"
+done
+for licence in "$repo"/licenses/*.txt; do
+    grep -q "licenses/$(basename "$licence")" "$work/zip/Korvane/THIRD-PARTY-NOTICES.txt" \
+        || fail "THIRD-PARTY-NOTICES does not refer to licenses/$(basename "$licence")"
+done
+grep -q "^Korvane $version" "$work/zip/Korvane/README.txt" || fail "the read-me does not name version $version"
+echo "ok: the installer and the zip of version $version, with a stripped exe, the read-me and the notices"
+
+# The portable copy runs from a folder of its own, away from any installation.
+rm -rf "$portable" "$appdata"
+mkdir -p "$portable"
+unzip -q "$zip" -d "$portable"
+start_korvane "$portable/Korvane/Korvane.exe"
+echo "ok: the zip's Korvane.exe runs from $(winepath -w "$portable/Korvane" 2>/dev/null)"
+
+# The silent installer does not elevate and leaves a Korvane running from elsewhere alone.
+timeout 120 wine "$setup" /S || fail "the silent installer failed with $?"
+kill -0 "$korvane_pid" 2>/dev/null || fail "installing ended the portable Korvane"
+stop_korvane_as_exit
+
+install_win=$(winepath -w "$install" 2>/dev/null)
+for file in Korvane.exe README.txt THIRD-PARTY-NOTICES.txt Uninstall.exe $(cd "$repo" && ls licenses/*.txt); do
+    [ -f "$install/$file" ] || fail "the installer did not put $file in $install_win"
+done
+cmp -s "$install/Korvane.exe" "$packaged_exe" || fail "the installed Korvane.exe is not the packaged one"
+[ -f "$shortcut" ] || fail "no Start menu shortcut at $shortcut"
+grep -aqF "$install_win\\Korvane.exe" "$shortcut" || fail "the shortcut does not point at $install_win\\Korvane.exe"
+[ "$(reg_value "$uninstall_key" DisplayName)" = Korvane ] || fail "DisplayName is not Korvane"
+[ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] || fail "DisplayVersion is not $version"
+[ -n "$(reg_value "$uninstall_key" Publisher)" ] || fail "no Publisher"
+[ "$(reg_value "$uninstall_key" UninstallString)" = "\"$install_win\\Uninstall.exe\"" ] || fail "UninstallString is wrong"
+[ "$(reg_value "$uninstall_key" QuietUninstallString)" = "\"$install_win\\Uninstall.exe\" /S" ] || fail "QuietUninstallString is wrong"
+[ "$(reg_value "$uninstall_key" InstallLocation)" = "$install_win" ] || fail "InstallLocation is wrong"
+[ "$(reg_value "$uninstall_key" DisplayIcon)" = "\"$install_win\\Korvane.exe\",0" ] || fail "DisplayIcon is wrong"
+[ "$(reg_value "$uninstall_key" NoModify)" = 0x1 ] || fail "NoModify is not 1"
+[ "$(reg_value "$uninstall_key" NoRepair)" = 0x1 ] || fail "NoRepair is not 1"
+size_kb=$(( $(reg_value "$uninstall_key" EstimatedSize) ))
+[ "$size_kb" -ge $(( $(stat -c %s "$packaged_exe") / 1024 )) ] && [ "$size_kb" -lt 20000 ] \
+    || fail "EstimatedSize $size_kb KB does not match the files installed"
+echo "ok: the silent installer put Korvane in $install_win with its shortcut and uninstall entry ($size_kb KB)"
+
+# The installed Korvane runs, with the user's pins and settings, and starts at sign-in.
+mkdir -p "$appdata"
+printf 'KRVN\004\000\000\000\000\000\000\000' > "$appdata/pins.dat"
+printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
+pins_before=$(md5 "$appdata/pins.dat") settings_before=$(md5 "$appdata/settings.ini")
+start_korvane "$install/Korvane.exe"
+wine reg add "$run_key" /v Korvane /t REG_SZ /d "\"$install_win\\Korvane.exe\"" /f >/dev/null 2>&1
+reg_value "$run_key" Korvane >/dev/null || fail "could not set the sign-in value"
+echo "ok: the installed Korvane shows its strip docked at the right"
+
+# The silent uninstaller closes it as Exit would and removes what was installed, and keeps the
+# pins and settings.  It runs on from a copy of itself, so wait for the folder to go.
+timeout 60 wine "$install/Uninstall.exe" /S || fail "the silent uninstaller failed with $?"
+wait_for 60 gone "$install" || fail "the uninstaller left $(cd "$install" && find . | tr '\n' ' ')"
+wait_for 20 korvane_ended || fail "the uninstaller left Korvane running"
+status=0
+wait "$korvane_pid" || status=$?
+korvane_pid=
+[ "$status" -eq 0 ] || fail "the uninstaller ended Korvane by force (status $status) instead of closing it"
+gone "$shortcut" || fail "the uninstaller left the Start menu shortcut"
+! reg_value "$uninstall_key" DisplayName >/dev/null || fail "the uninstaller left its uninstall entry"
+! reg_value "$run_key" Korvane >/dev/null || fail "the uninstaller left the sign-in value"
+[ "$(md5 "$appdata/pins.dat")" = "$pins_before" ] || fail "pins.dat did not survive the silent uninstall"
+[ "$(md5 "$appdata/settings.ini")" = "$settings_before" ] || fail "settings.ini did not survive the silent uninstall"
+echo "ok: the silent uninstall closed Korvane, removed it, its shortcut, its entry and the sign-in value, and kept the pins"
+
+# Run by hand, the uninstaller asks before it removes the pins and settings, and answered Yes,
+# removes them.  Its window and its question share a title; the buttons tell them apart.
+timeout 120 wine "$setup" /S || fail "installing again failed with $?"
+wine "$install/Uninstall.exe" >/dev/null 2>&1 &
+by_hand=1
+wait_for 30 dialog press 1 || fail "the uninstaller's confirmation page did not appear"
+wait_for 30 dialog find "$IDYES" || fail "the uninstaller did not ask about the pins and settings"
+[ -f "$appdata/pins.dat" ] && [ -f "$appdata/settings.ini" ] || fail "the pins and settings went before the answer"
+dialog press "$IDYES" || fail "could not answer Yes"
+wait_for 60 gone "$install" || fail "the uninstaller run by hand left $install"
+wait_for 30 dialog press 1 || fail "the uninstaller's Close button did not become available"
+by_hand=''
+gone "$appdata" || fail "answered Yes, the uninstaller left $appdata"
+gone "$shortcut" || fail "the uninstaller run by hand left the shortcut"
+echo "ok: run by hand, the uninstaller asked before removing the pins and settings, and removed them on Yes"
+
+# A Korvane that does not answer (stopped here) is ended by force; /REMOVEUSERDATA also removes
+# the pins and settings.
+timeout 120 wine "$setup" /S || fail "installing again failed with $?"
+mkdir -p "$appdata"
+printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
+start_korvane "$install/Korvane.exe"
+kill -STOP "$korvane_pid"
+timeout 90 wine "$install/Uninstall.exe" /S /REMOVEUSERDATA || fail "the silent uninstaller failed with $?"
+wait_for 60 gone "$install" || fail "the uninstaller left $install with a hung Korvane"
+wait_for 20 korvane_ended || fail "the uninstaller did not end the hung Korvane"
+status=0
+wait "$korvane_pid" || status=$?
+korvane_pid=
+forget_strip
+[ "$status" -ne 0 ] || fail "the stopped Korvane reports a clean exit"
+no_korvane || fail "the hung Korvane's windows are still there"
+gone "$appdata" || fail "/REMOVEUSERDATA left $appdata"
+echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins and settings"
