@@ -3,12 +3,14 @@
 // named "<case>/product" and "<case>/baseline".
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "../../tests/core/dib_builder.hpp"
 #include "core/clip.hpp"
 #include "core/layout.hpp"
 #include "core/picture.hpp"
@@ -31,18 +33,8 @@ Bytes random_bytes(size_t n, uint32_t seed) {
 // A packed 32-bit top-down DIB of noise, so no comparison can stop early by luck.
 Bytes noise_dib(int32_t side, uint32_t seed) {
     Bytes dib = random_bytes(40 + size_t(side) * size_t(side) * 4, seed);
-    const uint32_t header = 40;
-    const int32_t height = -side;
-    const uint16_t planes = 1, bits = 32;
-    const uint32_t compression = 0, image_size = 0;
-    std::memcpy(&dib[0], &header, 4);
-    std::memcpy(&dib[4], &side, 4);
-    std::memcpy(&dib[8], &height, 4);
-    std::memcpy(&dib[12], &planes, 2);
-    std::memcpy(&dib[14], &bits, 2);
-    std::memcpy(&dib[16], &compression, 4);
-    std::memcpy(&dib[20], &image_size, 4);
-    std::memset(&dib[24], 0, 16);
+    const Bytes header = test::dib_with_header(side, -side, 40);
+    std::copy(header.begin(), header.end(), dib.begin());
     return dib;
 }
 

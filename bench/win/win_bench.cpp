@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "../../tests/core/dib_builder.hpp"
 #include "core/pins_file.hpp"
 #include "core/store.hpp"
 #include "win/app.hpp"
@@ -74,14 +75,7 @@ void pump_messages() {
 
 // A packed 32-bit bottom-up DIB of noise; its first pixel carries a serial number.
 Bytes noise_dib(int32_t width, int32_t height, uint32_t seed) {
-    Bytes dib(40 + size_t(width) * size_t(height) * 4);
-    const uint32_t header = 40;
-    const uint16_t planes = 1, bits = 32;
-    std::memcpy(&dib[0], &header, 4);
-    std::memcpy(&dib[4], &width, 4);
-    std::memcpy(&dib[8], &height, 4);
-    std::memcpy(&dib[12], &planes, 2);
-    std::memcpy(&dib[14], &bits, 2);
+    Bytes dib = test::blank_dib(width, height);
     uint32_t state = seed * 2654435761u + 1;
     for (size_t i = 40; i + 4 <= dib.size(); i += 4) {
         state = state * 1664525u + 1013904223u;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/layout.hpp"
+#include "dib_builder.hpp"
 
 namespace korvane {
 namespace {
@@ -313,23 +314,11 @@ TEST(TileTooltip, NameAndTemplateVariables) {
     EXPECT_EQ(tile_tooltip_text(named), "Dear ${who}, ${what}\nAsks for: who, what");
 }
 
-Bytes dib_header(int32_t width, int32_t height, size_t total) {
-    Bytes block(total, 0);
-    const uint32_t size = 40;
-    const uint16_t planes = 1, bits = 32;
-    std::memcpy(&block[0], &size, 4);
-    std::memcpy(&block[4], &width, 4);
-    std::memcpy(&block[8], &height, 4);
-    std::memcpy(&block[12], &planes, 2);
-    std::memcpy(&block[14], &bits, 2);
-    return block;
-}
-
 TEST(TileTooltip, ImageShowsItsSizeWhenTheHeaderIsReadable) {
     Clip image;
-    image.content = ClipContent::make_image(dib_header(640, -480, 44));
+    image.content = ClipContent::make_image(test::dib_with_header(640, -480, 44));
     EXPECT_EQ(tile_tooltip_text(image), "Image, 640 \xC3\x97 480");
-    image.content = ClipContent::make_image(dib_header(0, 480, 44));
+    image.content = ClipContent::make_image(test::dib_with_header(0, 480, 44));
     EXPECT_EQ(tile_tooltip_text(image), "Image");
     image.content = ClipContent::make_image(Bytes(12, 0));
     EXPECT_EQ(tile_tooltip_text(image), "Image");

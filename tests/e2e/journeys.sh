@@ -97,13 +97,17 @@ echo "ok: the notification icon opened the popup; a click there pasted the pin"
 
 # Exit from the notification icon's menu ends the program with code 0; pins.dat stays.
 saved=$(md5sum < "$appdata/pins.dat")
-xdotool mousemove $icon_x $icon_y click 3
-sleep 1
-xdotool key Up Return
-wait_for 10 bash -c "! kill -0 $korvane_pid 2>/dev/null" || fail "Exit did not end Korvane"
-wait "$korvane_pid" && status=0 || status=$?
-korvane_pid=
-[ "$status" -eq 0 ] || fail "Korvane exited with $status"
+# Exit from the notification icon's menu; exit_status is then Korvane's exit code.
+exit_korvane() {
+    xdotool mousemove $icon_x $icon_y click 3
+    sleep 1
+    xdotool key Up Return
+    wait_for 10 bash -c "! kill -0 $korvane_pid 2>/dev/null" || fail "Exit did not end Korvane"
+    wait "$korvane_pid" && exit_status=0 || exit_status=$?
+    korvane_pid=
+}
+exit_korvane
+[ "$exit_status" -eq 0 ] || fail "Korvane exited with $exit_status"
 [ "$(md5sum < "$appdata/pins.dat")" = "$saved" ] || fail "pins.dat changed at exit"
 echo "ok: Exit in the notification menu ended Korvane with code 0, pins.dat as after the last change"
 
@@ -311,11 +315,7 @@ echo "ok: Unpin moved the pin to the front of the Recent list and saved the pins
 
 # Journey 10: with 20 pins, Pin is offered greyed as "Pin (20 pins used)" and dragging a Recent
 # clip onto the Pinned section changes nothing.
-xdotool mousemove $icon_x $icon_y click 3
-sleep 1
-xdotool key Up Return
-wait_for 10 bash -c "! kill -0 $korvane_pid 2>/dev/null" || fail "Exit did not end Korvane"
-korvane_pid=
+exit_korvane
 python3 "$here/../../tools/demo_pins.py" "$appdata/pins.dat" 20
 wine "$bin/Korvane.exe" >/dev/null 2>&1 &
 korvane_pid=$!
@@ -357,8 +357,4 @@ pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "dragging onto a full Pinned sect
 echo "ok: with 20 pins, Pin (20 pins used) is greyed and a drag from Recent changes nothing"
 
 # Exit as a user would, so that the strip gives its screen edge back for the tests after these.
-xdotool mousemove $icon_x $icon_y click 3
-sleep 1
-xdotool key Up Return
-wait_for 10 bash -c "! kill -0 $korvane_pid 2>/dev/null" || fail "Exit did not end Korvane"
-korvane_pid=
+exit_korvane

@@ -9,6 +9,7 @@
 #include "core/pins_file.hpp"
 #include "pin_sets.hpp"
 #include "win/files.hpp"
+#include "win/handles.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -24,6 +25,20 @@ bool any_kept_aside(const std::wstring& folder) {
     return true;
 }
 
+// A pin saver, and the event it sets once its first save is under way.
+struct StartedSaver {
+    OwnedHandle ready;
+    std::optional<test::Process> process;
+};
+
+StartedSaver start_saver(const std::wstring& event_kind, int kill) {
+    const std::wstring event_name = L"Local\\" + event_kind + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                    std::to_wstring(kill);
+    OwnedHandle ready(CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
+    if (!ready) return {};
+    return {std::move(ready), test::start_program(test::program_folder() + L"\\pin_saver.exe", event_name)};
+}
+
 TEST(KilledSave, PinsDatHoldsTheOldOrTheNewSetWholeAfterEachOfAHundredKills) {
     test::TempAppData appdata;
     save_pins(pin_sets::set_a());
@@ -37,15 +52,11 @@ TEST(KilledSave, PinsDatHoldsTheOldOrTheNewSetWholeAfterEachOfAHundredKills) {
     constexpr int KILLS = 100;
     for (int kill = 0; kill < KILLS; ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
-        const std::wstring event_name =
-            L"Local\\KorvaneKilledSave-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(kill);
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, event_name.c_str());
-        ASSERT_NE(ready, nullptr);
-        std::optional<test::Process> saver = test::start_program(test::program_folder() + L"\\pin_saver.exe", event_name);
+        StartedSaver started = start_saver(L"KorvaneKilledSave", kill);
+        ASSERT_TRUE(started.ready);
+        std::optional<test::Process>& saver = started.process;
         ASSERT_TRUE(saver);
-        const DWORD waited = WaitForSingleObject(ready, 15000);
-        CloseHandle(ready);
-        ASSERT_EQ(waited, WAIT_OBJECT_0) << "the saver did not start saving";
+        ASSERT_EQ(WaitForSingleObject(started.ready.get(), 15000), WAIT_OBJECT_0) << "the saver did not start saving";
         Sleep(DWORD(delay_ms(random)));
         ASSERT_TRUE(TerminateProcess(saver->process, 1));
         ASSERT_TRUE(saver->wait(10s));
@@ -84,16 +95,13 @@ TEST(KilledSave, AnUnloadableFileIsKeptAndPinsDatIsNeverMissingWhenTheFirstSaveI
         test::remove_tree(appdata.korvane_folder());
         CreateDirectoryW(appdata.korvane_folder().c_str(), nullptr);
         ASSERT_TRUE(test::write_file(appdata.file(L"pins.dat"), unloadable));
-        const std::wstring event_name =
-            L"Local\\KorvaneKilledFirstSave-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(kill);
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, event_name.c_str());
-        ASSERT_NE(ready, nullptr);
-        std::optional<test::Process> saver = test::start_program(test::program_folder() + L"\\pin_saver.exe", event_name);
+        StartedSaver started = start_saver(L"KorvaneKilledFirstSave", kill);
+        ASSERT_TRUE(started.ready);
+        std::optional<test::Process>& saver = started.process;
         ASSERT_TRUE(saver);
         Sleep(DWORD(delay_ms(random)));
         ASSERT_TRUE(TerminateProcess(saver->process, 1));
         ASSERT_TRUE(saver->wait(10s));
-        CloseHandle(ready);
 
         const std::optional<Bytes> file = test::read_file(appdata.file(L"pins.dat"));
         ASSERT_TRUE(file) << "pins.dat is missing";

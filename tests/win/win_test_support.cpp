@@ -3,18 +3,12 @@
 #include <cstring>
 #include <thread>
 
+#include "../core/dib_builder.hpp"
+
 namespace korvane::test {
 
 std::vector<uint8_t> solid_dib(int32_t width, int32_t height, uint32_t colour) {
-    const size_t rows = size_t(height < 0 ? -int64_t(height) : height);
-    std::vector<uint8_t> dib(40 + size_t(width) * rows * 4, 0);
-    const uint32_t header = 40;
-    const uint16_t planes = 1, bits = 32;
-    std::memcpy(&dib[0], &header, 4);
-    std::memcpy(&dib[4], &width, 4);
-    std::memcpy(&dib[8], &height, 4);
-    std::memcpy(&dib[12], &planes, 2);
-    std::memcpy(&dib[14], &bits, 2);
+    Bytes dib = blank_dib(width, height);
     for (size_t i = 40; i < dib.size(); i += 4) std::memcpy(&dib[i], &colour, 4);
     return dib;
 }
