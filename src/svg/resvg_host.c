@@ -977,11 +977,15 @@ static int solve_crop(Matrix want, int align, int slice, int size, float box[3])
   return found;
 }
 
-static void rgba_to_bgra(uint8_t* p, size_t n) {
+/* The library's pattern and opacity stages round each channel on its own, and now and then a
+   colour comes out a step or two above its alpha.  Such a pixel is not premultiplied: blending
+   it adds more than 255 to the screen.  Each colour is therefore held to its alpha. */
+static void to_premultiplied_bgra(uint8_t* p, size_t n) {
   for (size_t i = 0; i < n; i += 4) {
-    uint8_t r = p[i];
-    p[i] = p[i + 2];
-    p[i + 2] = r;
+    uint8_t r = p[i], a = p[i + 3];
+    p[i] = p[i + 2] < a ? p[i + 2] : a;
+    p[i + 1] = p[i + 1] < a ? p[i + 1] : a;
+    p[i + 2] = r < a ? r : a;
   }
 }
 
@@ -1123,7 +1127,7 @@ int resvg_render_picture(ResvgEngine* e, const uint8_t* svg, size_t len, uint8_t
     result = place_by_crop(e, tree, want, &d, out, err, cap);
     Z_resvgZ___wbg_resvg_free(&e->instance, tree);
     if (result >= 0) {
-      if (result == RESVG_OK) rgba_to_bgra(out, RESVG_PICTURE_BYTES);
+      if (result == RESVG_OK) to_premultiplied_bgra(out, RESVG_PICTURE_BYTES);
       return result;
     }
     result = place_by_copy(e, svg, len, tx, ty, s != by_width, out, err, cap);
@@ -1134,7 +1138,7 @@ int resvg_render_picture(ResvgEngine* e, const uint8_t* svg, size_t len, uint8_t
     result = d.has_image ? place_by_copy(e, svg, len, tx, ty, s != by_width, out, err, cap)
                          : place_by_wrapper(e, svg, len, s, tx, ty, &d, out, err, cap);
   }
-  if (result == RESVG_OK) rgba_to_bgra(out, RESVG_PICTURE_BYTES);
+  if (result == RESVG_OK) to_premultiplied_bgra(out, RESVG_PICTURE_BYTES);
   return result;
 }
 

@@ -116,6 +116,19 @@ TEST(SvgPicture, IsPremultipliedBgraFittedAndCentred) {
     EXPECT_EQ((std::vector<int>{c[0], c[1], c[2], c[3]}), (std::vector<int>{0, 0, 128, 128}));
 }
 
+TEST(SvgPicture, PatternsUnderAStrokeStayPremultiplied) {
+    // The library rounds this pattern's red a step above its alpha at one edge pixel.
+    SvgResult r = render(read_data("pattern_rounding.svg"));
+    ASSERT_TRUE(r.picture) << r.error;
+    const std::vector<uint8_t>& p = *r.picture;
+    int drawn = 0;
+    for (size_t i = 0; i < p.size(); i += 4) {
+        for (size_t c = 0; c < 3; ++c) ASSERT_LE(p[i + c], p[i + 3]) << "pixel " << i / 4 << " channel " << c;
+        drawn += p[i + 2] > 0;
+    }
+    EXPECT_GT(drawn, 0);
+}
+
 TEST(SvgPicture, EqualsTheReferencePlacementPixelForPixel) {
     struct Case {
         const char* file;
