@@ -210,24 +210,37 @@ xdotool key Return   # nothing typed: the value offered is the one given last ti
 wait_for 10 pasted_is "Dear Ann," || fail "Fill in did not offer Ann again (pasted '$(cat "$pasted")')"
 echo "ok: + made a template pin through the wizard; Fill in pasted 'Dear Ann,' and offered Ann again"
 
+# A menu is a visible X window without a name, smaller than the screen.
+menu_geometry() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ "$WIDTH" -lt 1920 ]; then echo "$WIDTH $HEIGHT $X $Y"; return 0; fi
+    done
+    return 1
+}
+# The menu of the tile at strip y TOP; keys go to it once it is on screen.
+tile_menu() {
+    xdotool mousemove $((strip + 38)) "$1" click 3
+    sleep 1
+    wait_for 5 menu_geometry >/dev/null || fail "no tile menu appeared at y $1"
+}
+
 # Journey 8: the tile menu pins, renames and deletes.
 # The Recent tile ("second pin") at (14, 104): Pin is the menu's first item.
-xdotool mousemove $((strip + 38)) 128 click 3
-sleep 1
+tile_menu 128
 xdotool key Down Return
 # Three pins now and no Recent tile: the third pin's tile at (14, 292).
 wait_for 10 pixel_is $((strip + 38)) 104 "#F3F3F3" || fail "Pin in the tile menu did not move the clip"
 wait_for 10 pixel_is $((strip + 38)) 292 "#D0D0D0" || fail "the pinned clip is not the third pin"
-xdotool mousemove $((strip + 38)) 316 click 3
-sleep 1
+tile_menu 316
 xdotool key Down Down Return   # Unpin, Rename…
 wait_for 10 dialog_open "Rename" || fail "Rename… did not open the editor"
 sleep 0.5
 xdotool type --delay 20 "Shortcut"
 xdotool key Return
 wait_for 10 pins_hold "Shortcut" || fail "the new name was not saved"
-xdotool mousemove $((strip + 38)) 316 click 3
-sleep 1
+tile_menu 316
 xdotool key Up Return           # Delete is the last item
 wait_for 10 pins_lack "second pin" || fail "Delete in the tile menu did not remove the pin"
 echo "ok: the tile menu pinned, renamed and deleted"
@@ -235,7 +248,6 @@ echo "ok: the tile menu pinned, renamed and deleted"
 # Journey 9: the rest of a pin's menu: Edit text…, Variables…, Change icon… through the file
 # dialog with a PNG and an SVG, Reset icon and Unpin; each saves the pins.
 # No Recent tile; the pins "hello from the journey" at (14, 184) and "Letter" at (14, 238).
-tile_menu() { xdotool mousemove $((strip + 38)) "$1" click 3; sleep 1; }
 # A digest of what a 48 x 48 tile at strip y TOP shows, with the mouse away from it (a hovered
 # tile has another frame).
 tile_digest() {
@@ -326,17 +338,7 @@ xdotool key End shift+Home BackSpace
 xdotool type --delay 20 "one too many"
 xdotool key End shift+Home ctrl+c
 wait_for 10 pixel_is $((strip + 38)) 104 "#D0D0D0" || fail "no tile appeared for the twenty-first clip"
-# A menu is a visible X window without a name, smaller than the screen.
-menu_geometry() {
-    local w
-    for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        if [ "$WIDTH" -lt 1920 ]; then echo "$WIDTH $HEIGHT $X $Y"; return 0; fi
-    done
-    return 1
-}
 tile_menu 128
-wait_for 5 menu_geometry >/dev/null || fail "no tile menu appeared"
 read -r menu_w menu_h menu_x menu_y < <(menu_geometry)
 import -window root "$work/menu.png"
 row_darkness() {  # the darkest grey level in menu row N of about 19 pixels
