@@ -978,8 +978,9 @@ static int solve_crop(Matrix want, int align, int slice, int size, float box[3])
 }
 
 /* The library's pattern and opacity stages round each channel on its own, and now and then a
-   colour comes out a step or two above its alpha.  Such a pixel is not premultiplied: blending
-   it adds more than 255 to the screen.  Each colour is therefore held to its alpha. */
+   colour comes out a few steps (up to eight seen) above its alpha.  Such a pixel is not
+   premultiplied: blending it adds more than 255 to the screen.  Each colour is therefore held
+   to its alpha. */
 static void to_premultiplied_bgra(uint8_t* p, size_t n) {
   for (size_t i = 0; i < n; i += 4) {
     uint8_t r = p[i], a = p[i + 3];
