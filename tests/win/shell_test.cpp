@@ -342,21 +342,21 @@ TEST_F(StartMinimized, ShowsOnlyTheNotificationIcon) {
     EXPECT_EQ(settings_file(appdata), "edge=left\r\nminimized=true\r\n");  // not rewritten
 }
 
-// Drives the settings dialog from another thread: clicks the given controls, then presses a
-// button (IDOK or IDCANCEL) or closes it.
+constexpr wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Drives the settings dialog from another thread: clicks the given controls, each waited for,
+// then presses a button (IDOK or IDCANCEL) or closes it.
 void drive_settings(std::vector<int> clicks, int finish) {
-    HWND dialog = nullptr;
-    test::wait_until([&] { return (dialog = FindWindowW(L"KorvaneSettings", L"Korvane settings")) != nullptr; }, 10s);
+    HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
     if (!dialog) return;
-    for (int id : clicks) SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    for (int id : clicks) EXPECT_TRUE(test::click_button(dialog, id)) << id;
     if (finish == WM_CLOSE) PostMessageW(dialog, WM_CLOSE, 0, 0);
     else PostMessageW(dialog, WM_COMMAND, finish, 0);
 }
 
 std::optional<std::wstring> run_value() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_QUERY_VALUE, &key))
-        return std::nullopt;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, RUN_KEY, 0, KEY_QUERY_VALUE, &key)) return std::nullopt;
     wchar_t data[1024] = {};
     DWORD size = sizeof data;
     const LSTATUS status = RegQueryValueExW(key, L"Korvane", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
@@ -365,11 +365,32 @@ std::optional<std::wstring> run_value() {
     return std::wstring(data);
 }
 
-TEST_F(Shell, SettingsApplyOnlyWhatWasConfirmed) {
+void set_run_value(const std::optional<std::wstring>& data) {
     HKEY key = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE, &key);
-    RegDeleteValueW(key, L"Korvane");
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, RUN_KEY, 0, KEY_SET_VALUE, &key)) return;
+    if (data)
+        RegSetValueExW(key, L"Korvane", 0, REG_SZ, reinterpret_cast<const BYTE*>(data->c_str()),
+                       DWORD((data->size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(key, L"Korvane");
     RegCloseKey(key);
+}
+
+// The tests change the sign-in value of whoever runs them; it is put back as it was.
+class KeptRunValue {
+public:
+    KeptRunValue() : kept_(run_value()) {}
+    ~KeptRunValue() { set_run_value(kept_); }
+    KeptRunValue(const KeptRunValue&) = delete;
+    KeptRunValue& operator=(const KeptRunValue&) = delete;
+
+private:
+    std::optional<std::wstring> kept_;
+};
+
+TEST_F(Shell, SettingsApplyOnlyWhatWasConfirmed) {
+    const KeptRunValue kept;
+    set_run_value(std::nullopt);
     test::MessageBoxWatcher warnings;
 
     for (int finish : {int(IDCANCEL), int(WM_CLOSE)}) {
@@ -404,22 +425,20 @@ TEST_F(Shell, SettingsApplyOnlyWhatWasConfirmed) {
         EXPECT_FALSE(run_value());
     }
     // Turning it off again when someone else already removed the value is no error.
-    key = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_SET_VALUE, &key);
-    const std::wstring data = L"\"C:\\\\x.exe\"";
-    RegSetValueExW(key, L"Korvane", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD((data.size() + 1) * 2));
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    set_run_value(L"\"" + std::wstring(exe) + L"\"");
     {
         std::thread driver([&] {
-            HWND dialog = nullptr;
-            test::wait_until([&] { return (dialog = FindWindowW(L"KorvaneSettings", nullptr)) != nullptr; }, 10s);
-            RegDeleteValueW(key, L"Korvane");
-            SendMessageW(GetDlgItem(dialog, 210), BM_CLICK, 0, 0);
+            HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
+            if (!dialog) return;
+            set_run_value(std::nullopt);
+            EXPECT_TRUE(test::click_button(dialog, 210));
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         });
         run_settings_dialog();
         driver.join();
     }
-    RegCloseKey(key);
     EXPECT_TRUE(warnings.texts().empty());
 }
 

@@ -185,4 +185,23 @@ HWND find_process_window(DWORD process_id, const wchar_t* window_class) {
     return nullptr;
 }
 
+HWND wait_for_dialog(const wchar_t* window_class, std::chrono::milliseconds limit) {
+    HWND dialog = nullptr;
+    wait_until(
+        [&] {
+            dialog = FindWindowW(window_class, nullptr);
+            return dialog && IsWindowVisible(dialog) && IsWindowEnabled(dialog);
+        },
+        limit);
+    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+bool click_button(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    if (!button) return false;
+    const LRESULT before = SendMessageW(button, BM_GETCHECK, 0, 0);
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return wait_until([&] { return SendMessageW(button, BM_GETCHECK, 0, 0) != before; }, std::chrono::seconds(5));
+}
+
 }  // namespace korvane::test

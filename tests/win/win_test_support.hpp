@@ -83,4 +83,13 @@ std::optional<Process> start_program(const std::wstring& exe, const std::wstring
 // A top-level window of the given class that belongs to the process.
 HWND find_process_window(DWORD process_id, const wchar_t* window_class);
 
+// A dialog of this thread's program once it is ready for input: visible and enabled, which its
+// runner makes it only after every control exists.  A window found before it is shown has no
+// controls yet, and clicks sent to it are lost.  Nothing when none is ready in time.
+HWND wait_for_dialog(const wchar_t* window_class, std::chrono::milliseconds limit);
+
+// Clicks a button of a dialog (BM_CLICK) and waits until its check state has changed, so the
+// next step sees the click's effect.
+bool click_button(HWND dialog, int id);
+
 }  // namespace korvane::test
