@@ -44,6 +44,10 @@ enum class HitKind : int64_t {
     MinimizeButton = 5,
 };
 
+constexpr bool is_tile(HitKind kind) { return kind == HitKind::RecentTile || kind == HitKind::PinnedTile; }
+// The area a tile's kind names.
+constexpr Area area_of(HitKind kind) { return kind == HitKind::PinnedTile ? Area::Pinned : Area::Recent; }
+
 // The index names a tile's position in its area; it is 0 for buttons and for no target.
 struct HitTarget {
     HitKind kind = HitKind::None;

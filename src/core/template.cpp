@@ -127,7 +127,7 @@ std::string join_values(const ValueList& values) {
 }
 
 Substitution substitute(std::string_view text, const std::vector<VariableDefinition>& definitions,
-                        const std::vector<ValueList>& values) {
+                        const std::vector<ValueList>& values, uint64_t max_text_bytes) {
     const size_t n = std::min(definitions.size(), values.size());
     std::vector<std::string> joined;
     joined.reserve(n);
@@ -136,14 +136,21 @@ Substitution substitute(std::string_view text, const std::vector<VariableDefinit
     std::unordered_map<std::string_view, size_t> index_of;  // the first definition of each name
     for (size_t i = 0; i < n; ++i) index_of.emplace(definitions[i].name, i);
 
-    Substitution result;
-    for (const Segment& segment : parse_template(text)) {
-        if (segment.type == Segment::Type::Literal) {
-            result.text += segment.text;
-        } else if (const auto found = index_of.find(segment.text); found != index_of.end()) {
-            result.text += joined[found->second];
-        }
+    const std::vector<Segment> segments = parse_template(text);
+    const auto piece = [&](const Segment& segment) -> std::string_view {
+        if (segment.type == Segment::Type::Literal) return segment.text;
+        const auto found = index_of.find(segment.text);
+        return found == index_of.end() ? std::string_view() : std::string_view(joined[found->second]);
+    };
+    uint64_t length = 0;
+    for (const Segment& segment : segments) {
+        length += piece(segment).size();
+        if (length > max_text_bytes) return Substitution{{}, {}, true};
     }
+
+    Substitution result;
+    result.text.reserve(size_t(length));
+    for (const Segment& segment : segments) result.text += piece(segment);
     for (size_t i = 0; i < n; ++i) {
         VariableDefinition updated = copy_definition(definitions[i]);
         updated.remembered_values = values[i];

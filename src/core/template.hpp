@@ -58,9 +58,13 @@ std::string join_values(const ValueList& values);
 struct Substitution {
     std::string text;
     std::vector<VariableDefinition> definitions;  // with the remembered values updated
+    bool too_long = false;  // the text would exceed the limit: nothing was built
 };
 
+// The result's length is added up first, in 64 bits, so a text beyond `max_text_bytes` is
+// refused before any of it is built: 100,000 placeholders of a 30,000-character value would
+// otherwise ask for 3 GB.
 Substitution substitute(std::string_view text, const std::vector<VariableDefinition>& definitions,
-                        const std::vector<ValueList>& values);
+                        const std::vector<ValueList>& values, uint64_t max_text_bytes = UINT64_MAX);
 
 }  // namespace korvane

@@ -101,6 +101,18 @@ std::u16string utf8_to_utf16(std::string_view text) {
     return out;
 }
 
+uint64_t utf16_length(std::string_view text) {
+    uint64_t units = 0;
+    size_t at = 0;
+    while (at < text.size()) {
+        char32_t c = 0;
+        const size_t length = decode_utf8(text, at, c);
+        units += length != 0 && c >= 0x10000 ? 2 : 1;
+        at += length == 0 ? 1 : length;
+    }
+    return units;
+}
+
 bool is_valid_utf8(std::string_view bytes) {
     size_t at = 0;
     while (at < bytes.size()) {

@@ -2,6 +2,7 @@
 // program and UTF-16 at every platform call.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ std::string utf16_to_utf8(std::u16string_view text);
 
 // Converts UTF-8 to UTF-16; each invalid byte sequence becomes U+FFFD.
 std::u16string utf8_to_utf16(std::string_view text);
+
+// How many UTF-16 code units utf8_to_utf16 makes of the text, without making them.
+uint64_t utf16_length(std::string_view text);
 
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
 bool is_valid_utf8(std::string_view bytes);

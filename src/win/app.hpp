@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "core/store.hpp"
 #include "win/handles.hpp"
@@ -18,6 +19,9 @@ struct DockFields {
     bool dock_right = true;
     bool minimized = false;
     bool appbar_registered = false;
+    // Monitors on which the shell reported a full-screen program (ABN_FULLSCREENAPP 1) and not
+    // yet its end: on them the strip stays at the bottom, whatever places it again meanwhile.
+    std::vector<HMONITOR> full_screen_monitors;
 };
 
 struct App {
@@ -27,7 +31,6 @@ struct App {
     ClipStore store;
     HWND main_window = nullptr;
     OwnedIcon app_icon;
-    UINT taskbar_created = 0;
 };
 
 // The toolbar state of a window, or null for any other window.

@@ -3,12 +3,16 @@
 #include <optional>
 #include <string>
 
+#include "core/editor_rules.hpp"
+#include "core/text.hpp"
 #include "win/app.hpp"
+#include "win/beep.hpp"
 #include "win/capture.hpp"
 #include "win/dock.hpp"
 #include "win/editor.hpp"
 #include "win/files.hpp"
 #include "win/fill.hpp"
+#include "win/icon_file.hpp"
 #include "win/paste.hpp"
 #include "win/popup.hpp"
 #include "win/settings_dialog.hpp"
@@ -20,13 +24,160 @@ namespace {
 
 constexpr wchar_t CLEAR_QUESTION[] = L"Clear the recent clips and empty the clipboard?\n\nPinned icons are kept.";
 
-void beep() { MessageBeep(MB_ICONEXCLAMATION); }
+std::vector<VariableDefinition> copy_definitions(const std::vector<VariableDefinition>& definitions) {
+    std::vector<VariableDefinition> copies;
+    copies.reserve(definitions.size());
+    for (const VariableDefinition& d : definitions) copies.push_back(copy_definition(d));
+    return copies;
+}
+
+// A pasted text goes to the clipboard as UTF-16 with its terminator, in one block no larger than
+// the largest block the program reads back.
+bool fits_one_clipboard_block(std::string_view text) {
+    return (utf16_length(text) + 1) * 2 <= MAX_CLIPBOARD_BLOCK;
+}
+
+// A template's text with its values filled in; nothing when the fill-in was cancelled or the
+// result cannot be pasted (then the refusal has been sounded).
+std::optional<std::string> fill_in_template(ClipId id, const std::string& text, const std::optional<std::string>& name,
+                                            const std::vector<VariableDefinition>& definitions) {
+    const std::vector<VariableDefinition> synced = sync_variables(text, definitions).definitions;
+    const std::optional<std::vector<ValueList>> values = fill_in(name ? "Fill in: " + *name : "Fill in", synced);
+    if (!values) return std::nullopt;
+    Substitution result = substitute(text, synced, *values, MAX_CLIPBOARD_BLOCK);
+    if (result.too_long || !fits_one_clipboard_block(result.text)) {
+        beep_refusal();
+        return std::nullopt;
+    }
+    bool pinned = false;
+    if (AppBorrow app = borrow_app())
+        if (const std::optional<ClipLocation> at = find_clip(app->store, id))
+            pinned = set_variables(app->store, *at, std::move(result.definitions));
+    finish_store_change({.pins_changed = pinned, .refresh = false});
+    return std::move(result.text);
+}
+
+// Pin, Unpin, Delete and Reset icon: one change of the store, no dialog.
+void change_store(TileCommand command, ClipId id) {
+    bool pins_changed = false;
+    if (AppBorrow app = borrow_app()) {
+        if (const std::optional<ClipLocation> at = find_clip(app->store, id)) {
+            switch (command) {
+            case TileCommand::Pin:
+                if (at->area == Area::Recent) pins_changed = pin_clip(app->store, at->index);
+                break;
+            case TileCommand::Unpin:
+                if (at->area == Area::Pinned) pins_changed = unpin_clip(app->store, at->index);
+                break;
+            case TileCommand::Delete: pins_changed = delete_clip(app->store, *at); break;
+            case TileCommand::ResetIcon: pins_changed = set_custom_icon(app->store, *at, std::nullopt); break;
+            default: break;
+            }
+        }
+    }
+    finish_store_change({.pins_changed = pins_changed});
+}
+
+void change_icon(ClipId id, bool from_popup) {
+    HWND main_window = nullptr;
+    if (AppBorrow app = borrow_app()) main_window = app->main_window;
+    else return;
+    if (from_popup) hide_popup();
+    std::optional<Bytes> icon = choose_icon_file(main_window);
+    if (!icon) return;
+    bool pins_changed = false;
+    if (AppBorrow app = borrow_app())
+        if (const std::optional<ClipLocation> at = find_clip(app->store, id))
+            pins_changed = set_custom_icon(app->store, *at, std::move(icon));
+    finish_store_change({.pins_changed = pins_changed, .show_popup_again = from_popup});
+}
+
+// What the editor and the wizard start from, copied while the record is borrowed.
+struct ClipCopy {
+    std::optional<std::string> name;
+    std::optional<std::string> text;  // text clips only
+    std::vector<VariableDefinition> definitions;
+};
+
+std::optional<ClipCopy> copy_clip(ClipId id) {
+    AppBorrow app = borrow_app();
+    if (!app) return std::nullopt;
+    const std::optional<ClipLocation> at = find_clip(app->store, id);
+    if (!at) return std::nullopt;
+    const Clip& clip = *clip_at(app->store, *at);
+    ClipCopy copy{clip.name, std::nullopt, copy_definitions(clip.variables)};
+    if (clip.content.kind == ClipKind::Text) copy.text = clip.content.text;
+    return copy;
+}
+
+void edit_variables(ClipId id, bool from_popup) {
+    const std::optional<ClipCopy> clip = copy_clip(id);
+    if (!clip || !clip->text) return;
+    if (from_popup) hide_popup();
+    std::optional<std::vector<VariableDefinition>> result =
+        run_variables_wizard(sync_variables(*clip->text, clip->definitions).definitions, 0);
+    if (!result) return;
+    bool pins_changed = false;
+    if (AppBorrow app = borrow_app())
+        if (const std::optional<ClipLocation> at = find_clip(app->store, id))
+            pins_changed = set_variables(app->store, *at, std::move(*result));
+    finish_store_change({.pins_changed = pins_changed});
+}
+
+enum class EditorUse { Rename, EditText };
+
+void open_in_editor(ClipId id, EditorUse use, bool from_popup) {
+    const std::optional<ClipCopy> clip = copy_clip(id);
+    if (!clip) return;
+    if (from_popup) hide_popup();
+    const bool edit_text = use == EditorUse::EditText;
+    const std::optional<EditorResult> edited =
+        run_text_editor(edit_text ? "Edit text" : "Rename", clip->name.value_or(""), clip->text, edit_text);
+    if (!edited) return;
+    // The editor hands the text back with CR LF line breaks; compared in that form, a text left as
+    // it was keeps its own bytes.
+    std::optional<std::string> new_text;
+    std::vector<VariableDefinition> definitions;
+    if (clip->text && edited->text && !edited->text->empty() && *edited->text != crlf_line_breaks(*clip->text)) {
+        new_text = *edited->text;
+        definitions = define_new_variables(*new_text, clip->definitions);
+    }
+    bool pins_changed = false;
+    if (AppBorrow app = borrow_app()) {
+        if (const std::optional<ClipLocation> at = find_clip(app->store, id)) {
+            Clip& found = *clip_at(app->store, *at);
+            set_name(found, edited->name);
+            if (new_text && found.content.kind == ClipKind::Text) {
+                set_text(found, *new_text);
+                set_variables(app->store, *at, std::move(definitions));
+            }
+            pins_changed = at->area == Area::Pinned;
+        }
+    }
+    finish_store_change({.pins_changed = pins_changed});
+}
 
 }  // namespace
+
+void finish_store_change(const StoreChange& change) {
+    if (change.pins_changed) {
+        std::optional<std::string> error;
+        bool written = false;
+        if (AppBorrow app = borrow_app()) {
+            error = write_pins_file(app->store.pins);
+            written = true;
+        }
+        if (written) report_pins_save(error);
+    }
+    if (change.show_popup_again) show_popup_at_anchor();
+    else if (change.refresh) refresh_all_toolbars();
+}
 
 LRESULT on_left_button_up(HWND window, POINT at) {
     HitTarget pressed;
     HitTarget released;
+    ClipId clip = 0;
+    bool same_clip = false;
     bool from_popup = false;
     {
         AppBorrow app = borrow_app();
@@ -41,15 +192,21 @@ LRESULT on_left_button_up(HWND window, POINT at) {
         const ToolbarLayout layout = layout_of(*toolbar, app->store.recent.size(), app->store.pins.size());
         released = hit_test(layout, at.x, at.y);
         pressed = toolbar->press;
+        // A copy between the press and the release shifts the Recent list: the release must find
+        // the clip that was pressed, not whichever one moved into its place.
+        if (is_tile(released.kind))
+            if (const Clip* found = clip_at(app->store, {area_of(released.kind), size_t(released.index)})) {
+                clip = found->id;
+                same_clip = clip == toolbar->pressed_clip;
+            }
         toolbar->press = {};
         from_popup = !toolbar->docked;
     }
-    if (pressed.kind == HitKind::None || pressed.kind != released.kind) return 0;
+    if (pressed.kind == HitKind::None || pressed != released) return 0;
     switch (released.kind) {
     case HitKind::RecentTile:
     case HitKind::PinnedTile:
-        if (pressed.index != released.index) return 0;
-        paste_clip(released.kind == HitKind::PinnedTile ? Area::Pinned : Area::Recent, released.index, from_popup);
+        if (same_clip) paste_clip(clip, from_popup);
         break;
     case HitKind::NewTextButton: new_text_pin(from_popup); break;
     case HitKind::SettingsButton: open_settings(from_popup); break;
@@ -60,45 +217,38 @@ LRESULT on_left_button_up(HWND window, POINT at) {
     return 0;
 }
 
-void paste_clip(Area area, size_t index, bool from_popup) {
+void paste_clip(ClipId id, bool from_popup) {
     ClipContent content;
     std::optional<std::string> name;
-    ClipId id = 0;
     std::vector<VariableDefinition> definitions;
     HWND main_window = nullptr;
     {
         AppBorrow app = borrow_app();
         if (!app) return;
-        Clip* clip = clip_at(app->store, {area, index});
+        const std::optional<ClipLocation> at = find_clip(app->store, id);
+        Clip* clip = at ? clip_at(app->store, *at) : nullptr;
         if (!clip || (clip->content.kind == ClipKind::Files && check_missing_files(*clip, path_exists))) {
             app.release();
-            beep();
+            beep_refusal();
             refresh_all_toolbars();
             return;
         }
         content = clip->content;
         name = clip->name;
-        id = clip->id;
-        for (const VariableDefinition& d : clip->variables) definitions.push_back(copy_definition(d));
+        definitions = copy_definitions(clip->variables);
         main_window = app->main_window;
     }
     if (from_popup) hide_popup();
     if (content.kind == ClipKind::Text && !definitions.empty()) {
-        std::vector<VariableDefinition> synced = sync_variables(content.text, definitions).definitions;
-        const std::string title = name ? "Fill in: " + *name : "Fill in";
-        const std::optional<std::vector<ValueList>> values = fill_in(title, synced);
-        if (!values) return;
-        Substitution result = substitute(content.text, synced, *values);
-        if (AppBorrow app = borrow_app())
-            if (const std::optional<ClipLocation> at = find_clip(app->store, id))
-                if (set_variables(app->store, *at, std::move(result.definitions))) save_pins(app->store.pins);
-        content = ClipContent::make_text(std::move(result.text));
+        std::optional<std::string> filled = fill_in_template(id, content.text, name, definitions);
+        if (!filled) return;
+        content = ClipContent::make_text(std::move(*filled));
     }
     if (!write_clip_to_clipboard(main_window, content)) {
-        beep();
+        beep_refusal();
         return;
     }
-    if (!paste_into_target()) beep();
+    if (!paste_into_target()) beep_refusal();
 }
 
 std::vector<VariableDefinition> define_new_variables(std::string_view text,
@@ -116,7 +266,7 @@ void new_text_pin(bool from_popup) {
         AppBorrow app = borrow_app();
         if (!app || app->store.pins.size() >= PIN_CAPACITY) {
             app.release();
-            beep();
+            beep_refusal();
             return;
         }
     }
@@ -124,10 +274,10 @@ void new_text_pin(bool from_popup) {
     const std::optional<EditorResult> edited = run_text_editor("New text icon", "", std::string(), false);
     if (!edited || !edited->text || edited->text->empty()) return;
     std::vector<VariableDefinition> definitions = define_new_variables(*edited->text, {});
+    bool added = false;
     if (AppBorrow app = borrow_app())
-        if (add_pin(app->store, ClipContent::make_text(*edited->text), edited->name, std::move(definitions)))
-            save_pins(app->store.pins);
-    refresh_all_toolbars();
+        added = add_pin(app->store, ClipContent::make_text(*edited->text), edited->name, std::move(definitions));
+    finish_store_change({.pins_changed = added});
 }
 
 void open_settings(bool from_popup) {
@@ -152,7 +302,20 @@ void clear_recent_command(HWND window, bool from_popup) {
         EmptyClipboard();
         CloseClipboard();
     }
-    refresh_all_toolbars();
+    finish_store_change({});
+}
+
+void run_tile_command(TileCommand command, ClipId id, bool from_popup) {
+    switch (command) {
+    case TileCommand::Pin:
+    case TileCommand::Unpin:
+    case TileCommand::Delete:
+    case TileCommand::ResetIcon: change_store(command, id); break;
+    case TileCommand::Rename: open_in_editor(id, EditorUse::Rename, from_popup); break;
+    case TileCommand::EditText: open_in_editor(id, EditorUse::EditText, from_popup); break;
+    case TileCommand::ChangeIcon: change_icon(id, from_popup); break;
+    case TileCommand::Variables: edit_variables(id, from_popup); break;
+    }
 }
 
 }  // namespace korvane

@@ -1,5 +1,8 @@
-// What a click on a toolbar does: paste a tile, make a text pin, open the settings, clear the
-// Recent list, minimize.
+// What the toolbars' commands do: a click pastes a tile, makes a text pin, opens the settings,
+// clears the Recent list or minimizes; the tile menu pins, unpins, renames, edits, re-icons and
+// deletes.  A command changes the store within one short borrow of the application record and
+// ends with finish_store_change once the record is given back, so that no message box or dialog
+// ever runs while the record is taken.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +15,29 @@
 
 namespace korvane {
 
+// The release of the left button over a toolbar: the end of a drag, or a click.
 LRESULT on_left_button_up(HWND window, POINT at);
 
-void paste_clip(Area area, size_t index, bool from_popup);
+void paste_clip(ClipId id, bool from_popup);
 void new_text_pin(bool from_popup);
 void open_settings(bool from_popup);
 void clear_recent_command(HWND window, bool from_popup);
+
+enum class TileCommand { Pin, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables };
+
+// A command of the tile menu for the clip with this id, found again by it after every modal step.
+void run_tile_command(TileCommand command, ClipId id, bool from_popup);
+
+// What a change of the store still asks for once the record is free again.
+struct StoreChange {
+    bool pins_changed = false;      // save the pins file (and warn if that fails)
+    bool refresh = true;            // repaint both toolbars
+    bool show_popup_again = false;  // reopen the popup at its anchor instead of a plain refresh
+};
+
+// Saves the pins when they changed, warning after the borrow when the save fails, then
+// refreshes the toolbars or reopens the popup.  Must be called with the record free.
+void finish_store_change(const StoreChange& change);
 
 // Definitions in step with the text; the wizard asks about any name that is new.
 std::vector<VariableDefinition> define_new_variables(std::string_view text,

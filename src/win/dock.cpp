@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "win/app.hpp"
 #include "win/files.hpp"
 #include "win/dpi.hpp"
@@ -45,35 +47,60 @@ LRESULT on_display_change(HWND window) {
     return 0;
 }
 
+bool holds(const std::vector<HMONITOR>& monitors, HMONITOR monitor) {
+    return std::find(monitors.begin(), monitors.end(), monitor) != monitors.end();
+}
+
+// The shell tells the bars of one monitor that a full-screen program opened there (or closed).
+// The state is kept per monitor, so a later placement of the strip, or a move to another
+// monitor and back, does not put it over the full-screen program again.
+LRESULT on_full_screen_app(HWND window, bool opened) {
+    bool full_screen = opened;
+    if (AppBorrow app = borrow_app()) {
+        std::vector<HMONITOR>& monitors = app->dock.full_screen_monitors;
+        const HMONITOR monitor = app->dock.monitor;
+        if (opened && !holds(monitors, monitor)) monitors.push_back(monitor);
+        if (!opened) std::erase(monitors, monitor);
+        full_screen = holds(monitors, monitor);
+    }
+    SetWindowPos(window, full_screen ? HWND_BOTTOM : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+    return 0;
+}
+
 LRESULT on_appbar_notification(HWND window, WPARAM notification, LPARAM lparam) {
     switch (notification) {
     case ABN_POSCHANGED: place_appbar(); break;
-    case ABN_FULLSCREENAPP:
-        SetWindowPos(window, lparam ? HWND_BOTTOM : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
-        break;
+    case ABN_FULLSCREENAPP: return on_full_screen_app(window, lparam != 0);
     }
     return 0;
 }
 
 }  // namespace
 
+// The shell's calls wait on the shell, and messages sent to this thread meanwhile are handled:
+// they are made with the record given back.
 void register_appbar(HWND window) {
     if (AppBorrow app = borrow_app()) {
         if (app->dock.appbar_registered) return;
-        APPBARDATA data = appbar_data(window);
-        // Where the shell refuses the bar the strip is still placed at its edge: a toolbar that
-        // shows nothing would be no toolbar at all.
-        app->dock.appbar_registered = SHAppBarMessage(ABM_NEW, &data) != 0;
+    } else {
+        return;
     }
+    APPBARDATA data = appbar_data(window);
+    // Where the shell refuses the bar the strip is still placed at its edge: a toolbar that
+    // shows nothing would be no toolbar at all.
+    const bool registered = SHAppBarMessage(ABM_NEW, &data) != 0;
+    if (AppBorrow app = borrow_app()) app->dock.appbar_registered = registered;
 }
 
 void unregister_appbar(HWND window) {
     if (AppBorrow app = borrow_app()) {
         if (!app->dock.appbar_registered) return;
         app->dock.appbar_registered = false;
-        APPBARDATA data = appbar_data(window);
-        SHAppBarMessage(ABM_REMOVE, &data);
+    } else {
+        return;
     }
+    APPBARDATA data = appbar_data(window);
+    SHAppBarMessage(ABM_REMOVE, &data);
 }
 
 void place_appbar() {
@@ -81,11 +108,13 @@ void place_appbar() {
     HMONITOR monitor = nullptr;
     bool right = true;
     bool registered = false;
+    bool full_screen = false;
     if (AppBorrow app = borrow_app()) {
         window = app->docked.window;
         monitor = app->dock.monitor;
         right = app->dock.dock_right;
         registered = app->dock.appbar_registered;
+        full_screen = holds(app->dock.full_screen_monitors, monitor);
     }
     if (!window) return;
     MONITORINFO info{};
@@ -108,7 +137,8 @@ void place_appbar() {
     }
     const LONG top = std::max(data.rc.top, info.rcWork.top);
     const LONG bottom = std::min(data.rc.bottom, info.rcWork.bottom);
-    SetWindowPos(window, HWND_TOPMOST, data.rc.left, top, data.rc.right - data.rc.left, bottom - top, SWP_NOACTIVATE);
+    SetWindowPos(window, full_screen ? HWND_BOTTOM : HWND_TOPMOST, data.rc.left, top, data.rc.right - data.rc.left,
+                 bottom - top, SWP_NOACTIVATE);
 }
 
 void show_docked_toolbar() {

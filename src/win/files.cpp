@@ -119,25 +119,76 @@ MappedFile map_whole_file(const std::wstring& path) {
     return result;
 }
 
-// Writes the pieces one after the other and, when asked, flushes them to the disk.  Returns an
-// error text or nothing.
-std::optional<std::string> write_whole_file(const std::wstring& path, std::span<const std::span<const uint8_t>> pieces,
-                                            bool flush) {
-    OwnedHandle file = owned_file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return os_error_text(GetLastError());
+// An error code of this program's own (bit 29 marks codes that are not the system's): a write
+// that the system accepted without writing anything.
+constexpr DWORD WRITE_MADE_NO_PROGRESS = 0x20000001;
+
+std::string error_text(DWORD code) {
+    if (code == WRITE_MADE_NO_PROGRESS) return "failed to write whole buffer";
+    return os_error_text(code);
+}
+
+// The attributes a file is rewritten with.  Creating over a hidden or system file fails unless
+// the new file asks for the same attributes, so those of the file being replaced are kept.
+DWORD kept_attributes(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    return attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+}
+
+struct WriteOptions {
+    bool flush = false;
+    DWORD attributes = 0;          // besides FILE_ATTRIBUTE_NORMAL
+    bool remove_on_failure = false;  // a scratch file: half of it is no use to anyone
+};
+
+DWORD write_pieces(HANDLE file, std::span<const std::span<const uint8_t>> pieces, bool flush) {
     for (std::span<const uint8_t> bytes : pieces) {
         size_t done = 0;
         while (done < bytes.size()) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 26));
             DWORD wrote = 0;
-            if (!WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr)) return os_error_text(GetLastError());
-            if (wrote == 0) return std::string("failed to write whole buffer");
+            if (!WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr)) return GetLastError();
+            if (wrote == 0) return WRITE_MADE_NO_PROGRESS;
             done += wrote;
         }
     }
-    if (flush && !FlushFileBuffers(file.get())) return os_error_text(GetLastError());
-    return std::nullopt;
+    if (flush && !FlushFileBuffers(file)) return GetLastError();
+    return 0;
+}
+
+// Writes the pieces one after the other into a new file.  Returns 0 or the error code.
+DWORD write_whole_file(const std::wstring& path, std::span<const std::span<const uint8_t>> pieces,
+                       const WriteOptions& options) {
+    const DWORD attributes = options.attributes ? options.attributes : FILE_ATTRIBUTE_NORMAL;
+    OwnedHandle file = owned_file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+    if (!file) return GetLastError();
+    const DWORD error = write_pieces(file.get(), pieces, options.flush);
+    if (error && options.remove_on_failure) {
+        file.reset();
+        DeleteFileW(path.c_str());
+    }
+    return error;
+}
+
+// Another program may hold a file for a moment (a virus scanner or an indexer looking at the new
+// pins): such a step is tried again for about half a second before the save gives up.
+constexpr int HELD_FILE_ATTEMPTS = 6;
+constexpr DWORD HELD_FILE_PAUSE_MS = 100;
+
+bool held_by_another_program(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+template <class Step>
+DWORD retry_while_held(Step step) {
+    DWORD error = step();
+    for (int attempt = 1; attempt < HELD_FILE_ATTEMPTS && held_by_another_program(error); ++attempt) {
+        Sleep(HELD_FILE_PAUSE_MS);
+        error = step();
+    }
+    return error;
 }
 
 // Windows 10 1809 added this class; the mingw headers only declare it for a newer target.
@@ -199,13 +250,17 @@ std::optional<std::string> try_save_pins(const std::vector<Clip>& pins) {
     if (!folder) return std::string("APPDATA is not set");
     if (const DWORD error = create_folders(*folder)) return os_error_text(error);
     const std::wstring tmp = *folder + L"\\pins.tmp";
+    const std::wstring dat = *folder + L"\\pins.dat";
     const PinsFilePieces file = encode_pins_pieces(pins);
-    if (auto error = write_whole_file(tmp, file.pieces, true)) return error;
+    const WriteOptions options{.flush = true, .attributes = kept_attributes(tmp) | kept_attributes(dat),
+                               .remove_on_failure = true};
+    if (const DWORD error = retry_while_held([&] { return write_whole_file(tmp, file.pieces, options); }))
+        return error_text(error);
     if (pins_file_unloaded) {
         if (const DWORD error = keep_unloaded_pins(*folder)) return os_error_text(error);
         pins_file_unloaded = false;
     }
-    if (const DWORD error = replace_file(tmp, *folder + L"\\pins.dat")) return os_error_text(error);
+    if (const DWORD error = retry_while_held([&] { return replace_file(tmp, dat); })) return os_error_text(error);
     return std::nullopt;
 }
 
@@ -248,10 +303,17 @@ LoadedPins load_pins() {
     return loaded;
 }
 
-void save_pins(const std::vector<Clip>& pins) {
-    const std::optional<std::string> error = try_save_pins(pins);
-    if (error && !save_warning_shown.exchange(true)) show_warning(SAVE_FAILED + *error);
+std::optional<std::string> write_pins_file(const std::vector<Clip>& pins) { return try_save_pins(pins); }
+
+void report_pins_save(const std::optional<std::string>& error) {
+    if (!error) {
+        save_warning_shown = false;
+        return;
+    }
+    if (!save_warning_shown.exchange(true)) show_warning(SAVE_FAILED + *error);
 }
+
+void save_pins(const std::vector<Clip>& pins) { report_pins_save(write_pins_file(pins)); }
 
 bool path_exists(const FilePath& path) {
     const std::wstring wide(path.begin(), path.end());
@@ -272,7 +334,8 @@ void write_settings(const Settings& settings) {
     create_folders(*folder);
     const std::string content = format_settings(settings);
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(content.data()), content.size());
-    write_whole_file(*folder + L"\\settings.ini", {&bytes, 1}, false);
+    const std::wstring path = *folder + L"\\settings.ini";
+    write_whole_file(path, {&bytes, 1}, WriteOptions{.attributes = kept_attributes(path)});
 }
 
 }  // namespace korvane

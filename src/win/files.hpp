@@ -19,8 +19,17 @@ struct LoadedPins {
 // used, it is remembered so that the next save keeps it under another name instead of losing it.
 LoadedPins load_pins();
 
-// Writes every pin through pins.tmp and replaces pins.dat with it.  The first failure of a run
-// shows a warning; later ones are silent.
+// Writes every pin through pins.tmp and replaces pins.dat with it; a file another program holds
+// for a moment is tried again for about half a second.  Returns the error's text, or nothing.
+// Shows nothing, so it may run while the application record is borrowed.
+std::optional<std::string> write_pins_file(const std::vector<Clip>& pins);
+
+// Warns of a failed save once ("Could not save pinned clips:\n" and the error); later failures are
+// silent until a save succeeds again, so a new failure after that is reported too.  Runs a modal
+// loop when it warns: never call it while the application record is borrowed.
+void report_pins_save(const std::optional<std::string>& error);
+
+// Both steps at once, for code that holds no application record.
 void save_pins(const std::vector<Clip>& pins);
 
 // Whether the file system can still find the path (for a Files clip's missing-files flag).

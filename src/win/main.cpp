@@ -3,12 +3,14 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <memory>
 
 #include "win/app.hpp"
 #include "win/capture.hpp"
 #include "win/dock.hpp"
 #include "win/files.hpp"
+#include "win/guarded.hpp"
 #include "win/handles.hpp"
 #include "win/icon.hpp"
 #include "win/paste.hpp"
@@ -24,6 +26,11 @@ constexpr wchar_t MUTEX_NAME[] = L"Local\\Korvane.SingleInstance";
 constexpr wchar_t MAIN_CLASS[] = L"KorvaneMain";
 constexpr char LOAD_FAILED[] = "Could not load pinned clips, starting without them:\n";
 constexpr UINT NOTIFICATION_ICON_ID = 1;
+
+// Kept outside the application record, which may be borrowed when the shell restarts: the
+// notification icon must come back whatever the program is doing.
+std::atomic<UINT> taskbar_created{0};
+std::atomic<HICON> notification_icon_picture{nullptr};
 
 enum TrayCommand : UINT { OPEN = 1, EXIT = 2, SHOW_TOOLBAR = 3, MINIMIZE_TOOLBAR = 4, DOCK_LEFT = 5, DOCK_RIGHT = 6, SETTINGS = 7 };
 
@@ -90,10 +97,8 @@ LRESULT on_foreground_window(HWND foreground) {
     return 0;
 }
 
-LRESULT on_taskbar_created(HWND main_window) {
-    HICON icon = nullptr;
-    if (AppBorrow app = borrow_app()) icon = app->app_icon.get();
-    add_notification_icon(main_window, icon);
+// The shell forgot the bar with the taskbar: registered again unless minimized.
+LRESULT on_appbar_lost() {
     bool reregister = false;
     HWND docked = nullptr;
     if (AppBorrow app = borrow_app()) {
@@ -105,6 +110,18 @@ LRESULT on_taskbar_created(HWND main_window) {
         register_appbar(docked);
         place_appbar();
     }
+    return 0;
+}
+
+LRESULT on_taskbar_created(HWND main_window) {
+    add_notification_icon(main_window, notification_icon_picture.load());
+    // A shell restart noticed while a step holds the record (a message sent to this thread while
+    // it waits on one of its own) re-registers the bar as soon as that step is over.
+    if (AppBorrow app = borrow_app()) {
+        app.release();
+        return on_appbar_lost();
+    }
+    PostMessageW(main_window, WM_APPBAR_LOST, 0, 0);
     return 0;
 }
 
@@ -124,13 +141,9 @@ LRESULT on_destroy(HWND window) {
     RemoveClipboardFormatListener(window);
     NOTIFYICONDATAW data = notification_icon(window);
     Shell_NotifyIconW(NIM_DELETE, &data);
+    notification_icon_picture = nullptr;
     if (AppBorrow app = borrow_app()) app->app_icon.reset();
     PostQuitMessage(0);
-    return 0;
-}
-
-UINT taskbar_created_message() {
-    if (AppBorrow app = borrow_app()) return app->taskbar_created;
     return 0;
 }
 
@@ -140,9 +153,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_TRAY_CALLBACK: return on_tray_callback(window, wparam, lparam);
     case WM_FOREGROUND_CHANGED: return on_foreground_window(HWND(wparam));
     case WM_TIMER: return on_foreground_poll(wparam);
+    case WM_APPBAR_LOST: return on_appbar_lost();
     case WM_DESTROY: return on_destroy(window);
     }
-    if (message != 0 && message == taskbar_created_message()) return on_taskbar_created(window);
+    if (message != 0 && message == taskbar_created.load()) return on_taskbar_created(window);
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -170,7 +184,7 @@ void add_notification_icon(HWND main_window, HICON icon) {
 HWND create_main_window(HINSTANCE instance) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = main_window_proc;
+    window_class.lpfnWndProc = guarded<main_window_proc>;
     window_class.hInstance = instance;
     window_class.lpszClassName = MAIN_CLASS;
     RegisterClassExW(&window_class);  // a second registration in the same process fails harmlessly
@@ -183,15 +197,16 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     InitCommonControlsEx(&controls);
     auto app = std::make_unique<App>();
     app->main_window = create_main_window(instance);
-    app->popup = create_toolbar_window(false, L"KorvaneToolbar", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, popup_proc);
+    app->popup = create_toolbar_window(false, L"KorvaneToolbar", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, guarded<popup_proc>);
     const Settings settings = read_settings();
     app->docked = create_toolbar_window(true, L"KorvaneDock", WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
-                                        docked_toolbar_proc);
+                                        guarded<docked_toolbar_proc>);
     app->dock.monitor = MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTONEAREST);
     app->dock.dock_right = settings.dock_right;
     app->dock.minimized = settings.minimized;
     app->app_icon = make_app_icon();
-    app->taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+    notification_icon_picture = app->app_icon.get();
+    taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
     app->store.pins = std::move(pins);
     const HWND main_window = app->main_window;
     const HICON icon = app->app_icon.get();

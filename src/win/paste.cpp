@@ -21,8 +21,13 @@ constexpr std::string_view SHELL_CLASSES[] = {
     "TopLevelWindowForOverflowXamlIsland", "XamlExplorerHostIslandWindow", "Windows.UI.Core.CoreWindow",
     "__winex11_standalone_tray", "#32769"};
 
-void CALLBACK foreground_hook(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
-    on_foreground_changed(window);
+// Called by the system from the message loop: nothing may unwind into it.
+void CALLBACK foreground_hook(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) noexcept {
+    try {
+        on_foreground_changed(window);
+    } catch (...) {
+        // The next foreground change is reported again; missing this one loses nothing.
+    }
 }
 
 INPUT key(WORD virtual_key, DWORD flags) {
@@ -31,6 +36,24 @@ INPUT key(WORD virtual_key, DWORD flags) {
     input.ki.wVk = virtual_key;
     input.ki.dwFlags = flags;
     return input;
+}
+
+// The keystroke may only reach the target: typed into whatever else is in front, a clip (often a
+// password or a filled-in template) would land in the wrong program.
+bool target_is_in_front(HWND t) {
+    const HWND front = GetForegroundWindow();
+    return front && GetAncestor(front, GA_ROOT) == t && IsWindowVisible(t);
+}
+
+// Keys that went down without their release are let go again, so a partly refused keystroke
+// does not leave Ctrl held for the user.
+void release_keys_left_down(UINT inserted) {
+    if (inserted == 0 || inserted >= 4) return;
+    INPUT releases[2];
+    UINT count = 0;
+    if (inserted == 2) releases[count++] = key('V', KEYEVENTF_KEYUP);
+    releases[count++] = key(VK_CONTROL, KEYEVENTF_KEYUP);
+    SendInput(count, releases, sizeof(INPUT));
 }
 
 }  // namespace
@@ -97,6 +120,7 @@ bool paste_into_target() {
     const HWND t = target.load();
     if (!t || !IsWindow(t)) return false;
     if (IsIconic(t)) ShowWindow(t, SW_RESTORE);
+    if (!IsWindowVisible(t)) return false;  // activating a hidden window would send the keys nowhere visible
     if (!SetForegroundWindow(t)) {
         const DWORD foreground_thread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
         const DWORD me = GetCurrentThreadId();
@@ -106,9 +130,11 @@ bool paste_into_target() {
     }
     for (int i = 0; i < 50 && GetForegroundWindow() != t; ++i) Sleep(10);
     Sleep(30);
+    if (!target_is_in_front(t)) return false;
     INPUT keys[] = {key(VK_CONTROL, 0), key('V', 0), key('V', KEYEVENTF_KEYUP), key(VK_CONTROL, KEYEVENTF_KEYUP)};
-    SendInput(4, keys, sizeof(INPUT));
-    return true;
+    const UINT inserted = SendInput(4, keys, sizeof(INPUT));
+    release_keys_left_down(inserted);
+    return inserted == 4;
 }
 
 }  // namespace korvane

@@ -66,9 +66,36 @@ LRESULT on_command(HWND, WPARAM wparam) {
     return 0;
 }
 
-bool sign_in_is_on() {
+std::optional<std::wstring> this_executable() {
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+    if (length == 0 || length >= path.size()) return std::nullopt;
+    path.resize(length);
+    return path;
+}
+
+std::optional<std::wstring> run_value() {
     OwnedKey key = open_run_key(KEY_QUERY_VALUE);
-    return key && RegQueryValueExW(key.get(), RUN_VALUE, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    if (!key) return std::nullopt;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), RUN_VALUE, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || size > 65536)
+        return std::nullopt;
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key.get(), RUN_VALUE, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(std::min(wcslen(data.c_str()), size_t(size / sizeof(wchar_t))));
+    return data;
+}
+
+// The box shows the value only when it starts this copy: a value left by another copy, or by
+// this one before it was moved, is not this program starting at sign-in.
+bool sign_in_is_on() {
+    const std::optional<std::wstring> data = run_value();
+    const std::optional<std::wstring> executable = this_executable();
+    return data && executable && run_value_names(*data, *executable);
 }
 
 struct Choice {
@@ -132,16 +159,14 @@ void apply_sign_in(bool on) {
     }
     LSTATUS status = ERROR_SUCCESS;
     if (on) {
-        std::wstring path(32768, L'\0');
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0 || length >= path.size()) {
-            const DWORD error = length == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
+        const std::optional<std::wstring> path = this_executable();
+        if (!path) {
+            const DWORD error = GetLastError() ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
             key.reset();
             show_warning(os_error_text(error));
             return;
         }
-        path.resize(length);
-        const std::wstring data = run_value_data(path);
+        const std::wstring data = run_value_data(*path);
         status = RegSetValueExW(key.get(), RUN_VALUE, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                                 DWORD((data.size() + 1) * sizeof(wchar_t)));
     } else {
@@ -162,6 +187,17 @@ OwnedKey open_run_key(REGSAM access) {
 }
 
 std::wstring run_value_data(const std::wstring& executable) { return L"\"" + executable + L"\""; }
+
+bool run_value_names(std::wstring_view data, std::wstring_view executable) {
+    std::wstring path;
+    for (wchar_t c : data)
+        if (c != L'"') path += c;
+    while (!path.empty() && (path.back() == L' ' || path.back() == L'\t')) path.pop_back();
+    const size_t first = path.find_first_not_of(L" \t");
+    path.erase(0, first == std::wstring::npos ? path.size() : first);
+    return CompareStringOrdinal(path.data(), int(path.size()), executable.data(), int(executable.size()), TRUE) ==
+           CSTR_EQUAL;
+}
 
 void run_settings_dialog() {
     int placement = DOCKED_RIGHT;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "win/handles.hpp"
 
@@ -17,5 +18,9 @@ OwnedKey open_run_key(REGSAM access);
 
 // The sign-in value's data: the running executable's full path in double quotes.
 std::wstring run_value_data(const std::wstring& executable);
+
+// Whether a sign-in value starts this executable: its data with the quotes removed names the
+// same path, compared without regard to case as Windows compares paths.
+bool run_value_names(std::wstring_view data, std::wstring_view executable);
 
 }  // namespace korvane

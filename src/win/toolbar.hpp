@@ -20,6 +20,7 @@ struct ToolbarState {
     POINT grab_offset{};
     HitTarget hover;
     HitTarget press;
+    ClipId pressed_clip = 0;  // the clip under a press on a tile
     POINT press_point{};
     HWND window = nullptr;
     HWND tooltip = nullptr;

@@ -6,23 +6,17 @@
 
 #include "core/template.hpp"
 #include "win/app.hpp"
+#include "win/beep.hpp"
 #include "win/commands.hpp"
-#include "win/editor.hpp"
-#include "win/files.hpp"
 #include "win/dpi.hpp"
-#include "win/icon_file.hpp"
-#include "win/popup.hpp"
-#include "win/wizard.hpp"
 
 namespace korvane {
 namespace {
 
-bool is_tile(HitKind kind) { return kind == HitKind::RecentTile || kind == HitKind::PinnedTile; }
-
-Area area_of(HitKind kind) { return kind == HitKind::PinnedTile ? Area::Pinned : Area::Recent; }
-
-size_t area_size(const ClipStore& store, Area area) {
-    return area == Area::Pinned ? store.pins.size() : store.recent.size();
+// A drag takes the clip that was pressed, only while it is still where it was pressed.
+bool pressed_clip_in_place(const ToolbarState& toolbar, ClipStore& store) {
+    const Clip* clip = clip_at(store, {area_of(toolbar.press.kind), size_t(toolbar.press.index)});
+    return clip && clip->id == toolbar.pressed_clip;
 }
 
 void track_leave(HWND window) {
@@ -102,95 +96,18 @@ UINT run_tile_menu(HWND window, const MenuClip& clip) {
     return chosen;
 }
 
-void run_store_command(UINT command, ClipId id) {
-    bool save = false;
-    if (AppBorrow app = borrow_app()) {
-        if (const std::optional<ClipLocation> at = find_clip(app->store, id)) {
-            switch (command) {
-            case PIN:
-                if (at->area == Area::Recent) save = pin_clip(app->store, at->index);
-                break;
-            case UNPIN:
-                if (at->area == Area::Pinned) save = unpin_clip(app->store, at->index);
-                break;
-            case DELETE_CLIP: save = delete_clip(app->store, *at); break;
-            case RESET_ICON: save = set_custom_icon(app->store, *at, std::nullopt); break;
-            }
-            if (save) save_pins(app->store.pins);
-        }
+std::optional<TileCommand> tile_command(UINT chosen) {
+    switch (chosen) {
+    case PIN: return TileCommand::Pin;
+    case UNPIN: return TileCommand::Unpin;
+    case RENAME: return TileCommand::Rename;
+    case EDIT_TEXT: return TileCommand::EditText;
+    case DELETE_CLIP: return TileCommand::Delete;
+    case CHANGE_ICON: return TileCommand::ChangeIcon;
+    case RESET_ICON: return TileCommand::ResetIcon;
+    case VARIABLES: return TileCommand::Variables;
     }
-    refresh_all_toolbars();
-}
-
-void change_icon(ClipId id, bool from_popup, HWND main_window) {
-    if (from_popup) hide_popup();
-    std::optional<Bytes> icon = choose_icon_file(main_window);
-    if (!icon) return;
-    if (AppBorrow app = borrow_app())
-        if (const std::optional<ClipLocation> at = find_clip(app->store, id))
-            if (set_custom_icon(app->store, *at, std::move(icon))) save_pins(app->store.pins);
-    if (from_popup) show_popup_at_anchor();
-    else refresh_all_toolbars();
-}
-
-void edit_variables(ClipId id, bool from_popup) {
-    std::string text;
-    std::vector<VariableDefinition> definitions;
-    if (AppBorrow app = borrow_app()) {
-        const std::optional<ClipLocation> at = find_clip(app->store, id);
-        if (!at) return;
-        const Clip& clip = *clip_at(app->store, *at);
-        if (clip.content.kind != ClipKind::Text) return;
-        text = clip.content.text;
-        for (const VariableDefinition& d : clip.variables) definitions.push_back(copy_definition(d));
-    } else {
-        return;
-    }
-    if (from_popup) hide_popup();
-    SyncedVariables synced = sync_variables(text, definitions);
-    std::optional<std::vector<VariableDefinition>> result = run_variables_wizard(synced.definitions, 0);
-    if (!result) return;
-    if (AppBorrow app = borrow_app())
-        if (const std::optional<ClipLocation> at = find_clip(app->store, id))
-            if (set_variables(app->store, *at, std::move(*result))) save_pins(app->store.pins);
-    refresh_all_toolbars();
-}
-
-void rename_or_edit(ClipId id, bool edit_text, bool from_popup) {
-    std::optional<std::string> name;
-    std::optional<std::string> text;
-    std::vector<VariableDefinition> definitions;
-    if (AppBorrow app = borrow_app()) {
-        const std::optional<ClipLocation> at = find_clip(app->store, id);
-        if (!at) return;
-        const Clip& clip = *clip_at(app->store, *at);
-        name = clip.name;
-        if (clip.content.kind == ClipKind::Text) text = clip.content.text;
-        for (const VariableDefinition& d : clip.variables) definitions.push_back(copy_definition(d));
-    } else {
-        return;
-    }
-    if (from_popup) hide_popup();
-    const std::optional<EditorResult> edited =
-        run_text_editor(edit_text ? "Edit text" : "Rename", name.value_or(""), text, edit_text);
-    if (!edited) return;
-    std::optional<std::string> new_text;
-    if (text && edited->text && !edited->text->empty() && *edited->text != *text) {
-        new_text = *edited->text;
-        definitions = define_new_variables(*new_text, definitions);
-    }
-    if (AppBorrow app = borrow_app()) {
-        if (const std::optional<ClipLocation> at = find_clip(app->store, id)) {
-            Clip& clip = *clip_at(app->store, *at);
-            set_name(clip, edited->name);
-            if (new_text && clip.content.kind == ClipKind::Text) {
-                set_text(clip, *new_text);
-                set_variables(app->store, *at, std::move(definitions));
-            }
-            if (at->area == Area::Pinned) save_pins(app->store.pins);
-        }
-    }
-    refresh_all_toolbars();
+    return std::nullopt;  // the menu was dismissed
 }
 
 }  // namespace
@@ -209,8 +126,7 @@ LRESULT on_mouse_move(HWND window, WPARAM keys, POINT at) {
     const int dx = std::abs(at.x - toolbar->press_point.x);
     const int dy = std::abs(at.y - toolbar->press_point.y);
     const bool beyond = dx > GetSystemMetrics(SM_CXDRAG) || dy > GetSystemMetrics(SM_CYDRAG);
-    if (is_tile(toolbar->press.kind) && (keys & MK_LBUTTON) && beyond &&
-        toolbar->press.index < area_size(store, area_of(toolbar->press.kind))) {
+    if (is_tile(toolbar->press.kind) && (keys & MK_LBUTTON) && beyond && pressed_clip_in_place(*toolbar, store)) {
         start_drag(*toolbar, store, layout, at);
         return 0;
     }
@@ -225,10 +141,15 @@ LRESULT on_left_button_down(HWND window, POINT at) {
     const ToolbarLayout layout = layout_of(*toolbar, app->store.recent.size(), app->store.pins.size());
     toolbar->press = hit_test(layout, at.x, at.y);
     toolbar->press_point = at;
+    const Clip* pressed = is_tile(toolbar->press.kind)
+                              ? clip_at(app->store, {area_of(toolbar->press.kind), size_t(toolbar->press.index)})
+                              : nullptr;
+    toolbar->pressed_clip = pressed ? pressed->id : 0;
     return 0;
 }
 
 void drop_clip(HWND window) {
+    bool pins_changed = false;
     {
         AppBorrow app = borrow_app();
         ToolbarState* toolbar = app ? toolbar_for(*app, window) : nullptr;
@@ -244,13 +165,13 @@ void drop_clip(HWND window) {
             const std::optional<ClipLocation> at = app ? find_clip(app->store, dragged) : std::nullopt;
             if (!app || !at ||
                 (at->area == Area::Recent && drop->section == Area::Pinned && app->store.pins.size() >= PIN_CAPACITY)) {
-                MessageBeep(MB_ICONEXCLAMATION);
-            } else if (move_clip(app->store, *at, drop->section, drop->index)) {
-                save_pins(app->store.pins);
+                beep_refusal();
+            } else {
+                pins_changed = move_clip(app->store, *at, drop->section, drop->index);
             }
         }
     }
-    refresh_all_toolbars();
+    finish_store_change({.pins_changed = pins_changed});
 }
 
 LRESULT on_capture_changed(HWND window, HWND gaining) {
@@ -283,7 +204,6 @@ LRESULT on_mouse_wheel(HWND window, int delta) {
 
 LRESULT on_right_button_up(HWND window, POINT at) {
     MenuClip clip{};
-    HWND main_window = nullptr;
     if (AppBorrow app = borrow_app()) {
         ToolbarState* toolbar = toolbar_for(*app, window);
         if (!toolbar) return 0;
@@ -299,20 +219,11 @@ LRESULT on_right_button_up(HWND window, POINT at) {
                         found->content.kind == ClipKind::Text && !placeholder_names(found->content.text).empty(),
                         found->custom_icon.has_value(),
                         !toolbar->docked};
-        main_window = app->main_window;
     } else {
         return 0;
     }
-    switch (const UINT command = run_tile_menu(window, clip)) {
-    case PIN:
-    case UNPIN:
-    case DELETE_CLIP:
-    case RESET_ICON: run_store_command(command, clip.id); break;
-    case RENAME: rename_or_edit(clip.id, false, clip.from_popup); break;
-    case EDIT_TEXT: rename_or_edit(clip.id, true, clip.from_popup); break;
-    case CHANGE_ICON: change_icon(clip.id, clip.from_popup, main_window); break;
-    case VARIABLES: edit_variables(clip.id, clip.from_popup); break;
-    }
+    if (const std::optional<TileCommand> command = tile_command(run_tile_menu(window, clip)))
+        run_tile_command(*command, clip.id, clip.from_popup);
     return 0;
 }
 

@@ -134,6 +134,22 @@ TEST(Templates, TheFirstOfTwoDefinitionsWithOneNameIsTheOneUsed) {
     EXPECT_EQ(substitute("${a}", defs, {{"first"}, {"second"}}).text, "first");
 }
 
+// 100,000 placeholders of a 30,000-character value would be 3 GB: refused before any is built.
+TEST(Templates, ATextBeyondTheLimitIsRefusedBeforeItIsBuilt) {
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "${v}";
+    const std::vector<VariableDefinition> defs = sync_variables(text, {}).definitions;
+    const Substitution huge = substitute(text, defs, {{std::string(30000, 'x')}}, 0x10000000);
+    EXPECT_TRUE(huge.too_long);
+    EXPECT_TRUE(huge.text.empty());
+    EXPECT_TRUE(huge.definitions.empty());
+
+    const Substitution at_limit = substitute("ab${v}", defs, {{"cd"}}, 4);
+    EXPECT_FALSE(at_limit.too_long);
+    EXPECT_EQ(at_limit.text, "abcd");
+    EXPECT_TRUE(substitute("ab${v}", defs, {{"cde"}}, 4).too_long);
+}
+
 // The fastest of three runs: what a run costs when the machine lets it run.
 template <class Work>
 double fastest_run(Work work) {

@@ -22,6 +22,11 @@ TEST(Utf8ToUtf16, RoundTripsAndReplacesInvalidBytes) {
     EXPECT_EQ(utf8_to_utf16("\xE2\x82"), u"\uFFFD\uFFFD");  // truncated sequence
 }
 
+TEST(Utf8ToUtf16, CountsTheUnitsItWouldMake) {
+    for (const char* text : {"", "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "a\xFFz", "\xE2\x82", "\xF0\x9F\x98"})
+        EXPECT_EQ(utf16_length(text), utf8_to_utf16(text).size()) << text;
+}
+
 TEST(IsValidUtf8, RejectsMalformedSequences) {
     EXPECT_TRUE(is_valid_utf8(""));
     EXPECT_TRUE(is_valid_utf8("plain \xC3\xA9 \xF4\x8F\xBF\xBF"));  // U+10FFFF is the last

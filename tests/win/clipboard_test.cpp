@@ -5,7 +5,9 @@
 
 #include "core/clipboard_data.hpp"
 #include "win/app.hpp"
+#include "win/beep.hpp"
 #include "win/capture.hpp"
+#include "win/commands.hpp"
 #include "win/main.hpp"
 #include "win/paste.hpp"
 #include "win/wide.hpp"
@@ -302,6 +304,41 @@ TEST_F(ClipboardTest, TheTargetSkipsOwnAndShellWindowsAndAGoneTargetCannotBePast
     EXPECT_FALSE(paste_into_target());
     SendMessageW(tray, WM_CLOSE, 0, 0);
     SendMessageW(wine_tray, WM_CLOSE, 0, 0);
+}
+
+// A clip (often a password) is typed only into the window it was meant for: when that window is
+// hidden or gone, the one in front gets nothing and the paste is refused with a beep.
+TEST_F(ClipboardTest, APasteReachesOnlyItsTargetAndIsRefusedWithABeepOtherwise) {
+    ClipId secret = 0;
+    if (AppBorrow app = borrow_app()) {
+        record_capture(app->store, ClipContent::make_text("secret"));
+        secret = app->store.recent[0].id;
+    }
+    SendMessageW(target_edit, WM_SETTEXT, 0, LPARAM(L""));
+    SetForegroundWindow(target_window);
+    ASSERT_TRUE(pump_until([] { return GetForegroundWindow() == target_window; }));
+
+    const HWND hidden = make_window_in_target(L"KorvaneTestOther");  // made, never shown
+    const HWND gone = make_window_in_target(L"KorvaneTestOther");
+    ASSERT_TRUE(hidden && gone);
+    for (const HWND meant_for : {hidden, gone}) {
+        on_foreground_changed(meant_for);
+        ASSERT_EQ(paste_target(), meant_for);
+        if (meant_for == gone) SendMessageW(gone, WM_CLOSE, 0, 0);
+        const uint64_t beeps = refusals_sounded();
+        paste_clip(secret, false);
+        EXPECT_EQ(refusals_sounded(), beeps + 1);
+        EXPECT_EQ(GetForegroundWindow(), target_window);
+    }
+
+    // The paste that may go ahead still arrives, and it is all that arrived.
+    on_foreground_changed(target_window);
+    const uint64_t beeps = refusals_sounded();
+    ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_text("meant for it")));
+    ASSERT_TRUE(paste_into_target());
+    EXPECT_TRUE(pump_until([] { return target_text() == L"meant for it"; })) << from_wide(target_text());
+    EXPECT_EQ(refusals_sounded(), beeps);
+    SendMessageW(hidden, WM_CLOSE, 0, 0);
 }
 
 }  // namespace

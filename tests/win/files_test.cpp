@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "core/pins_file.hpp"
 #include "win/files.hpp"
 #include "win_test_support.hpp"
@@ -126,6 +128,101 @@ TEST(PinsFileOnDisk, AFailedSaveWarnsOnceAndKeepsThePinsInMemory) {
     DeleteFileW(appdata.korvane_folder().c_str());
     save_pins(pins);  // works again once the folder can be made
     EXPECT_EQ(load_pins().pins.size(), 3u);
+}
+
+TEST(PinsFileOnDisk, ASaveThatWorksAgainArmsTheWarningForTheNextFailure) {
+    TempAppData appdata;
+    save_pins(one_pin("works"));
+    test::MessageBoxWatcher watcher;
+    // A folder where the scratch file goes makes every save fail.
+    const auto fail_twice = [&] {
+        ASSERT_TRUE(CreateDirectoryW(appdata.file(L"pins.tmp").c_str(), nullptr));
+        save_pins(one_pin("lost"));
+        save_pins(one_pin("lost again"));
+        RemoveDirectoryW(appdata.file(L"pins.tmp").c_str());
+    };
+    fail_twice();
+    ASSERT_TRUE(test::wait_until([&] { return watcher.texts().size() == 1; }, std::chrono::seconds(5)));
+    save_pins(one_pin("works again"));
+    fail_twice();
+    ASSERT_TRUE(test::wait_until([&] { return watcher.texts().size() == 2; }, std::chrono::seconds(5)));
+    EXPECT_EQ(watcher.texts().size(), 2u);
+    EXPECT_EQ(loaded_text(load_pins()), "works again");
+}
+
+// Holds a file open without sharing, as a virus scanner or an indexer does, until released.
+class HeldFile {
+public:
+    HeldFile(const std::wstring& path, DWORD share)
+        : file_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldFile() { release(); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool held() const { return file_ != INVALID_HANDLE_VALUE; }
+    void release() {
+        if (held()) CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
+    }
+    // Lets go from another thread once the saving thread has met the file held.
+    std::thread release_later() {
+        return std::thread([this] {
+            Sleep(100);
+            release();
+        });
+    }
+
+private:
+    HANDLE file_;
+};
+
+TEST(PinsFileOnDisk, AFileHeldForAMomentByAnotherProgramIsWaitedFor) {
+    TempAppData appdata;
+    save_pins(one_pin("before"));
+    test::MessageBoxWatcher watcher;
+    {
+        HeldFile scratch(appdata.file(L"pins.tmp"), 0);
+        ASSERT_TRUE(scratch.held());
+        std::thread releaser = scratch.release_later();
+        save_pins(one_pin("scratch file was held"));
+        releaser.join();
+    }
+    EXPECT_EQ(loaded_text(load_pins()), "scratch file was held");
+    {
+        HeldFile pins(appdata.file(L"pins.dat"), FILE_SHARE_READ);
+        ASSERT_TRUE(pins.held());
+        std::thread releaser = pins.release_later();
+        save_pins(one_pin("pins file was held"));
+        releaser.join();
+    }
+    EXPECT_EQ(loaded_text(load_pins()), "pins file was held");
+    EXPECT_TRUE(watcher.texts().empty());
+
+    // Held for good: the save gives up, says why, and leaves the last pins in place.
+    HeldFile scratch(appdata.file(L"pins.tmp"), 0);
+    save_pins(one_pin("never saved"));
+    ASSERT_TRUE(test::wait_until([&] { return !watcher.texts().empty(); }, std::chrono::seconds(5)));
+    EXPECT_TRUE(watcher.texts()[0].ends_with(L" (os error 32)")) << watcher.texts()[0];
+    EXPECT_EQ(loaded_text(load_pins()), "pins file was held");
+    scratch.release();
+    save_pins(one_pin("after"));
+}
+
+TEST(FilesOnDisk, HiddenFilesAreRewrittenAndStayHidden) {
+    TempAppData appdata;
+    write_settings({});
+    save_pins(one_pin("first"));
+    for (const wchar_t* name : {L"settings.ini", L"pins.dat"})
+        ASSERT_TRUE(SetFileAttributesW(appdata.file(name).c_str(), FILE_ATTRIBUTE_HIDDEN)) << name;
+    ASSERT_TRUE(test::write_file(appdata.file(L"pins.tmp"), GARBAGE));
+    ASSERT_TRUE(SetFileAttributesW(appdata.file(L"pins.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    test::MessageBoxWatcher watcher;
+    write_settings({.dock_right = false, .minimized = true});
+    save_pins(one_pin("second"));
+    EXPECT_EQ(read_settings(), (Settings{.dock_right = false, .minimized = true}));
+    EXPECT_EQ(loaded_text(load_pins()), "second");
+    for (const wchar_t* name : {L"settings.ini", L"pins.dat"})
+        EXPECT_TRUE(GetFileAttributesW(appdata.file(name).c_str()) & FILE_ATTRIBUTE_HIDDEN) << name;
+    EXPECT_TRUE(watcher.texts().empty());
 }
 
 TEST(SettingsOnDisk, ReadsDefaultsWritesExactBytesAndReadsThemBack) {

@@ -5,16 +5,19 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <thread>
 
 #include "core/template.hpp"
 #include "win/app.hpp"
+#include "win/commands.hpp"
 #include "win/dock.hpp"
 #include "win/main.hpp"
 #include "win/paste.hpp"
 #include "win/popup.hpp"
 #include "win/settings_dialog.hpp"
+#include "win/wide.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -42,6 +45,36 @@ RECT work_area() {
 }
 
 bool is_topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// The other program, with its window once it has made it.
+struct OtherProgram {
+    std::optional<test::Process> process;
+    HWND window = nullptr;
+
+    OtherProgram() : process(test::start_program(test::program_folder() + L"\\test_target.exe")) {
+        if (process)
+            test::wait_until([&] { return (window = test::find_process_window(process->id, L"KorvaneTestTarget")) != nullptr; },
+                             15s);
+    }
+    ~OtherProgram() {
+        if (!process) return;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        if (!process->wait(10s)) process->kill();
+    }
+    // Copies a text there as its user would (the request is the test program's own).
+    void copy(const std::wstring& text) const {
+        COPYDATASTRUCT request{1, DWORD(text.size() * sizeof(wchar_t)), const_cast<wchar_t*>(text.data())};
+        SendMessageW(window, WM_COPYDATA, 0, LPARAM(&request));
+    }
+};
+
+NOTIFYICONDATAW notification_icon_of(HWND main_window) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = main_window;
+    icon.uID = 1;
+    return icon;
+}
 
 class Shell : public testing::Test {
 protected:
@@ -106,7 +139,17 @@ TEST_F(Shell, TheStripTakesTheRightEdgeMovesLeftHidesAndComesBack) {
 TEST_F(Shell, FullScreenProgramsSendTheStripDownAndARestartedTaskbarGetsItBack) {
     SendMessageW(docked, WM_APP + 2, ABN_FULLSCREENAPP, 1);
     EXPECT_FALSE(is_topmost(docked));
+    // Whatever places the strip again while the full-screen program is open leaves it down.
+    SendMessageW(docked, WM_APP + 2, ABN_POSCHANGED, 0);
+    EXPECT_FALSE(is_topmost(docked));
+    SendMessageW(docked, WM_DISPLAYCHANGE, 32, MAKELPARAM(1920, 1080));
+    EXPECT_FALSE(is_topmost(docked));
+    set_dock_edge(false);
+    EXPECT_FALSE(is_topmost(docked));
+    set_dock_edge(true);
     SendMessageW(docked, WM_APP + 2, ABN_FULLSCREENAPP, 0);
+    EXPECT_TRUE(is_topmost(docked));
+    SendMessageW(docked, WM_APP + 2, ABN_POSCHANGED, 0);
     EXPECT_TRUE(is_topmost(docked));
 
     // The shell forgets the icon and the bar when it restarts.
@@ -126,11 +169,32 @@ TEST_F(Shell, FullScreenProgramsSendTheStripDownAndARestartedTaskbarGetsItBack) 
     EXPECT_EQ(window_rect(docked).top, work_area().top);
 }
 
+TEST_F(Shell, TheStripIsRegisteredWithTheShellOnlyWhileDocked) {
+    // The shell takes a bar once: a second registration of the same window is refused.
+    APPBARDATA bar{};
+    bar.cbSize = sizeof bar;
+    bar.hWnd = docked;
+    bar.uCallbackMessage = WM_APP + 2;
+    EXPECT_EQ(SHAppBarMessage(ABM_NEW, &bar), 0u);
+    minimize_toolbar();
+    EXPECT_NE(SHAppBarMessage(ABM_NEW, &bar), 0u);  // free again: the minimized strip let it go
+    SHAppBarMessage(ABM_REMOVE, &bar);
+    show_docked_toolbar();
+    EXPECT_EQ(SHAppBarMessage(ABM_NEW, &bar), 0u);
+}
+
+TEST_F(Shell, OnWineTheWindowInFrontIsFollowedAlsoWhenItOpensAfterKorvane) {
+    // Wine delivers no foreground events: the poll alone must find a program started later.
+    ASSERT_TRUE(running_on_wine());
+    const OtherProgram started_later;
+    ASSERT_NE(started_later.window, nullptr);
+    EXPECT_TRUE(test::wait_until([&] { pump(); return paste_target() == started_later.window; }, 10s));
+}
+
 TEST_F(Shell, ClicksOnTheStripLeaveTheForegroundWhereItWas) {
-    std::optional<test::Process> target = test::start_program(test::program_folder() + L"\\test_target.exe");
-    ASSERT_TRUE(target);
-    HWND other = nullptr;
-    ASSERT_TRUE(test::wait_until([&] { return (other = test::find_process_window(target->id, L"KorvaneTestTarget")) != nullptr; }, 15s));
+    const OtherProgram target;
+    ASSERT_NE(target.window, nullptr);
+    const HWND other = target.window;
     SetForegroundWindow(other);
     ASSERT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other; }, 5s));
     const RECT r = window_rect(docked);
@@ -150,8 +214,24 @@ TEST_F(Shell, ClicksOnTheStripLeaveTheForegroundWhereItWas) {
         Sleep(10);
     }
     EXPECT_EQ(GetForegroundWindow(), other);
-    PostMessageW(other, WM_CLOSE, 0, 0);
-    if (!target->wait(10s)) target->kill();
+}
+
+TEST_F(Shell, AReleaseAfterACopyMovedTheTilesPastesNothing) {
+    if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text("pressed"));
+    refresh_all_toolbars();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();  // owned by nobody now
+    CloseClipboard();
+    const LPARAM first_tile = MAKELPARAM(38, 128);
+    SendMessageW(docked, WM_LBUTTONDOWN, MK_LBUTTON, first_tile);
+    if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text("arrived in between"));
+    refresh_all_toolbars();
+    SendMessageW(docked, WM_LBUTTONUP, 0, first_tile);
+    EXPECT_NE(GetClipboardOwner(), main_window);  // the clip now under the pointer was not pasted
+
+    SendMessageW(docked, WM_LBUTTONDOWN, MK_LBUTTON, first_tile);
+    SendMessageW(docked, WM_LBUTTONUP, 0, first_tile);
+    EXPECT_EQ(GetClipboardOwner(), main_window);  // a press and release on one clip pastes it
 }
 
 TEST_F(Shell, ThePopupSizesToItsClipsAndStaysInsideTheWorkArea) {
@@ -440,6 +520,166 @@ TEST_F(Shell, SettingsApplyOnlyWhatWasConfirmed) {
         driver.join();
     }
     EXPECT_TRUE(warnings.texts().empty());
+}
+
+TEST_F(Shell, TheSignInBoxIsTickedOnlyForAValueThatStartsThisCopy) {
+    const KeptRunValue kept;
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring upper(exe);
+    CharUpperW(upper.data());
+    const std::wstring other_copy = L"\"C:\\elsewhere\\Korvane.exe\"";
+    const std::pair<std::wstring, bool> cases[] = {
+        {other_copy, false}, {L"\"" + std::wstring(exe) + L"\"", true}, {upper, true}};
+    for (const auto& [data, ticked] : cases) {
+        set_run_value(data);
+        bool shown_ticked = !ticked;
+        std::thread driver([&] {
+            HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
+            if (!dialog) return;
+            shown_ticked = SendMessageW(GetDlgItem(dialog, 210), BM_GETCHECK, 0, 0) == BST_CHECKED;
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        run_settings_dialog();
+        driver.join();
+        EXPECT_EQ(shown_ticked, ticked) << from_wide(data);
+    }
+    // Ticking the box over another copy's value makes it start this one.
+    set_run_value(other_copy);
+    std::thread driver(drive_settings, std::vector<int>{210}, IDOK);
+    run_settings_dialog();
+    driver.join();
+    EXPECT_EQ(run_value(), L"\"" + std::wstring(exe) + L"\"");
+}
+
+// Chooses an item of the notification icon's menu, opened at (900, 700).
+void choose_in_tray_menu(HWND main_window, UINT id) {
+    MenuReader reader;
+    reader.read_then_choose(id);
+    SendMessageW(main_window, WM_APP + 1, MAKEWPARAM(900, 700), MAKELPARAM(WM_CONTEXTMENU, 1));
+    reader.thread.join();
+}
+
+TEST_F(Shell, TheNotificationIconOpensThePopupAndItsMenuPlacesTheStrip) {
+    // The keyboard's select (Enter on the focused icon) opens the popup above the icon's point.
+    SendMessageW(main_window, WM_APP + 1, MAKEWPARAM(850, 650), MAKELPARAM(NIN_KEYSELECT, 1));
+    ASSERT_TRUE(IsWindowVisible(popup));
+    RECT r = window_rect(popup);
+    EXPECT_EQ((r.left + r.right) / 2, 850);
+    EXPECT_EQ(r.bottom, 650 - 8);
+    SendMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_FALSE(IsWindowVisible(popup));
+
+    choose_in_tray_menu(main_window, 1);  // Open
+    ASSERT_TRUE(IsWindowVisible(popup));
+    r = window_rect(popup);
+    EXPECT_EQ((r.left + r.right) / 2, 900);
+    EXPECT_EQ(r.bottom, 700 - 8);
+    SendMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+
+    const RECT work = work_area();
+    choose_in_tray_menu(main_window, 5);  // Dock on the left
+    EXPECT_EQ(window_rect(docked).left, work.left);
+    EXPECT_EQ(settings_file(appdata), "edge=left\r\nminimized=false\r\n");
+    choose_in_tray_menu(main_window, 4);  // Minimize toolbar
+    EXPECT_FALSE(IsWindowVisible(docked));
+    choose_in_tray_menu(main_window, 3);  // Show toolbar
+    EXPECT_TRUE(IsWindowVisible(docked));
+    EXPECT_EQ(window_rect(docked).left, work.left);
+    choose_in_tray_menu(main_window, 6);  // Dock on the right
+    EXPECT_EQ(window_rect(docked).right, work.right);
+    EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\n");
+
+    bool settings_opened = false;
+    std::thread driver([&] {
+        HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
+        settings_opened = dialog != nullptr;
+        if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    choose_in_tray_menu(main_window, 7);  // Settings
+    driver.join();
+    EXPECT_TRUE(settings_opened);
+}
+
+TEST_F(Shell, RenameAndEditTextLeftAsTheyWereKeepTheTextsOwnBytes) {
+    const std::string text = "line one\nline two\r\nline three";
+    ClipId id = 0;
+    if (AppBorrow app = borrow_app()) {
+        add_pin(app->store, ClipContent::make_text(text), std::string("Name"), {});
+        id = app->store.pins[0].id;
+    }
+    for (TileCommand command : {TileCommand::Rename, TileCommand::EditText}) {
+        std::thread driver([] {
+            if (HWND dialog = test::wait_for_dialog(L"KorvaneEditor", 10s)) PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        run_tile_command(command, id, false);
+        driver.join();
+        AppBorrow app = borrow_app();
+        ASSERT_EQ(app->store.pins.size(), 1u);
+        EXPECT_EQ(app->store.pins[0].content.text, text);
+        EXPECT_EQ(app->store.pins[0].name, "Name");
+    }
+    // Copying the original text again still finds the pin: nothing new appears under Recent.
+    AppBorrow app = borrow_app();
+    record_capture(app->store, ClipContent::make_text(text));
+    EXPECT_TRUE(app->store.recent.empty());
+}
+
+// A failed save used to show its warning while the record was taken: copies made meanwhile were
+// lost, the strip skipped its paints and a restarted shell lost the icon.
+TEST_F(Shell, AFailedSaveWarnsOnlyAfterTheRecordIsFreeSoCapturePaintAndTheShellGoOn) {
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    HWND tooltip = nullptr;
+    if (AppBorrow app = borrow_app()) {
+        record_capture(app->store, ClipContent::make_text("to be pinned"));
+        tooltip = app->docked.tooltip;
+    }
+    refresh_all_toolbars();
+    ASSERT_TRUE(CreateDirectoryW(appdata.file(L"pins.tmp").c_str(), nullptr));  // every save fails
+
+    std::vector<std::wstring> warnings;
+    bool captured = false, painted = false, icon_back = false;
+    std::thread driver([&] {
+        HWND box = nullptr;
+        test::wait_until([&] { return (box = test::find_message_box(L"Korvane")) != nullptr; }, 20s);
+        if (!box) return;
+        warnings.push_back(test::message_box_text(box).value_or(L""));
+        const LRESULT tools = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+        other.copy(L"copied while the warning is up");
+        captured = test::wait_until([&] { return SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0) > tools; }, 10s);
+        // The new Recent tile's left border, where the empty list showed nothing.
+        painted = test::wait_until([&] {
+            InvalidateRect(docked, nullptr, FALSE);
+            HDC dc = GetDC(docked);
+            const COLORREF border = GetPixel(dc, 14, 145);
+            ReleaseDC(docked, dc);
+            return border == RGB(0xD0, 0xD0, 0xD0);
+        }, 10s);
+        NOTIFYICONDATAW icon = notification_icon_of(main_window);
+        Shell_NotifyIconW(NIM_DELETE, &icon);
+        PostMessageW(main_window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        icon_back = test::wait_until([&] { return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE; }, 10s);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    MenuReader menu;
+    menu.read_then_choose(1);  // Pin
+    SendMessageW(docked, WM_RBUTTONUP, 0, MAKELPARAM(38, 128));
+    menu.thread.join();
+    driver.join();
+
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].starts_with(L"Could not save pinned clips:\n")) << warnings[0];
+    EXPECT_TRUE(captured);
+    EXPECT_TRUE(painted);
+    EXPECT_TRUE(icon_back);
+    AppBorrow app = borrow_app();
+    ASSERT_EQ(app->store.pins.size(), 1u);
+    EXPECT_EQ(app->store.pins[0].content.text, "to be pinned");
+    ASSERT_EQ(app->store.recent.size(), 1u);
+    EXPECT_EQ(app->store.recent[0].content.text, "copied while the warning is up");
+    app.release();
+    RemoveDirectoryW(appdata.file(L"pins.tmp").c_str());
 }
 
 }  // namespace
