@@ -66,12 +66,12 @@ ToolbarLayout make_layout(ToolbarView toolbar, ClientArea client, uint32_t dpi, 
     return layout;
 }
 
-int32_t header_height(const ToolbarLayout& layout) { return px(layout, 76); }
+int32_t header_height(const ToolbarLayout& layout) { return docked_strip_width(layout.dpi); }
 
 int32_t tile_step(const ToolbarLayout& layout) { return layout.tile + layout.gap; }
 
 int32_t content_width(const ToolbarLayout& layout) {
-    if (layout.docked) return px(layout, 76);
+    if (layout.docked) return docked_strip_width(layout.dpi);
     const auto columns = static_cast<int64_t>(
         std::max({MIN_POPUP_COLUMNS, layout.recent_count, std::min(layout.pinned_count, POPUP_COLUMNS)}));
     return narrow(columns * layout.tile + 2 * int64_t(layout.margin) + (columns - 1) * layout.gap);
@@ -92,7 +92,7 @@ int32_t block_height(const ToolbarLayout& layout, uint64_t n) {
 
 int32_t section_top(const ToolbarLayout& layout, Area section) {
     if (section == Area::Recent)
-        return layout.docked ? px(layout, 76) + px(layout, 6) - layout.scroll : layout.margin + px(layout, 34);
+        return layout.docked ? header_height(layout) + px(layout, 6) - layout.scroll : layout.margin + px(layout, 34);
     const int32_t recent_top = section_top(layout, Area::Recent);
     const int32_t recent_block = block_height(layout, layout.recent_count);
     if (layout.docked) return recent_top + px(layout, 10) + px(layout, 22) + recent_block;
@@ -141,8 +141,7 @@ int32_t max_scroll(const ToolbarLayout& layout) {
 
 bool in_tile_region(const ToolbarLayout& layout, int32_t x, int32_t y) {
     const Size content = content_size(layout);
-    const int32_t top = layout.docked ? header_height(layout) : 0;
-    return 0 <= x && x < content.width && y < content.height && y >= top;
+    return 0 <= x && x < content.width && y < content.height && y >= content_top(layout);
 }
 
 std::vector<Button> button_list(const ToolbarLayout& layout) {
@@ -248,6 +247,84 @@ std::string tile_tooltip_text(const Clip& clip) {
         }
     }
     return text;
+}
+
+int32_t docked_strip_width(uint32_t dpi) { return scale(76, dpi); }
+
+int32_t popup_gap(uint32_t dpi) { return scale(8, dpi); }
+
+int32_t content_top(const ToolbarLayout& layout) { return layout.docked ? header_height(layout) : 0; }
+
+std::optional<Rect> visible_tile_rect(const ToolbarLayout& layout, Area section, uint64_t index) {
+    Rect r = tile_rect(layout, section, index);
+    r.top = std::max(r.top, content_top(layout));
+    r.bottom = std::min(r.bottom, content_size(layout).height);
+    if (r.top >= r.bottom || r.left >= r.right || r.right > content_width(layout)) return std::nullopt;
+    return r;
+}
+
+Rect header_separator_rect(const ToolbarLayout& layout) {
+    const int32_t bottom = header_height(layout);
+    return {px(layout, 4), bottom - px(layout, 1), layout.client_width - px(layout, 4), bottom};
+}
+
+std::optional<Rect> scroll_thumb_rect(const ToolbarLayout& layout) {
+    const int64_t most = max_scroll(layout);
+    if (most <= 0) return std::nullopt;
+    const int64_t track = int64_t(layout.client_height) - header_height(layout) - px(layout, 8);
+    const int64_t total = track + most;
+    const int64_t thumb = std::max<int64_t>(track * track / total, px(layout, 24));
+    const int64_t top = (track - thumb) * layout.scroll / most + header_height(layout) + px(layout, 4);
+    return Rect{layout.client_width - px(layout, 5), narrow(top), layout.client_width - px(layout, 2),
+                narrow(top + thumb)};
+}
+
+int32_t auto_scrolled(const ToolbarLayout& layout, int32_t y) {
+    if (!layout.docked) return layout.scroll;
+    const int32_t band = px(layout, 24);
+    const int32_t step = px(layout, 12);
+    if (y < header_height(layout) + band) return std::max(0, layout.scroll - step);
+    if (y > layout.client_height - band) return std::min(layout.scroll + step, max_scroll(layout));
+    return layout.scroll;
+}
+
+Rect drop_bar_rect(const ToolbarLayout& layout, DropTarget drop) {
+    const int32_t thickness = px(layout, 3);
+    const int32_t half = narrow(3 * int64_t(layout.dpi) / 192);
+    const uint64_t count = count_of(layout, drop.section);
+    const int64_t step = tile_step(layout);
+    if (count == 0) {
+        const Rect empty = empty_rect(layout, drop.section);
+        const int32_t top = empty.top + narrow((layout.docked ? 48 : 28) * int64_t(layout.dpi) / 192) - half;
+        return {empty.left, top, empty.right, top + thickness};
+    }
+    if (layout.docked) {
+        const int32_t top = narrow(tiles_top(layout, drop.section) + int64_t(drop.index) * step - layout.gap / 2 - half);
+        return {px(layout, 6), top, content_width(layout) - px(layout, 6), top + thickness};
+    }
+    uint64_t column = drop.index % POPUP_COLUMNS;
+    uint64_t row = drop.index / POPUP_COLUMNS;
+    if (drop.index == count && drop.index % POPUP_COLUMNS == 0) {  // after the last tile of a full row
+        column = POPUP_COLUMNS;
+        row = drop.index / POPUP_COLUMNS - 1;
+    }
+    const int32_t left = narrow(layout.margin + int64_t(column) * step - layout.gap / 2 - half);
+    const int32_t top = narrow(tiles_top(layout, drop.section) + int64_t(row) * step);
+    return {left, top, left + thickness, top + layout.tile};
+}
+
+Point word_mark_origin(const ToolbarLayout& layout, int line, int32_t measured_width) {
+    if (!layout.docked) return {layout.margin + px(layout, 2), layout.margin + px(layout, 22)};
+    const int32_t width = docked_strip_width(layout.dpi);
+    return {(width - measured_width) / 2, line == 0 ? px(layout, 21) : px(layout, 38)};
+}
+
+Rect clear_glyph_rect(const ToolbarLayout& layout, const Rect& button) {
+    return {button.left, button.top, button.left + px(layout, 26), button.bottom};
+}
+
+Rect clear_label_rect(const ToolbarLayout& layout, const Rect& button) {
+    return {button.left + px(layout, 26) - px(layout, 4), button.top, button.right - px(layout, 8), button.bottom};
 }
 
 Point popup_position(Point anchor, Size popup, Rect work, int32_t gap) {

@@ -137,6 +137,41 @@ struct Point {
 };
 Point popup_position(Point anchor, Size popup, Rect work, int32_t gap);
 
+// The docked strip's width, which is also the height of its header band (76 DIPs).
+int32_t docked_strip_width(uint32_t dpi);
+// The distance the popup keeps from its anchor and from the work area's edges (8 DIPs).
+int32_t popup_gap(uint32_t dpi);
+
+// Where scrolled content may paint and be hit: below the docked header, all of the popup.
+int32_t content_top(const ToolbarLayout& layout);
+// A tile as far as it can be seen: cut to the band from content_top to the content height,
+// nothing when none of it shows or it lies beyond the content width.  What a tooltip covers.
+std::optional<Rect> visible_tile_rect(const ToolbarLayout& layout, Area section, uint64_t index);
+
+// The one-pixel line under the docked header.
+Rect header_separator_rect(const ToolbarLayout& layout);
+// The docked scroll thumb, when the content overflows: at least 24 DIPs tall, its track from 4
+// DIPs below the header to 4 DIPs above the bottom.
+std::optional<Rect> scroll_thumb_rect(const ToolbarLayout& layout);
+
+// The scroll offset while a clip is dragged on the docked strip: within 24 DIPs below the header
+// it scrolls up by 12 DIPs, within 24 DIPs of the bottom down by 12, clamped to 0 ... max_scroll.
+// The popup never scrolls.
+int32_t auto_scrolled(const ToolbarLayout& layout, int32_t y);
+
+// The bar that shows where a dragged clip would go, three DIPs thick: across the middle of an
+// empty section, in the gap above the insertion point when docked, and a vertical bar before
+// the insertion point in the popup (after the last tile of a full row at its end).
+Rect drop_bar_rect(const ToolbarLayout& layout, DropTarget drop);
+
+// The word mark's baseline origin.  The popup has one line; the docked strip two, each centred
+// in the strip's width (given the line's measured width).
+Point word_mark_origin(const ToolbarLayout& layout, int line, int32_t measured_width);
+
+// The popup's Clear button holds its glyph at the left and its label after it.
+Rect clear_glyph_rect(const ToolbarLayout& layout, const Rect& button);
+Rect clear_label_rect(const ToolbarLayout& layout, const Rect& button);
+
 // The text shown when the pointer rests on a clip's tile (UTF-8, lines joined by "\n").
 std::string tile_tooltip_text(const Clip& clip);
 

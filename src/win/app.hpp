@@ -24,10 +24,18 @@ struct DockFields {
     std::vector<HMONITOR> full_screen_monitors;
 };
 
+// Where the popup was last opened, and when it last lost the activation (the icon's click that
+// follows must not reopen it).
+struct PopupFields {
+    POINT anchor{};
+    DWORD hidden_at = 0;
+};
+
 struct App {
     ToolbarState popup;
     ToolbarState docked;
     DockFields dock;
+    PopupFields popup_place;
     ClipStore store;
     HWND main_window = nullptr;
     OwnedIcon app_icon;

@@ -123,7 +123,7 @@ void place_appbar() {
         monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
         if (!GetMonitorInfoW(monitor, &info)) return;
     }
-    const int width = scale(76);
+    const int width = docked_strip_width(system_dpi());
     APPBARDATA data = appbar_data(window);
     data.uEdge = right ? ABE_RIGHT : ABE_LEFT;
     data.rc = info.rcMonitor;

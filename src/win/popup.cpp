@@ -20,7 +20,7 @@ HWND popup_window() {
 
 LRESULT on_activate(HWND window, WPARAM wparam) {
     if (LOWORD(wparam) != WA_INACTIVE) return 0;
-    if (AppBorrow app = borrow_app()) app->popup.hidden_at = GetTickCount();
+    if (AppBorrow app = borrow_app()) app->popup_place.hidden_at = GetTickCount();
     ShowWindow(window, SW_HIDE);
     return 0;
 }
@@ -30,10 +30,10 @@ LRESULT on_activate(HWND window, WPARAM wparam) {
 LRESULT on_key_down(HWND window, WPARAM key, LPARAM lparam) {
     if (key != VK_ESCAPE) return toolbar_proc(window, WM_KEYDOWN, key, lparam);
     std::optional<DWORD> hidden_at;
-    if (AppBorrow app = borrow_app()) hidden_at = app->popup.hidden_at;
+    if (AppBorrow app = borrow_app()) hidden_at = app->popup_place.hidden_at;
     ShowWindow(window, SW_HIDE);
     if (hidden_at)
-        if (AppBorrow app = borrow_app()) app->popup.hidden_at = *hidden_at;
+        if (AppBorrow app = borrow_app()) app->popup_place.hidden_at = *hidden_at;
     return 0;
 }
 
@@ -44,7 +44,7 @@ void toggle_popup(int x, int y) {
     DWORD hidden_at = 0;
     if (AppBorrow app = borrow_app()) {
         window = app->popup.window;
-        hidden_at = app->popup.hidden_at;
+        hidden_at = app->popup_place.hidden_at;
     } else {
         return;
     }
@@ -61,7 +61,7 @@ void show_popup(int x, int y) {
         for (Clip& clip : app->store.recent) check_missing_files(clip, path_exists);
         for (Clip& clip : app->store.pins) check_missing_files(clip, path_exists);
         reset_pointer_state(app->popup);
-        app->popup.anchor = POINT{x, y};
+        app->popup_place.anchor = POINT{x, y};
         window = app->popup.window;
     } else {
         return;
@@ -73,7 +73,7 @@ void show_popup(int x, int y) {
 
 void show_popup_at_anchor() {
     POINT anchor{};
-    if (AppBorrow app = borrow_app()) anchor = app->popup.anchor;
+    if (AppBorrow app = borrow_app()) anchor = app->popup_place.anchor;
     else return;
     show_popup(anchor.x, anchor.y);
 }
@@ -88,7 +88,7 @@ void place_popup(UINT flags) {
     Size size{};
     if (AppBorrow app = borrow_app()) {
         window = app->popup.window;
-        anchor = app->popup.anchor;
+        anchor = app->popup_place.anchor;
         size = content_size(layout_of(app->popup, app->store.recent.size(), app->store.pins.size()));
     } else {
         return;
@@ -97,7 +97,8 @@ void place_popup(UINT flags) {
     info.cbSize = sizeof info;
     GetMonitorInfoW(MonitorFromPoint(anchor, MONITOR_DEFAULTTONEAREST), &info);
     const RECT& work = info.rcWork;
-    const Point at = popup_position(Point{anchor.x, anchor.y}, size, Rect{work.left, work.top, work.right, work.bottom}, scale(8));
+    const Point at = popup_position(Point{anchor.x, anchor.y}, size, Rect{work.left, work.top, work.right, work.bottom},
+                                    popup_gap(system_dpi()));
     SetWindowPos(window, HWND_TOPMOST, at.x, at.y, size.width, size.height, flags);
 }
 

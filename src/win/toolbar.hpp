@@ -1,18 +1,19 @@
 // The two toolbar windows that show the clips, the docked strip and the popup: their state,
-// creation, painting and tooltips.  Input is in toolbar_input, commands in commands.
+// creation, window procedure and refresh.  Painting is in toolbar_paint, tooltips in
+// toolbar_tooltips, mouse input in toolbar_input, commands in commands.
 #pragma once
 
 #include <windows.h>
+
+#include <optional>
 
 #include "core/layout.hpp"
 #include "win/handles.hpp"
 
 namespace korvane {
 
-constexpr int64_t NO_DRAG = 2;
-
 struct ToolbarState {
-    int64_t drag_source_kind = NO_DRAG;  // 0 a Recent clip, 1 a pin, 2 no drag
+    std::optional<Area> drag_source;  // the area of the clip being dragged; none without a drag
     uint64_t drag_source_index = 0;
     std::optional<DropTarget> drop;
     ClipId dragged_clip = 0;
@@ -32,12 +33,10 @@ struct ToolbarState {
     OwnedFont word_mark_italic_font;
     OwnedFont word_mark_suffix_font;
     bool icon_font_present = false;  // otherwise the button glyphs are drawn with lines
-    int32_t scroll = 0;
+    int32_t scroll = 0;              // the docked strip's; the popup never scrolls
     bool docked = false;
-    POINT anchor{};
-    DWORD hidden_at = 0;
 
-    bool dragging() const { return drag_source_kind != NO_DRAG; }
+    bool dragging() const { return drag_source.has_value(); }
 };
 
 // Creates the window (hidden), its tooltip control and its six fonts.
@@ -51,13 +50,8 @@ ToolbarLayout layout_of(const ToolbarState& toolbar, size_t recent_count, size_t
 
 void refresh_toolbar(HWND window);
 void refresh_all_toolbars();
-void rebuild_tooltips(HWND window);
 
 // Resets hover, press and drag, before a toolbar is shown.
 void reset_pointer_state(ToolbarState& toolbar);
-
-struct ClipStore;
-// Paints the whole client area of a toolbar into the DC.
-void paint_toolbar(HDC dc, ToolbarState& toolbar, ClipStore& store, int width, int height);
 
 }  // namespace korvane

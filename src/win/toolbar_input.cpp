@@ -8,7 +8,7 @@
 #include "win/app.hpp"
 #include "win/beep.hpp"
 #include "win/commands.hpp"
-#include "win/dpi.hpp"
+#include "win/toolbar_tooltips.hpp"
 
 namespace korvane {
 namespace {
@@ -34,7 +34,7 @@ void update_hover(ToolbarState& toolbar, const ToolbarLayout& layout, POINT at) 
 void start_drag(ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout, POINT at) {
     const Area area = area_of(toolbar.press.kind);
     const Rect tile = tile_rect(layout, area, toolbar.press.index);
-    toolbar.drag_source_kind = area == Area::Pinned ? 1 : 0;
+    toolbar.drag_source = area;
     toolbar.drag_source_index = toolbar.press.index;
     toolbar.grab_offset = POINT{toolbar.press_point.x - tile.left, toolbar.press_point.y - tile.top};
     toolbar.dragged_clip = clip_at(store, {area, toolbar.press.index})->id;
@@ -47,13 +47,7 @@ void start_drag(ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& la
 }
 
 void continue_drag(ToolbarState& toolbar, const ClipStore& store, POINT at) {
-    if (toolbar.docked) {
-        RECT client{};
-        GetClientRect(toolbar.window, &client);
-        const ToolbarLayout before = layout_of(toolbar, store.recent.size(), store.pins.size());
-        if (at.y < scale(76) + scale(24)) toolbar.scroll = std::max(0, toolbar.scroll - scale(12));
-        else if (at.y > client.bottom - scale(24)) toolbar.scroll = std::min(toolbar.scroll + scale(12), max_scroll(before));
-    }
+    toolbar.scroll = auto_scrolled(layout_of(toolbar, store.recent.size(), store.pins.size()), at.y);
     const ToolbarLayout layout = layout_of(toolbar, store.recent.size(), store.pins.size());
     toolbar.drop = drop_target_at(layout, at.x, at.y);
     toolbar.cursor = at;
@@ -156,7 +150,7 @@ void drop_clip(HWND window) {
         std::optional<DropTarget> drop;
         ClipId dragged = 0;
         if (toolbar) {
-            toolbar->drag_source_kind = NO_DRAG;
+            toolbar->drag_source.reset();
             drop = toolbar->drop;
             dragged = toolbar->dragged_clip;
         }
@@ -178,7 +172,7 @@ LRESULT on_capture_changed(HWND window, HWND gaining) {
     if (gaining == window) return 0;
     if (AppBorrow app = borrow_app())
         if (ToolbarState* toolbar = toolbar_for(*app, window); toolbar && toolbar->dragging()) {
-            toolbar->drag_source_kind = NO_DRAG;
+            toolbar->drag_source.reset();
             InvalidateRect(window, nullptr, FALSE);
         }
     return 0;

@@ -9,6 +9,7 @@
 #include "win/dock.hpp"
 #include "win/popup.hpp"
 #include "win/toolbar.hpp"
+#include "win/toolbar_paint.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {

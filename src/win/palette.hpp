@@ -1,0 +1,26 @@
+// The toolbars' colours: the window, its section titles and empty states, the buttons, and what
+// a drag shows.  The tiles' own colours are with the tile drawing.
+#pragma once
+
+#include <windows.h>
+
+namespace korvane::palette {
+
+constexpr COLORREF BACKGROUND = RGB(243, 243, 243);
+constexpr COLORREF FRAME = RGB(200, 200, 200);
+constexpr COLORREF TITLE = RGB(60, 60, 60);
+constexpr COLORREF EMPTY_TEXT = RGB(130, 130, 130);
+constexpr COLORREF DROP_BAR = RGB(0, 120, 212);
+constexpr COLORREF SLOT_FILL = RGB(243, 243, 243);
+constexpr COLORREF SLOT_BORDER = RGB(180, 180, 180);
+constexpr COLORREF GHOST_FILL = RGB(229, 241, 251);
+constexpr COLORREF GHOST_BORDER = RGB(0, 120, 212);
+constexpr COLORREF BUTTON_ENABLED = RGB(30, 30, 30);
+constexpr COLORREF BUTTON_DISABLED = RGB(160, 160, 160);
+constexpr COLORREF SEPARATOR = RGB(215, 215, 215);
+constexpr COLORREF SCROLL_THUMB = RGB(170, 170, 170);
+constexpr COLORREF WORD_MARK = RGB(21, 67, 96);
+constexpr COLORREF WORD_MARK_MIDDLE = RGB(0, 128, 128);
+constexpr COLORREF WORD_MARK_SUFFIX = RGB(128, 128, 128);
+
+}  // namespace korvane::palette

@@ -1,0 +1,163 @@
+#include "win/toolbar_paint.hpp"
+
+#include <string>
+
+#include "win/app.hpp"
+#include "win/draw.hpp"
+#include "win/glyphs.hpp"
+#include "win/palette.hpp"
+#include "win/word_mark.hpp"
+
+namespace korvane {
+namespace {
+
+RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+void fill(HDC dc, const RECT& rect, COLORREF colour) {
+    OwnedBrush brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush.get());
+}
+
+bool is_hot(const ToolbarState& toolbar, HitKind kind, uint64_t index) {
+    return toolbar.hover.kind == kind && toolbar.hover.index == index;
+}
+
+std::string pinned_title(const ToolbarState& toolbar, uint64_t count) {
+    const std::string n = std::to_string(count);
+    const std::string limit = std::to_string(PIN_CAPACITY);
+    return toolbar.docked ? "Pinned " + n + "/" + limit : "Pinned  " + n + " / " + limit;
+}
+
+void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    HFONT title_font = toolbar.docked ? toolbar.badge_font.get() : toolbar.title_font.get();
+    const UINT title_format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
+    draw_text_in_rect(dc, "Recent", to_rect(title_rect(layout, Area::Recent)), title_font, palette::TITLE, title_format);
+    draw_text_in_rect(dc, pinned_title(toolbar, layout.pinned_count), to_rect(title_rect(layout, Area::Pinned)),
+                      title_font, palette::TITLE, title_format);
+
+    const UINT empty_format = toolbar.docked ? DT_WORDBREAK | DT_CENTER : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+    if (layout.recent_count == 0)
+        draw_text_in_rect(dc, toolbar.docked ? "Copy something" : "Copy something and it will appear here",
+                          to_rect(empty_rect(layout, Area::Recent)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
+                          empty_format);
+    if (layout.pinned_count == 0)
+        draw_text_in_rect(dc, toolbar.docked ? "Drag clips here to pin them" : "Drag a clip here, or right-click it and choose Pin",
+                          to_rect(empty_rect(layout, Area::Pinned)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
+                          empty_format);
+}
+
+void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout,
+                 int height) {
+    const auto paint_area = [&](Area area, auto& clips, HitKind kind) {
+        for (uint64_t i = 0; i < clips.size(); ++i) {
+            const RECT r = to_rect(tile_rect(layout, area, i));
+            if (r.bottom < content_top(layout) || r.top > height) continue;
+            if (toolbar.dragging() && toolbar.drag_source == area && toolbar.drag_source_index == i) {
+                draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER);
+                continue;
+            }
+            draw_tile_frame(dc, r, is_hot(toolbar, kind, i));
+            draw_tile(dc, source, clips[i], r, toolbar.badge_font.get());
+        }
+    };
+    paint_area(Area::Recent, store.recent, HitKind::RecentTile);
+    paint_area(Area::Pinned, store.pins, HitKind::PinnedTile);
+}
+
+void paint_drop_bar(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    if (!toolbar.dragging() || !toolbar.drop) return;
+    // A Recent clip cannot go to a full Pinned section; a pin dragged within it can.
+    if (toolbar.drag_source == Area::Recent && toolbar.drop->section == Area::Pinned &&
+        layout.pinned_count >= PIN_CAPACITY)
+        return;
+    fill(dc, to_rect(drop_bar_rect(layout, *toolbar.drop)), palette::DROP_BAR);
+}
+
+void paint_button(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout, const Button& button,
+                  bool enabled) {
+    const RECT r = to_rect(button.rect);
+    draw_tile_frame(dc, r, enabled && toolbar.hover.kind == button.kind);
+    const COLORREF colour = enabled ? palette::BUTTON_ENABLED : palette::BUTTON_DISABLED;
+    HFONT icon_font = toolbar.icon_font_present ? toolbar.icon_font.get() : nullptr;
+    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    if (toolbar.docked || button.kind == HitKind::SettingsButton) {
+        draw_button_glyph(dc, button.kind, r, icon_font, colour);
+    } else if (button.kind == HitKind::NewTextButton) {
+        draw_text_in_rect(dc, "+ New text", r, toolbar.badge_font.get(), colour, format);
+    } else if (button.kind == HitKind::ClearButton) {
+        draw_button_glyph(dc, button.kind, to_rect(clear_glyph_rect(layout, button.rect)), icon_font, colour);
+        draw_text_in_rect(dc, "Clear", to_rect(clear_label_rect(layout, button.rect)), toolbar.badge_font.get(),
+                          colour, format);
+    }
+}
+
+void paint_docked_extras(HDC dc, const ToolbarLayout& layout) {
+    fill(dc, to_rect(header_separator_rect(layout)), palette::SEPARATOR);
+    if (const std::optional<Rect> thumb = scroll_thumb_rect(layout))
+        draw_rounded_rect(dc, to_rect(*thumb), palette::SCROLL_THUMB, palette::SCROLL_THUMB);
+}
+
+void paint_ghost(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout) {
+    if (!toolbar.dragging()) return;
+    const std::optional<ClipLocation> at = find_clip(store, toolbar.dragged_clip);
+    if (!at) return;
+    const int left = toolbar.cursor.x - toolbar.grab_offset.x;
+    const int top = toolbar.cursor.y - toolbar.grab_offset.y;
+    const RECT r{left, top, left + layout.tile, top + layout.tile};
+    draw_rounded_rect(dc, r, palette::GHOST_FILL, palette::GHOST_BORDER);
+    draw_tile(dc, source, *clip_at(store, *at), r, toolbar.badge_font.get());
+}
+
+}  // namespace
+
+void paint_toolbar(HDC dc, ToolbarState& toolbar, ClipStore& store, int width, int height) {
+    SetBkMode(dc, TRANSPARENT);
+    const RECT client{0, 0, width, height};
+    fill(dc, client, palette::BACKGROUND);
+    {
+        OwnedBrush frame(CreateSolidBrush(palette::FRAME));
+        FrameRect(dc, &client, frame.get());
+    }
+    const ToolbarLayout layout = layout_of(toolbar, store.recent.size(), store.pins.size());
+    // Scrolled content never paints over the docked header.
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, 0, content_top(layout), width, height);
+    paint_titles_and_empty_states(dc, toolbar, layout);
+    const OwnedDc source(CreateCompatibleDC(dc));
+    paint_tiles(dc, source.get(), toolbar, store, layout, height);
+    paint_drop_bar(dc, toolbar, layout);
+    RestoreDC(dc, saved);
+    for (const Button& button : button_list(layout))
+        paint_button(dc, toolbar, layout, button,
+                     !(button.kind == HitKind::NewTextButton && store.pins.size() >= PIN_CAPACITY));
+    paint_word_mark(dc, toolbar, layout);
+    if (toolbar.docked) paint_docked_extras(dc, layout);
+    paint_ghost(dc, source.get(), toolbar, store, layout);
+}
+
+LRESULT on_paint(HWND window) {
+    AppBorrow app = borrow_app();
+    ToolbarState* toolbar = app ? toolbar_for(*app, window) : nullptr;
+    if (!toolbar) {
+        ValidateRect(window, nullptr);
+        return 0;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client{};
+    GetClientRect(window, &client);
+    OwnedDc memory(CreateCompatibleDC(dc));
+    // The back buffer is a DIB section: a compatible bitmap costs Wine tens of microseconds to
+    // make and again to select, on every paint.
+    uint32_t* bits = nullptr;
+    OwnedBitmap bitmap = make_dib_section(client.right, client.bottom, bits);
+    {
+        const Selected selected(memory.get(), bitmap.get());
+        paint_toolbar(memory.get(), *toolbar, app->store, client.right, client.bottom);
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    }
+    EndPaint(window, &paint);
+    return 0;
+}
+
+}  // namespace korvane

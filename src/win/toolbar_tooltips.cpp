@@ -1,0 +1,72 @@
+#include "win/toolbar_tooltips.hpp"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "win/app.hpp"
+#include "win/wide.hpp"
+
+namespace korvane {
+namespace {
+
+struct Tool {
+    RECT rect;
+    std::wstring text;
+};
+
+RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+const wchar_t* button_tip(HitKind kind) {
+    switch (kind) {
+    case HitKind::NewTextButton: return L"Create a pinned icon with your own text";
+    case HitKind::SettingsButton: return L"Settings";
+    case HitKind::ClearButton: return L"Clear the recent clips and empty the clipboard";
+    case HitKind::MinimizeButton: return L"Minimize to the notification area";
+    default: return L"";
+    }
+}
+
+std::vector<Tool> collect_tools(const ToolbarLayout& layout, const ClipStore& store) {
+    std::vector<Tool> tools;
+    const auto add_tiles = [&](Area area, const auto& clips) {
+        for (uint64_t i = 0; i < clips.size(); ++i)
+            if (const std::optional<Rect> visible = visible_tile_rect(layout, area, i))
+                tools.push_back({to_rect(*visible), to_wide(tile_tooltip_text(clips[i]))});
+    };
+    add_tiles(Area::Recent, store.recent);
+    add_tiles(Area::Pinned, store.pins);
+    for (const Button& button : button_list(layout)) tools.push_back({to_rect(button.rect), button_tip(button.kind)});
+    return tools;
+}
+
+}  // namespace
+
+void rebuild_tooltips(HWND window) {
+    AppBorrow app = borrow_app();
+    ToolbarState* toolbar = app ? toolbar_for(*app, window) : nullptr;
+    if (!toolbar) return;
+    for (uint64_t id = 0; id < toolbar->tool_count; ++id) {
+        TOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.hwnd = window;
+        info.uId = id;
+        SendMessageW(toolbar->tooltip, TTM_DELTOOLW, 0, LPARAM(&info));
+    }
+    const ToolbarLayout layout = layout_of(*toolbar, app->store.recent.size(), app->store.pins.size());
+    std::vector<Tool> tools = collect_tools(layout, app->store);
+    for (size_t id = 0; id < tools.size(); ++id) {
+        TOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_SUBCLASS;
+        info.hwnd = window;
+        info.uId = id;
+        info.rect = tools[id].rect;
+        info.lpszText = tools[id].text.data();
+        SendMessageW(toolbar->tooltip, TTM_ADDTOOLW, 0, LPARAM(&info));
+    }
+    toolbar->tool_count = tools.size();
+}
+
+}  // namespace korvane
