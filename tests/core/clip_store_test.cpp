@@ -70,6 +70,16 @@ TEST(CaptureRule, ContentEqualToAPinChangesNothing) {
     EXPECT_EQ(recent_texts(store), (std::vector<std::string>{"y", "x"}));
 }
 
+// A Recent clip can hold what a pin holds (a pin's text edited to match it, say); the pins are
+// looked at first, so the copy leaves the Recent list as it is.
+TEST(CaptureRule, ContentOfBothAPinAndARecentClipLeavesRecentAsItIs) {
+    ClipStore store = make_store({"both"}, {"x", "y"});
+    record_capture(store, text("older"));
+    set_text(store.recent[2], "both");  // Recent: older y both
+    record_capture(store, text("both"));
+    EXPECT_EQ(recent_texts(store), (std::vector<std::string>{"older", "y", "both"}));
+}
+
 TEST(CaptureRule, AnEqualRecentClipMovesToTheFrontWithItsNameIconAndCache) {
     ClipStore store = make_store({}, {"a", "b", "c"});  // Recent: c b a
     int releases = 0;
@@ -163,6 +173,9 @@ TEST(DragRule, MovesWithinThePinsAfterTheIndexAdjustment) {
     EXPECT_TRUE(move_clip(store, {Area::Pinned, 0}, Area::Pinned, 99));
     EXPECT_EQ(pin_texts(store), (std::vector<std::string>{"p2", "p0", "p3", "p4", "p1"}));
     EXPECT_TRUE(move_clip(store, {Area::Pinned, 4}, Area::Pinned, 0));
+    EXPECT_EQ(pin_texts(store), (std::vector<std::string>{"p1", "p2", "p0", "p3", "p4"}));
+    // Dropped where it was taken from, a pin stays there.
+    EXPECT_TRUE(move_clip(store, {Area::Pinned, 2}, Area::Pinned, 2));
     EXPECT_EQ(pin_texts(store), (std::vector<std::string>{"p1", "p2", "p0", "p3", "p4"}));
 }
 

@@ -279,6 +279,59 @@ TEST(DropTarget, PopupClampsRowsAndColumns) {
     expect_drops(popup(96, 7, 10), {{553, 80, DropTarget{R, 7}}, {553, 160, DropTarget{P, 10}}});
     // An empty Pinned section takes every drop at index 0.
     expect_drops(popup(96, 10, 0), {{300, 160, DropTarget{P, 0}}});
+    // The row is the one the point is in, not the nearest: the lower half of the first of two
+    // rows (pins from y 152, step 54) is still the first row.
+    expect_drops(popup(96, 10, 14), {{20, 152 + 40, DropTarget{P, 0}}, {20, 152 + 54, DropTarget{P, 10}}});
+}
+
+TEST(DropBar, SitsInTheGapBeforeTheInsertionPointOrAcrossAnEmptySection) {
+    const ToolbarLayout strip = docked(96, 3, 0);
+    // Centred in the 6-pixel gap above the second tile (at 158): 3 thick, half of it 1.
+    EXPECT_EQ(drop_bar_rect(strip, {R, 1}), (Rect{6, 154, 70, 157}));
+    EXPECT_EQ(drop_bar_rect(strip, {R, 0}), (Rect{6, 100, 70, 103}));
+    // The empty Pinned section (empty area from 292, 48 high) has it across its middle.
+    EXPECT_EQ(drop_bar_rect(strip, {P, 0}), (Rect{4, 292 + 24 - 1, 72, 292 + 24 + 2}));
+
+    const ToolbarLayout grid = popup(96, 10, 4);
+    EXPECT_EQ(drop_bar_rect(grid, {R, 3}), (Rect{10 + 3 * 54 - 4, 68, 10 + 3 * 54 - 1, 116}));
+    // After the last tile of the full first row: column 10 of that row, not column 0 of the next.
+    EXPECT_EQ(drop_bar_rect(grid, {R, 10}), (Rect{10 + 10 * 54 - 4, 68, 10 + 10 * 54 - 1, 116}));
+    EXPECT_EQ(drop_bar_rect(popup(144, 0, 0), {R, 0}).bottom - drop_bar_rect(popup(144, 0, 0), {R, 0}).top, 4);
+}
+
+TEST(DockedScrolling, TheThumbSpansItsTrackAndADragScrollsNearTheEdges) {
+    const auto strip = [](int32_t scroll) { return docked(96, 10, 20, 600, scroll); };
+    EXPECT_FALSE(scroll_thumb_rect(docked(96, 2, 2)).has_value());  // it fits: no thumb
+    const int32_t most = max_scroll(strip(0));
+    ASSERT_GT(most, 0);
+    const Rect top = *scroll_thumb_rect(strip(0));
+    const Rect bottom = *scroll_thumb_rect(strip(most));
+    EXPECT_EQ(top.top, 76 + 4);
+    EXPECT_EQ(bottom.bottom, 600 - 4);
+    EXPECT_EQ(top.bottom - top.top, bottom.bottom - bottom.top);
+    EXPECT_GE(top.bottom - top.top, 24);
+    EXPECT_EQ(top.left, 76 - 5);
+    EXPECT_EQ(top.right, 76 - 2);
+
+    // Within 24 pixels below the header, or of the bottom, a drag scrolls by 12.
+    EXPECT_EQ(auto_scrolled(strip(30), 76 + 23), 18);
+    EXPECT_EQ(auto_scrolled(strip(5), 76 + 23), 0);
+    EXPECT_EQ(auto_scrolled(strip(30), 76 + 24), 30);
+    EXPECT_EQ(auto_scrolled(strip(30), 600 - 24), 30);
+    EXPECT_EQ(auto_scrolled(strip(30), 600 - 23), 42);
+    EXPECT_EQ(auto_scrolled(strip(most - 5), 599), most);
+    EXPECT_EQ(auto_scrolled(popup(96, 10, 20), 1), 0);
+}
+
+TEST(DockedHeader, HasItsLineAndTheWordMarkIsCentred) {
+    EXPECT_EQ(header_separator_rect(docked(96, 0, 0)), (Rect{4, 75, 72, 76}));
+    EXPECT_EQ(header_separator_rect(docked(144, 0, 0)), (Rect{6, 113, 108, 114}));
+    EXPECT_EQ(word_mark_origin(docked(96, 0, 0), 0, 50), (Point{13, 21}));
+    EXPECT_EQ(word_mark_origin(docked(96, 0, 0), 1, 31), (Point{22, 38}));
+    EXPECT_EQ(word_mark_origin(popup(96, 0, 0), 0, 999), (Point{12, 32}));
+    const Rect clear{100, 50, 172, 68};
+    EXPECT_EQ(clear_glyph_rect(popup(96, 0, 0), clear), (Rect{100, 50, 126, 68}));
+    EXPECT_EQ(clear_label_rect(popup(96, 0, 0), clear), (Rect{122, 50, 164, 68}));
 }
 
 Clip text_clip(std::string text) {
