@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/picture.hpp"
 #include "core/template.hpp"
 
 namespace korvane {
@@ -29,7 +30,7 @@ struct ClipContent {
     static ClipContent make_files(std::vector<FilePath> files);
 };
 
-constexpr size_t CUSTOM_ICON_BYTES = 96 * 96 * 4;
+constexpr size_t CUSTOM_ICON_BYTES = PICTURE_BYTES;  // a picture: 96 x 96 premultiplied BGRA
 constexpr unsigned ANIMAL_COUNT = 30;
 
 // The drawing layer's per-clip handles.  The store owns their lifetime without knowing what

@@ -34,7 +34,7 @@ struct Size {
 };
 
 // The codes are shared with the toolbar state's hover and press fields and the click dispatch.
-enum class HitKind : int64_t {
+enum class HitKind : int8_t {
     None = -1,
     RecentTile = 0,
     PinnedTile = 1,

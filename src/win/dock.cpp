@@ -6,6 +6,7 @@
 
 #include "win/app.hpp"
 #include "win/files.hpp"
+#include "win/messages.hpp"
 #include "win/dpi.hpp"
 #include "win/toolbar.hpp"
 

@@ -5,8 +5,6 @@
 
 namespace korvane {
 
-constexpr UINT WM_APPBAR_CALLBACK = WM_APP + 2;
-
 void register_appbar(HWND window);
 void unregister_appbar(HWND window);
 void place_appbar();

@@ -9,10 +9,6 @@
 
 namespace korvane {
 
-constexpr UINT WM_TRAY_CALLBACK = WM_APP + 1;
-// Posted to itself by the main window when the shell restarted while the record was taken.
-constexpr UINT WM_APPBAR_LOST = WM_APP + 4;
-
 // Adds the notification icon (again, after the taskbar was re-created).
 void add_notification_icon(HWND main_window, HICON icon);
 

@@ -7,6 +7,7 @@
 #include "core/clipboard_data.hpp"
 #include "win/capture.hpp"
 #include "win/handles.hpp"
+#include "win/messages.hpp"
 #include "win/wide.hpp"
 
 namespace korvane {
@@ -81,11 +82,6 @@ void on_foreground_changed(HWND window) {
 }
 
 HWND paste_target() { return target.load(); }
-
-bool running_on_wine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
 
 bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size()));

@@ -10,8 +10,6 @@
 
 namespace korvane {
 
-constexpr UINT WM_FOREGROUND_CHANGED = WM_APP + 3;
-
 // Remembers the main window, which hears of every change of the paste target.
 void set_foreground_listener(HWND main_window);
 
@@ -22,12 +20,6 @@ void install_foreground_hook();
 void on_foreground_changed(HWND window);
 
 HWND paste_target();
-
-// Wine does not deliver foreground events; there the main window follows the foreground with
-// this timer instead.
-bool running_on_wine();
-constexpr UINT_PTR FOREGROUND_POLL_TIMER = 1;
-constexpr UINT FOREGROUND_POLL_MS = 100;
 
 bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes);
 bool write_clip_to_clipboard(HWND owner, const ClipContent& content);

@@ -70,7 +70,8 @@ enum MenuCommand : UINT { PIN = 1, UNPIN = 2, RENAME = 3, EDIT_TEXT = 4, DELETE_
 UINT run_tile_menu(HWND window, const MenuClip& clip) {
     OwnedMenu menu(CreatePopupMenu());
     if (!clip.pinned) {
-        if (clip.pins_full) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, PIN, L"Pin (20 pins used)");
+        const std::wstring full = L"Pin (" + std::to_wstring(PIN_CAPACITY) + L" pins used)";
+        if (clip.pins_full) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, PIN, full.c_str());
         else AppendMenuW(menu.get(), MF_STRING, PIN, L"Pin");
     } else {
         AppendMenuW(menu.get(), MF_STRING, UNPIN, L"Unpin");

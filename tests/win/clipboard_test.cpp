@@ -9,6 +9,7 @@
 #include "win/capture.hpp"
 #include "win/commands.hpp"
 #include "win/main.hpp"
+#include "win/messages.hpp"
 #include "win/paste.hpp"
 #include "win/wide.hpp"
 #include "win_test_support.hpp"

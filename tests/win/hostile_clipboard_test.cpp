@@ -7,7 +7,7 @@
 #include "core/dib.hpp"
 #include "hostile_cases.hpp"
 #include "korvane_observer.hpp"
-#include "win/paste.hpp"
+#include "win/platform.hpp"
 #include "win/wide.hpp"
 #include "win_test_support.hpp"
 

@@ -15,6 +15,7 @@
 #include "win/dock.hpp"
 #include "win/main.hpp"
 #include "win/paste.hpp"
+#include "win/platform.hpp"
 #include "win/popup.hpp"
 #include "win/settings_dialog.hpp"
 #include "win/wide.hpp"

@@ -1,0 +1,21 @@
+// The window messages and timers the parts of the program send each other, in one table.
+#pragma once
+
+#include <windows.h>
+
+namespace korvane {
+
+// The notification icon's events, to the main window.
+constexpr UINT WM_TRAY_CALLBACK = WM_APP + 1;
+// The shell's notices about the docked strip's bar, to the strip.
+constexpr UINT WM_APPBAR_CALLBACK = WM_APP + 2;
+// Posted by the foreground hook to the main window: wParam is the new paste target.
+constexpr UINT WM_FOREGROUND_CHANGED = WM_APP + 3;
+// Posted by the main window to itself when the shell restarted while the record was taken.
+constexpr UINT WM_APPBAR_LOST = WM_APP + 4;
+
+// Where the system delivers no foreground events (Wine), the main window asks with this timer.
+constexpr UINT_PTR FOREGROUND_POLL_TIMER = 1;
+constexpr UINT FOREGROUND_POLL_MS = 100;
+
+}  // namespace korvane
