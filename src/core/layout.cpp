@@ -33,6 +33,9 @@ int32_t title_row(const ToolbarLayout& layout) { return layout.docked ? px(layou
 
 int32_t empty_height(const ToolbarLayout& layout) { return px(layout, layout.docked ? 48 : 28); }
 
+// The search line and the gap under it.
+int32_t search_line_height(const ToolbarLayout& layout) { return px(layout, 24) + layout.gap; }
+
 // Cuts UTF-8 text after `limit` scalar values; true when something was cut.
 bool cut_to_scalars(std::string& text, size_t limit) {
     size_t seen = 0;
@@ -63,6 +66,9 @@ ToolbarLayout make_layout(ToolbarView toolbar, ClientArea client, uint32_t dpi, 
     layout.client_height = client.height;
     layout.docked = toolbar.docked;
     layout.dpi = dpi;
+    layout.searching = toolbar.searching && !toolbar.docked;
+    layout.width_recent_count = layout.searching ? toolbar.all_recent : recent_count;
+    layout.width_pinned_count = layout.searching ? toolbar.all_pinned : pinned_count;
     return layout;
 }
 
@@ -72,8 +78,8 @@ int32_t tile_step(const ToolbarLayout& layout) { return layout.tile + layout.gap
 
 int32_t content_width(const ToolbarLayout& layout) {
     if (layout.docked) return docked_strip_width(layout.dpi);
-    const auto columns = static_cast<int64_t>(
-        std::max({MIN_POPUP_COLUMNS, layout.recent_count, std::min(layout.pinned_count, POPUP_COLUMNS)}));
+    const auto columns = static_cast<int64_t>(std::max(
+        {MIN_POPUP_COLUMNS, std::min(layout.width_recent_count, POPUP_COLUMNS), std::min(layout.width_pinned_count, POPUP_COLUMNS)}));
     return narrow(columns * layout.tile + 2 * int64_t(layout.margin) + (columns - 1) * layout.gap);
 }
 
@@ -91,8 +97,10 @@ int32_t block_height(const ToolbarLayout& layout, uint64_t n) {
 }
 
 int32_t section_top(const ToolbarLayout& layout, Area section) {
-    if (section == Area::Recent)
-        return layout.docked ? header_height(layout) + px(layout, 6) - layout.scroll : layout.margin + px(layout, 34);
+    if (section == Area::Recent) {
+        if (layout.docked) return header_height(layout) + px(layout, 6) - layout.scroll;
+        return layout.margin + px(layout, 34) + (layout.searching ? search_line_height(layout) : 0);
+    }
     const int32_t recent_top = section_top(layout, Area::Recent);
     const int32_t recent_block = block_height(layout, layout.recent_count);
     if (layout.docked) return recent_top + px(layout, 10) + px(layout, 22) + recent_block;
@@ -247,6 +255,75 @@ std::string tile_tooltip_text(const Clip& clip) {
         }
     }
     return text;
+}
+
+Rect search_line_rect(const ToolbarLayout& layout) {
+    const int32_t top = layout.margin + px(layout, 34);
+    return {layout.margin, top, content_width(layout) - layout.margin, top + px(layout, 24)};
+}
+
+std::vector<ToolbarItem> toolbar_items(const ToolbarLayout& layout) {
+    std::vector<ToolbarItem> items;
+    for (uint64_t i = 0; i < layout.recent_count; ++i) items.push_back({{HitKind::RecentTile, i}, tile_rect(layout, Area::Recent, i)});
+    for (uint64_t i = 0; i < layout.pinned_count; ++i) items.push_back({{HitKind::PinnedTile, i}, tile_rect(layout, Area::Pinned, i)});
+    for (const Button& button : button_list(layout)) items.push_back({{button.kind, 0}, button.rect});
+    return items;
+}
+
+namespace {
+
+int group_of(HitKind kind) {
+    switch (kind) {
+    case HitKind::RecentTile: return 0;
+    case HitKind::PinnedTile: return 1;
+    default: return 2;
+    }
+}
+
+// How far an item lies in a direction from another, by their centres: nothing when it does
+// not lie that way; a point off the line of movement counts double, so the same row or column
+// wins over a nearer item beside it.
+std::optional<int64_t> distance_towards(const Rect& from, const Rect& to, FocusMove move) {
+    const int64_t fx = int64_t(from.left) + from.right, fy = int64_t(from.top) + from.bottom;  // twice the centres
+    const int64_t tx = int64_t(to.left) + to.right, ty = int64_t(to.top) + to.bottom;
+    int64_t along = 0, across = 0;
+    switch (move) {
+    case FocusMove::Left: along = fx - tx, across = ty - fy; break;
+    case FocusMove::Right: along = tx - fx, across = ty - fy; break;
+    case FocusMove::Up: along = fy - ty, across = tx - fx; break;
+    case FocusMove::Down: along = ty - fy, across = tx - fx; break;
+    default: return std::nullopt;
+    }
+    if (along <= 0) return std::nullopt;
+    return along + 2 * (across < 0 ? -across : across);
+}
+
+}  // namespace
+
+std::optional<HitTarget> moved_focus(const ToolbarLayout& layout, std::optional<HitTarget> from, FocusMove move) {
+    const std::vector<ToolbarItem> items = toolbar_items(layout);
+    if (items.empty()) return std::nullopt;
+    const auto current = std::find_if(items.begin(), items.end(),
+                                      [&](const ToolbarItem& item) { return from && item.target == *from; });
+    if (current == items.end()) return items.front().target;
+    if (move == FocusMove::NextGroup || move == FocusMove::PreviousGroup) {
+        const int step = move == FocusMove::NextGroup ? 1 : 2;  // two forward is one back, of three
+        for (int group = (group_of(current->target.kind) + step) % 3; group != group_of(current->target.kind);
+             group = (group + step) % 3)
+            for (const ToolbarItem& item : items)
+                if (group_of(item.target.kind) == group) return item.target;
+        return current->target;
+    }
+    std::optional<HitTarget> best;
+    int64_t best_distance = 0;
+    for (const ToolbarItem& item : items) {
+        const std::optional<int64_t> distance = distance_towards(current->rect, item.rect, move);
+        if (distance && (!best || *distance < best_distance)) {
+            best = item.target;
+            best_distance = *distance;
+        }
+    }
+    return best ? best : current->target;
 }
 
 int32_t docked_strip_width(uint32_t dpi) { return scale(76, dpi); }

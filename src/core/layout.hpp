@@ -72,6 +72,11 @@ struct DropTarget {
 struct ToolbarView {
     bool docked = true;
     int32_t scroll = 0;  // the docked toolbar's scroll offset; the popup never scrolls
+    // The popup while a filter is typed: a search line above the sections, and as wide as the
+    // whole store makes it, so the window keeps its width while tiles come and go.
+    bool searching = false;
+    uint64_t all_recent = 0;
+    uint64_t all_pinned = 0;
 };
 
 // The window's client rectangle (GetClientRect: its right and bottom).
@@ -92,6 +97,9 @@ struct ToolbarLayout {
     int32_t client_height = 0;
     bool docked = true;
     uint32_t dpi = 96;
+    bool searching = false;
+    uint64_t width_recent_count = 0;  // the counts the popup's width is made for
+    uint64_t width_pinned_count = 0;
 };
 
 ToolbarLayout make_layout(ToolbarView toolbar, ClientArea client, uint32_t dpi, uint64_t recent_count,
@@ -136,6 +144,25 @@ struct Point {
     bool operator==(const Point&) const = default;
 };
 Point popup_position(Point anchor, Size popup, Rect work, int32_t gap);
+
+// The popup's search line, above the sections while a filter is typed.
+Rect search_line_rect(const ToolbarLayout& layout);
+
+// Everything a toolbar offers, in the order the keyboard and a screen reader walk it: the
+// Recent tiles, the pins, then the buttons.  Tiles are the ones shown, by their shown place.
+struct ToolbarItem {
+    HitTarget target;
+    Rect rect;
+    bool operator==(const ToolbarItem&) const = default;
+};
+std::vector<ToolbarItem> toolbar_items(const ToolbarLayout& layout);
+
+// The item the arrow keys move the keyboard focus to, by where the items lie: the nearest one
+// in that direction, preferring one in the same row or column.  Tab and Shift+Tab go to the
+// first item of the next or the previous group of items (the Recent tiles, the pins, the
+// buttons), skipping empty ones.  Without a focused item every move starts at the first item.
+enum class FocusMove { Left, Right, Up, Down, NextGroup, PreviousGroup };
+std::optional<HitTarget> moved_focus(const ToolbarLayout& layout, std::optional<HitTarget> from, FocusMove move);
 
 // The docked strip's width, which is also the height of its header band (76 DIPs).
 int32_t docked_strip_width(uint32_t dpi);

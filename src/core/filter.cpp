@@ -1,0 +1,127 @@
+#include "core/filter.hpp"
+
+#include <optional>
+
+#include "core/text.hpp"
+
+namespace korvane {
+namespace {
+
+// Knuth–Morris–Pratt over folded characters: one pass over the searched text, whatever it
+// repeats.
+class FoldedSearch {
+public:
+    explicit FoldedSearch(std::string_view typed) {
+        decode(utf8_to_utf16(typed), [&](char32_t c) { needle_.push_back(fold_case(c)); });
+        fallback_.assign(needle_.size(), 0);
+        for (size_t i = 1, k = 0; i < needle_.size(); ++i) {
+            while (k > 0 && needle_[i] != needle_[k]) k = fallback_[k - 1];
+            if (needle_[i] == needle_[k]) ++k;
+            fallback_[i] = k;
+        }
+    }
+
+    bool empty() const { return needle_.empty(); }
+
+    bool found_in_utf8(std::string_view text) const {
+        return found_in_units(utf8_to_utf16(text.substr(0, std::min(text.size(), SEARCHED_TEXT_BYTES))));
+    }
+
+    bool found_in_units(std::u16string_view units) const {
+        size_t matched = 0;
+        bool found = false;
+        decode(units, [&](char32_t c) {
+            if (found) return;
+            const char32_t folded = fold_case(c);
+            while (matched > 0 && needle_[matched] != folded) matched = fallback_[matched - 1];
+            if (needle_[matched] == folded) ++matched;
+            if (matched == needle_.size()) found = true;
+        });
+        return found;
+    }
+
+private:
+    template <class Sink>
+    static void decode(std::u16string_view units, Sink sink) {
+        for (size_t i = 0; i < units.size(); ++i) {
+            const char32_t u = units[i];
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+                sink(0x10000 + ((u - 0xD800) << 10) + (char32_t(units[i + 1]) - 0xDC00));
+                ++i;
+            } else {
+                sink(u);
+            }
+        }
+    }
+
+    std::vector<char32_t> needle_;
+    std::vector<size_t> fallback_;
+};
+
+std::u16string_view last_component(std::u16string_view path) {
+    const size_t cut = path.find_last_of(u"\\/");
+    return cut == std::u16string_view::npos ? path : path.substr(cut + 1);
+}
+
+bool matches(const Clip& clip, const FoldedSearch& search) {
+    if (search.empty()) return true;
+    if (clip.name && search.found_in_utf8(*clip.name)) return true;
+    switch (clip.content.kind) {
+    case ClipKind::Text: return search.found_in_utf8(clip.content.text);
+    case ClipKind::Image: return false;
+    case ClipKind::Files:
+        for (const FilePath& path : clip.content.files)
+            if (search.found_in_units(last_component(path))) return true;
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+char32_t fold_case(char32_t c) {
+    if (c >= U'A' && c <= U'Z') return c + 32;
+    if (c < 0xC0) return c;
+    if (c <= 0xDE) return c == 0xD7 ? c : c + 32;  // Latin-1 capitals, not the multiplication sign
+    if (c == 0x130) return U'i';
+    if (c == 0x178) return 0xFF;
+    // Latin Extended-A: a capital and its small letter side by side.
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return c % 2 == 1 ? c + 1 : c;
+    // Greek.
+    if (c == 0x386) return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A) return c + 37;
+    if (c == 0x38C) return 0x3CC;
+    if (c == 0x38E || c == 0x38F) return c + 63;
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
+    if (c == 0x3C2) return 0x3C3;  // final sigma
+    // Cyrillic.
+    if (c >= 0x400 && c <= 0x40F) return c + 80;
+    if (c >= 0x410 && c <= 0x42F) return c + 32;
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F)) return c | 1;
+    if (c == 0x4C0) return 0x4CF;
+    if (c >= 0x4C1 && c <= 0x4CE) return c % 2 == 1 ? c + 1 : c;
+    // Armenian.
+    if (c >= 0x531 && c <= 0x556) return c + 48;
+    return c;
+}
+
+bool clip_matches(const Clip& clip, std::string_view typed) { return matches(clip, FoldedSearch(typed)); }
+
+ShownClips shown_clips(const ClipStore& store, std::string_view typed) {
+    const FoldedSearch search(typed);
+    ShownClips shown;
+    for (size_t i = 0; i < store.recent.size(); ++i)
+        if (matches(store.recent[i], search)) shown.recent.push_back(i);
+    for (size_t i = 0; i < store.pins.size(); ++i)
+        if (matches(store.pins[i], search)) shown.pins.push_back(i);
+    return shown;
+}
+
+Clip* shown_clip(ClipStore& store, const ShownClips& shown, Area area, size_t index) {
+    const std::vector<size_t>& indices = area == Area::Recent ? shown.recent : shown.pins;
+    if (index >= indices.size()) return nullptr;
+    return clip_at(store, {area, indices[index]});
+}
+
+}  // namespace korvane

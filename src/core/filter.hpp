@@ -1,0 +1,34 @@
+// Type to filter: which clips the popup keeps for the text typed into it.  A clip is kept when
+// its text, its name or the name of one of its files contains the typed text, compared without
+// regard to case; a picture is found by its name only.  Without typed text every clip is kept.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "core/store.hpp"
+
+namespace korvane {
+
+// Only this much of a text is searched, so that a keystroke costs the same whatever was copied.
+constexpr size_t SEARCHED_TEXT_BYTES = size_t{1} << 20;
+
+bool clip_matches(const Clip& clip, std::string_view typed);
+
+// The clips a toolbar shows, as indices into the store's lists, in the store's order.
+struct ShownClips {
+    std::vector<size_t> recent;
+    std::vector<size_t> pins;
+};
+
+ShownClips shown_clips(const ClipStore& store, std::string_view typed);
+
+// The clip shown at a tile's place, or null past the end.
+Clip* shown_clip(ClipStore& store, const ShownClips& shown, Area area, size_t index);
+
+// A character compared without regard to case: the small letter of a capital one in the Latin,
+// Greek, Cyrillic and Armenian alphabets (and a final sigma as a sigma); others are themselves.
+char32_t fold_case(char32_t c);
+
+}  // namespace korvane

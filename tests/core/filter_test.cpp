@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "core/filter.hpp"
+
+namespace korvane {
+namespace {
+
+Clip clip_of(ClipContent content, std::optional<std::string> name = std::nullopt) {
+    Clip clip;
+    clip.content = std::move(content);
+    clip.name = std::move(name);
+    return clip;
+}
+
+TEST(TypeToFilter, FindsTextNamesAndFileNamesWithoutRegardToCase) {
+    const Clip text = clip_of(ClipContent::make_text("Dear Ann, the \xC3\x84PFEL are ready"));
+    EXPECT_TRUE(clip_matches(text, "dear"));
+    EXPECT_TRUE(clip_matches(text, "ANN, THE"));
+    EXPECT_TRUE(clip_matches(text, "\xC3\xA4pfel"));  // a capital umlaut found by its small letter
+    EXPECT_FALSE(clip_matches(text, "bob"));
+    EXPECT_TRUE(clip_matches(text, ""));
+
+    const Clip files = clip_of(ClipContent::make_files({u"C:\\Users\\ann\\Report.PDF", u"D:\\x\\notes.txt"}));
+    EXPECT_TRUE(clip_matches(files, "report.pdf"));
+    EXPECT_TRUE(clip_matches(files, "NOTES"));
+    EXPECT_FALSE(clip_matches(files, "users"));  // folders on the way are not the file's name
+
+    const Clip picture = clip_of(ClipContent::make_image(Bytes(100, 'a')), std::string("Holiday \xCE\xA3"));
+    EXPECT_TRUE(clip_matches(picture, "HOLIDAY \xCF\x83"));  // Greek capital sigma by its small letter
+    EXPECT_FALSE(clip_matches(picture, "aaa"));               // a picture's bytes are never searched
+    EXPECT_FALSE(clip_matches(clip_of(ClipContent::make_image(Bytes(100, 'a'))), "a"));
+}
+
+TEST(TypeToFilter, MatchesAcrossRepetitionsInOnePass) {
+    // The typed text overlaps itself: a scan that restarted after a partial match would miss it.
+    EXPECT_TRUE(clip_matches(clip_of(ClipContent::make_text("aaab")), "aab"));
+    EXPECT_TRUE(clip_matches(clip_of(ClipContent::make_text("abababc")), "ababc"));
+    EXPECT_FALSE(clip_matches(clip_of(ClipContent::make_text("ababab")), "ababc"));
+    // Supplementary characters are whole characters, not two halves.
+    EXPECT_TRUE(clip_matches(clip_of(ClipContent::make_text("x\xF0\x9F\x98\x80y")), "\xF0\x9F\x98\x80Y"));
+}
+
+TEST(TypeToFilter, SearchesOnlyTheStartOfAHugeText) {
+    std::string text(SEARCHED_TEXT_BYTES - 3, '.');
+    text += "near" + std::string(100, '.') + "far";
+    EXPECT_TRUE(clip_matches(clip_of(ClipContent::make_text(text)), "ne"));
+    EXPECT_FALSE(clip_matches(clip_of(ClipContent::make_text(text)), "far"));
+}
+
+TEST(TypeToFilter, KeepsTheShownClipsInTheStoresOrder) {
+    ClipStore store;
+    for (const char* t : {"apple", "banana", "grape"}) record_capture(store, ClipContent::make_text(t));
+    add_pin(store, ClipContent::make_text("pineapple"), std::nullopt, {});
+    add_pin(store, ClipContent::make_text("cherry"), std::nullopt, {});
+    const ShownClips shown = shown_clips(store, "AP");  // Recent: grape banana apple
+    EXPECT_EQ(shown.recent, (std::vector<size_t>{0, 2}));
+    EXPECT_EQ(shown.pins, (std::vector<size_t>{0}));
+    EXPECT_EQ(shown_clip(store, shown, Area::Recent, 1)->content.text, "apple");
+    EXPECT_EQ(shown_clip(store, shown, Area::Recent, 2), nullptr);
+    const ShownClips all = shown_clips(store, "");
+    EXPECT_EQ(all.recent.size(), 3u);
+    EXPECT_EQ(all.pins.size(), 2u);
+}
+
+TEST(FoldCase, PairsCapitalsWithTheirSmallLetters) {
+    const std::pair<char32_t, char32_t> pairs[] = {
+        {U'Q', U'q'},     {0xC9, 0xE9},   {0xD7, 0xD7},   {0xDF, 0xDF},   {0x100, 0x101}, {0x101, 0x101},
+        {0x139, 0x13A},   {0x178, 0xFF},  {0x17D, 0x17E}, {0x130, U'i'},  {0x391, 0x3B1}, {0x3A3, 0x3C3},
+        {0x3C2, 0x3C3},   {0x388, 0x3AD}, {0x401, 0x451}, {0x416, 0x436}, {0x460, 0x461}, {0x4C1, 0x4C2},
+        {0x531, 0x561},   {U'7', U'7'},   {0x4E00, 0x4E00},
+    };
+    for (const auto& [capital, small] : pairs) EXPECT_EQ(fold_case(capital), small) << std::hex << uint32_t(capital);
+}
+
+}  // namespace
+}  // namespace korvane
