@@ -326,6 +326,13 @@ std::optional<HitTarget> moved_focus(const ToolbarLayout& layout, std::optional<
     return best ? best : current->target;
 }
 
+Rect focus_frame_rect(const ToolbarLayout& layout, const Rect& item) {
+    const int32_t out = px(layout, 3);
+    return {item.left - out, item.top - out, item.right + out, item.bottom + out};
+}
+
+int32_t focus_frame_width(const ToolbarLayout& layout) { return px(layout, 2); }
+
 int32_t docked_strip_width(uint32_t dpi) { return scale(76, dpi); }
 
 int32_t popup_gap(uint32_t dpi) { return scale(8, dpi); }

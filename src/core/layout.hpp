@@ -164,6 +164,10 @@ std::vector<ToolbarItem> toolbar_items(const ToolbarLayout& layout);
 enum class FocusMove { Left, Right, Up, Down, NextGroup, PreviousGroup };
 std::optional<HitTarget> moved_focus(const ToolbarLayout& layout, std::optional<HitTarget> from, FocusMove move);
 
+// The keyboard's focus frame around an item: 2 DIPs thick, 3 DIPs outside it, in the gap.
+Rect focus_frame_rect(const ToolbarLayout& layout, const Rect& item);
+int32_t focus_frame_width(const ToolbarLayout& layout);
+
 // The docked strip's width, which is also the height of its header band (76 DIPs).
 int32_t docked_strip_width(uint32_t dpi);
 // The distance the popup keeps from its anchor and from the work area's edges (8 DIPs).

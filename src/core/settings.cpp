@@ -21,14 +21,18 @@ Settings parse_settings(std::string_view content) {
         } else if (key == "edge") {
             if (value == "right") settings.dock_right = true;
             if (value == "left") settings.dock_right = false;
+        } else if (key == "shortcut") {
+            if (const std::optional<Shortcut> shortcut = parse_shortcut(value)) settings.shortcut = *shortcut;
         }
     }
     return settings;
 }
 
 std::string format_settings(const Settings& settings) {
-    return std::string("edge=") + (settings.dock_right ? "right" : "left") + "\r\nminimized=" +
-           (settings.minimized ? "true" : "false") + "\r\n";
+    std::string content = std::string("edge=") + (settings.dock_right ? "right" : "left") + "\r\nminimized=" +
+                          (settings.minimized ? "true" : "false") + "\r\n";
+    if (settings.shortcut != DEFAULT_SHORTCUT) content += "shortcut=" + shortcut_text(settings.shortcut) + "\r\n";
+    return content;
 }
 
 }  // namespace korvane

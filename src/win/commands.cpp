@@ -189,16 +189,15 @@ LRESULT on_left_button_up(HWND window, POINT at) {
             drop_clip(window);
             return 0;
         }
-        const ToolbarLayout layout = layout_of(*toolbar, app->store.recent.size(), app->store.pins.size());
-        released = hit_test(layout, at.x, at.y);
+        const ToolbarShape shape = shape_of(*toolbar, app->store);
+        released = hit_test(shape.layout, at.x, at.y);
         pressed = toolbar->press;
         // A copy between the press and the release shifts the Recent list: the release must find
         // the clip that was pressed, not whichever one moved into its place.
-        if (is_tile(released.kind))
-            if (const Clip* found = clip_at(app->store, {area_of(released.kind), size_t(released.index)})) {
-                clip = found->id;
-                same_clip = clip == toolbar->pressed_clip;
-            }
+        if (const Clip* found = tile_clip(app->store, shape, released)) {
+            clip = found->id;
+            same_clip = clip == toolbar->pressed_clip;
+        }
         toolbar->press = {};
         from_popup = !toolbar->docked;
     }

@@ -19,6 +19,10 @@ constexpr COLORREF BUTTON_ENABLED = RGB(30, 30, 30);
 constexpr COLORREF BUTTON_DISABLED = RGB(160, 160, 160);
 constexpr COLORREF SEPARATOR = RGB(215, 215, 215);
 constexpr COLORREF SCROLL_THUMB = RGB(170, 170, 170);
+// The keyboard's focus frame, and the popup's search line while a filter is typed.
+constexpr COLORREF FOCUS_FRAME = RGB(0, 0, 0);
+constexpr COLORREF SEARCH_FILL = RGB(255, 255, 255);
+constexpr COLORREF SEARCH_BORDER = RGB(0, 120, 212);
 constexpr COLORREF WORD_MARK = RGB(21, 67, 96);
 constexpr COLORREF WORD_MARK_MIDDLE = RGB(0, 128, 128);
 constexpr COLORREF WORD_MARK_SUFFIX = RGB(128, 128, 128);

@@ -89,7 +89,7 @@ void place_popup(UINT flags) {
     if (AppBorrow app = borrow_app()) {
         window = app->popup.window;
         anchor = app->popup_place.anchor;
-        size = content_size(layout_of(app->popup, app->store.recent.size(), app->store.pins.size()));
+        size = content_size(shape_of(app->popup, app->store).layout);
     } else {
         return;
     }

@@ -30,11 +30,23 @@ POINT point_from(LPARAM lparam) { return POINT{short(LOWORD(lparam)), short(HIWO
 
 }  // namespace
 
-ToolbarLayout layout_of(const ToolbarState& toolbar, size_t recent_count, size_t pinned_count) {
+ToolbarShape shape_of(const ToolbarState& toolbar, const ClipStore& store) {
     RECT client{};
     GetClientRect(toolbar.window, &client);
-    return make_layout(ToolbarView{toolbar.docked, toolbar.scroll}, ClientArea{client.right, client.bottom},
-                       system_dpi(), recent_count, pinned_count);
+    ToolbarShape shape{shown_clips(store, toolbar.filter), {}};
+    const ToolbarView view{.docked = toolbar.docked,
+                           .scroll = toolbar.scroll,
+                           .searching = !toolbar.filter.empty(),
+                           .all_recent = store.recent.size(),
+                           .all_pinned = store.pins.size()};
+    shape.layout = make_layout(view, ClientArea{client.right, client.bottom}, system_dpi(), shape.shown.recent.size(),
+                               shape.shown.pins.size());
+    return shape;
+}
+
+Clip* tile_clip(ClipStore& store, const ToolbarShape& shape, HitTarget target) {
+    if (!is_tile(target.kind)) return nullptr;
+    return shown_clip(store, shape.shown, area_of(target.kind), size_t(target.index));
 }
 
 ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD extended_style, WNDPROC procedure) {
@@ -95,8 +107,7 @@ void refresh_toolbar(HWND window) {
     if (AppBorrow app = borrow_app()) {
         ToolbarState* toolbar = toolbar_for(*app, window);
         if (!toolbar) return;
-        const ToolbarLayout layout = layout_of(*toolbar, app->store.recent.size(), app->store.pins.size());
-        toolbar->scroll = std::clamp(toolbar->scroll, 0, max_scroll(layout));
+        toolbar->scroll = std::clamp(toolbar->scroll, 0, max_scroll(shape_of(*toolbar, app->store).layout));
     }
     rebuild_tooltips(window);
     InvalidateRect(window, nullptr, FALSE);

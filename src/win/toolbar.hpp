@@ -7,10 +7,21 @@
 
 #include <optional>
 
+#include <string>
+
+#include "core/filter.hpp"
 #include "core/layout.hpp"
 #include "win/handles.hpp"
 
 namespace korvane {
+
+// What the keyboard is on: a tile by its clip, so the focus stays with the clip when others come
+// and go; a button by its kind.
+struct FocusTarget {
+    HitKind kind = HitKind::None;
+    ClipId clip = 0;
+    bool operator==(const FocusTarget&) const = default;
+};
 
 struct ToolbarState {
     std::optional<Area> drag_source;  // the area of the clip being dragged; none without a drag
@@ -35,6 +46,9 @@ struct ToolbarState {
     bool icon_font_present = false;  // otherwise the button glyphs are drawn with lines
     int32_t scroll = 0;              // the docked strip's; the popup never scrolls
     bool docked = false;
+    std::string filter;               // typed into the popup; empty shows every clip
+    std::optional<FocusTarget> focus;  // the keyboard's item
+    bool focus_cues = false;          // the focus frame shows once the keyboard is used
 
     bool dragging() const { return drag_source.has_value(); }
 };
@@ -45,8 +59,15 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
 // The shared window procedure; each toolbar's own procedure passes what it does not handle.
 LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// The layout of a toolbar as it is now, with the store's counts.
-ToolbarLayout layout_of(const ToolbarState& toolbar, size_t recent_count, size_t pinned_count);
+// The clips a toolbar shows and their layout, as they are now.
+struct ToolbarShape {
+    ShownClips shown;
+    ToolbarLayout layout;
+};
+ToolbarShape shape_of(const ToolbarState& toolbar, const ClipStore& store);
+
+// The clip of a tile target as the toolbar shows it, or null.
+Clip* tile_clip(ClipStore& store, const ToolbarShape& shape, HitTarget target);
 
 void refresh_toolbar(HWND window);
 void refresh_all_toolbars();

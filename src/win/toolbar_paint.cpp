@@ -5,6 +5,7 @@
 #include "win/app.hpp"
 #include "win/draw.hpp"
 #include "win/glyphs.hpp"
+#include "win/toolbar_focus.hpp"
 #include "win/palette.hpp"
 #include "win/word_mark.hpp"
 
@@ -18,6 +19,15 @@ void fill(HDC dc, const RECT& rect, COLORREF colour) {
     FillRect(dc, &rect, brush.get());
 }
 
+// A frame of the given thickness just inside the rectangle.
+void draw_frame(HDC dc, const RECT& rect, COLORREF colour, int thickness) {
+    OwnedBrush brush(CreateSolidBrush(colour));
+    for (int i = 0; i < thickness; ++i) {
+        const RECT ring{rect.left + i, rect.top + i, rect.right - i, rect.bottom - i};
+        FrameRect(dc, &ring, brush.get());
+    }
+}
+
 bool is_hot(const ToolbarState& toolbar, HitKind kind, uint64_t index) {
     return toolbar.hover.kind == kind && toolbar.hover.index == index;
 }
@@ -28,6 +38,9 @@ std::string pinned_title(const ToolbarState& toolbar, uint64_t count) {
     return toolbar.docked ? "Pinned " + n + "/" + limit : "Pinned  " + n + " / " + limit;
 }
 
+// While a filter is typed, an empty section says that nothing in it matches.
+constexpr char NOTHING_MATCHES[] = "Nothing here matches";
+
 void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
     HFONT title_font = toolbar.docked ? toolbar.badge_font.get() : toolbar.title_font.get();
     const UINT title_format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
@@ -37,31 +50,62 @@ void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const To
 
     const UINT empty_format = toolbar.docked ? DT_WORDBREAK | DT_CENTER : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
     if (layout.recent_count == 0)
-        draw_text_in_rect(dc, toolbar.docked ? "Copy something" : "Copy something and it will appear here",
+        draw_text_in_rect(dc,
+                          layout.searching ? NOTHING_MATCHES
+                          : toolbar.docked ? "Copy something"
+                                           : "Copy something and it will appear here",
                           to_rect(empty_rect(layout, Area::Recent)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
                           empty_format);
     if (layout.pinned_count == 0)
-        draw_text_in_rect(dc, toolbar.docked ? "Drag clips here to pin them" : "Drag a clip here, or right-click it and choose Pin",
+        draw_text_in_rect(dc,
+                          layout.searching ? NOTHING_MATCHES
+                          : toolbar.docked ? "Drag clips here to pin them"
+                                           : "Drag a clip here, or right-click it and choose Pin",
                           to_rect(empty_rect(layout, Area::Pinned)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
                           empty_format);
 }
 
-void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout,
+// The typed filter, in a field-like box above the sections.
+void paint_search_line(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    if (!layout.searching) return;
+    const RECT line = to_rect(search_line_rect(layout));
+    draw_rounded_rect(dc, line, palette::SEARCH_FILL, palette::SEARCH_BORDER);
+    RECT text = line;
+    text.left += layout.margin;
+    text.right -= layout.margin;
+    draw_text_in_rect(dc, toolbar.filter, text, toolbar.title_font.get(), palette::TITLE,
+                      DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS);
+}
+
+// The keyboard's item, framed once the keyboard has been used: outside the tile or button, in
+// the gap around it.
+void paint_focus_frame(HDC dc, const ToolbarState& toolbar, const ToolbarShape& shape, const ClipStore& store) {
+    if (!toolbar.focus_cues) return;
+    const std::optional<HitTarget> focused = focused_target(toolbar, store, shape);
+    if (!focused) return;
+    for (const ToolbarItem& item : toolbar_items(shape.layout)) {
+        if (item.target != *focused) continue;
+        const Rect frame = focus_frame_rect(shape.layout, item.rect);
+        draw_frame(dc, to_rect(frame), palette::FOCUS_FRAME, focus_frame_width(shape.layout));
+    }
+}
+
+void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarShape& shape,
                  int height) {
-    const auto paint_area = [&](Area area, auto& clips, HitKind kind) {
-        for (uint64_t i = 0; i < clips.size(); ++i) {
-            const RECT r = to_rect(tile_rect(layout, area, i));
-            if (r.bottom < content_top(layout) || r.top > height) continue;
-            if (toolbar.dragging() && toolbar.drag_source == area && toolbar.drag_source_index == i) {
-                draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER);
-                continue;
-            }
-            draw_tile_frame(dc, r, is_hot(toolbar, kind, i));
-            draw_tile(dc, source, clips[i], r, toolbar.badge_font.get());
+    const ToolbarLayout& layout = shape.layout;
+    for (const ToolbarItem& item : toolbar_items(layout)) {
+        if (!is_tile(item.target.kind)) continue;
+        const Area area = area_of(item.target.kind);
+        const uint64_t i = item.target.index;
+        const RECT r = to_rect(item.rect);
+        if (r.bottom < content_top(layout) || r.top > height) continue;
+        if (toolbar.dragging() && toolbar.drag_source == area && toolbar.drag_source_index == i) {
+            draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER);
+            continue;
         }
-    };
-    paint_area(Area::Recent, store.recent, HitKind::RecentTile);
-    paint_area(Area::Pinned, store.pins, HitKind::PinnedTile);
+        draw_tile_frame(dc, r, is_hot(toolbar, item.target.kind, i));
+        draw_tile(dc, source, *tile_clip(store, shape, item.target), r, toolbar.badge_font.get());
+    }
 }
 
 void paint_drop_bar(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
@@ -118,20 +162,23 @@ void paint_toolbar(HDC dc, ToolbarState& toolbar, ClipStore& store, int width, i
         OwnedBrush frame(CreateSolidBrush(palette::FRAME));
         FrameRect(dc, &client, frame.get());
     }
-    const ToolbarLayout layout = layout_of(toolbar, store.recent.size(), store.pins.size());
+    const ToolbarShape shape = shape_of(toolbar, store);
+    const ToolbarLayout& layout = shape.layout;
     // Scrolled content never paints over the docked header.
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, 0, content_top(layout), width, height);
     paint_titles_and_empty_states(dc, toolbar, layout);
     const OwnedDc source(CreateCompatibleDC(dc));
-    paint_tiles(dc, source.get(), toolbar, store, layout, height);
+    paint_tiles(dc, source.get(), toolbar, store, shape, height);
     paint_drop_bar(dc, toolbar, layout);
     RestoreDC(dc, saved);
+    paint_search_line(dc, toolbar, layout);
     for (const Button& button : button_list(layout))
         paint_button(dc, toolbar, layout, button,
                      !(button.kind == HitKind::NewTextButton && store.pins.size() >= PIN_CAPACITY));
     paint_word_mark(dc, toolbar, layout);
     if (toolbar.docked) paint_docked_extras(dc, layout);
+    paint_focus_frame(dc, toolbar, shape, store);
     paint_ghost(dc, source.get(), toolbar, store, layout);
 }
 

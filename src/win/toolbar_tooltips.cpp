@@ -28,16 +28,16 @@ const wchar_t* button_tip(HitKind kind) {
     }
 }
 
-std::vector<Tool> collect_tools(const ToolbarLayout& layout, const ClipStore& store) {
+std::vector<Tool> collect_tools(const ToolbarShape& shape, ClipStore& store) {
     std::vector<Tool> tools;
-    const auto add_tiles = [&](Area area, const auto& clips) {
-        for (uint64_t i = 0; i < clips.size(); ++i)
-            if (const std::optional<Rect> visible = visible_tile_rect(layout, area, i))
-                tools.push_back({to_rect(*visible), to_wide(tile_tooltip_text(clips[i]))});
-    };
-    add_tiles(Area::Recent, store.recent);
-    add_tiles(Area::Pinned, store.pins);
-    for (const Button& button : button_list(layout)) tools.push_back({to_rect(button.rect), button_tip(button.kind)});
+    for (const ToolbarItem& item : toolbar_items(shape.layout)) {
+        if (!is_tile(item.target.kind)) {
+            tools.push_back({to_rect(item.rect), button_tip(item.target.kind)});
+        } else if (const std::optional<Rect> visible =
+                       visible_tile_rect(shape.layout, area_of(item.target.kind), item.target.index)) {
+            tools.push_back({to_rect(*visible), to_wide(tile_tooltip_text(*tile_clip(store, shape, item.target)))});
+        }
+    }
     return tools;
 }
 
@@ -54,8 +54,7 @@ void rebuild_tooltips(HWND window) {
         info.uId = id;
         SendMessageW(toolbar->tooltip, TTM_DELTOOLW, 0, LPARAM(&info));
     }
-    const ToolbarLayout layout = layout_of(*toolbar, app->store.recent.size(), app->store.pins.size());
-    std::vector<Tool> tools = collect_tools(layout, app->store);
+    std::vector<Tool> tools = collect_tools(shape_of(*toolbar, app->store), app->store);
     for (size_t id = 0; id < tools.size(); ++id) {
         TOOLINFOW info{};
         info.cbSize = sizeof info;
