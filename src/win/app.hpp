@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/shortcut.hpp"
 #include "core/store.hpp"
 #include "win/handles.hpp"
 #include "win/toolbar.hpp"
@@ -39,6 +40,7 @@ struct App {
     ClipStore store;
     HWND main_window = nullptr;
     OwnedIcon app_icon;
+    Shortcut shortcut;  // the popup's shortcut as it is registered now; off when none is
 };
 
 // The toolbar state of a window, or null for any other window.

@@ -17,12 +17,23 @@
 #include "win/popup.hpp"
 #include "win/settings_dialog.hpp"
 #include "win/toolbar_input.hpp"
+#include "win/wide.hpp"
 #include "win/wizard.hpp"
 
 namespace korvane {
 namespace {
 
 constexpr wchar_t CLEAR_QUESTION[] = L"Clear the recent clips and empty the clipboard?\n\nPinned icons are kept.";
+constexpr char DELETE_PIN_QUESTION[] = "Delete this pinned clip?\n\n";
+
+// The pin's first tooltip line, cut short: enough to tell which pin the question is about.
+std::string delete_question_label(const Clip& clip) {
+    std::string label = tile_tooltip_text(clip);
+    label = label.substr(0, label.find('\n'));
+    const std::u16string units = utf8_to_utf16(label);
+    if (units.size() > 80) label = utf16_to_utf8(std::u16string_view(units).substr(0, 80)) + "\u2026";
+    return label;
+}
 
 std::vector<VariableDefinition> copy_definitions(const std::vector<VariableDefinition>& definitions) {
     std::vector<VariableDefinition> copies;
@@ -202,18 +213,40 @@ LRESULT on_left_button_up(HWND window, POINT at) {
         from_popup = !toolbar->docked;
     }
     if (pressed.kind == HitKind::None || pressed != released) return 0;
-    switch (released.kind) {
+    if (is_tile(released.kind) && !same_clip) return 0;
+    run_target_command(window, released, clip, from_popup);
+    return 0;
+}
+
+void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_popup) {
+    switch (target.kind) {
     case HitKind::RecentTile:
-    case HitKind::PinnedTile:
-        if (same_clip) paste_clip(clip, from_popup);
-        break;
+    case HitKind::PinnedTile: paste_clip(clip, from_popup); break;
     case HitKind::NewTextButton: new_text_pin(from_popup); break;
     case HitKind::SettingsButton: open_settings(from_popup); break;
     case HitKind::ClearButton: clear_recent_command(window, from_popup); break;
     case HitKind::MinimizeButton: minimize_toolbar(); break;
     case HitKind::None: break;
     }
-    return 0;
+}
+
+void delete_from_keyboard(ClipId id, bool from_popup) {
+    std::optional<std::string> pin_label;
+    if (AppBorrow app = borrow_app()) {
+        const std::optional<ClipLocation> at = find_clip(app->store, id);
+        if (!at) return;
+        if (at->area == Area::Pinned) pin_label = delete_question_label(*clip_at(app->store, *at));
+    } else {
+        return;
+    }
+    if (pin_label) {
+        if (from_popup) hide_popup();
+        const std::wstring question = to_wide(DELETE_PIN_QUESTION + *pin_label);
+        if (MessageBoxW(nullptr, question.c_str(), L"Korvane",
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST) != IDYES)
+            return;
+    }
+    change_store(TileCommand::Delete, id);
 }
 
 void paste_clip(ClipId id, bool from_popup) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/layout.hpp"
 #include "core/store.hpp"
 #include "core/template.hpp"
 
@@ -22,6 +23,13 @@ void paste_clip(ClipId id, bool from_popup);
 void new_text_pin(bool from_popup);
 void open_settings(bool from_popup);
 void clear_recent_command(HWND window, bool from_popup);
+
+// What a click on a target, or Enter on it, does: a tile pastes its clip, a button runs its
+// command.
+void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_popup);
+
+// The Delete key on a tile: a Recent clip goes at once, a pin once the user has said yes.
+void delete_from_keyboard(ClipId id, bool from_popup);
 
 enum class TileCommand { Pin, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables };
 

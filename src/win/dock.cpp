@@ -21,8 +21,8 @@ APPBARDATA appbar_data(HWND window) {
     return data;
 }
 
-void write_dock_settings(const DockFields& dock) {
-    write_settings(Settings{.dock_right = dock.dock_right, .minimized = dock.minimized});
+void write_dock_settings(const App& app) {
+    write_settings(Settings{.dock_right = app.dock.dock_right, .minimized = app.dock.minimized, .shortcut = app.shortcut});
 }
 
 LRESULT on_size(HWND window) {
@@ -30,10 +30,23 @@ LRESULT on_size(HWND window) {
     return 0;
 }
 
-LRESULT on_activate(HWND window) {
+LRESULT on_activate(HWND window, WPARAM wparam) {
     APPBARDATA data = appbar_data(window);
     SHAppBarMessage(ABM_ACTIVATE, &data);
+    if (LOWORD(wparam) != WA_INACTIVE) SetFocus(window);  // for the keyboard, once a click let it in
     return 0;
+}
+
+// The strip never takes the activation from the window the user works in, except for a click
+// on its empty area: that gives it the keyboard.
+LRESULT on_mouse_activate(HWND window) {
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(window, &at);
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window))
+            if (hit_test(shape_of(*toolbar, app->store).layout, at.x, at.y).kind == HitKind::None) return MA_ACTIVATE;
+    return MA_NOACTIVATE;
 }
 
 LRESULT on_window_pos_changed(HWND window, WPARAM wparam, LPARAM lparam) {
@@ -146,7 +159,7 @@ void show_docked_toolbar() {
     HWND window = nullptr;
     if (AppBorrow app = borrow_app()) {
         app->dock.minimized = false;
-        write_dock_settings(app->dock);
+        write_dock_settings(*app);
         reset_pointer_state(app->docked);
         window = app->docked.window;
     }
@@ -161,7 +174,7 @@ void minimize_toolbar() {
     HWND window = nullptr;
     if (AppBorrow app = borrow_app()) {
         app->dock.minimized = true;
-        write_dock_settings(app->dock);
+        write_dock_settings(*app);
         window = app->docked.window;
     }
     if (!window) return;
@@ -173,7 +186,7 @@ void set_dock_edge(bool right) {
     bool minimized = false;
     if (AppBorrow app = borrow_app()) {
         app->dock.dock_right = right;
-        write_dock_settings(app->dock);
+        write_dock_settings(*app);
         minimized = app->dock.minimized;
     } else {
         return;
@@ -185,8 +198,8 @@ void set_dock_edge(bool right) {
 LRESULT CALLBACK docked_toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_SIZE: return on_size(window);
-    case WM_ACTIVATE: return on_activate(window);
-    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_ACTIVATE: return on_activate(window, wparam);
+    case WM_MOUSEACTIVATE: return on_mouse_activate(window);
     case WM_WINDOWPOSCHANGED: return on_window_pos_changed(window, wparam, lparam);
     case WM_DISPLAYCHANGE: return on_display_change(window);
     case WM_APPBAR_CALLBACK: return on_appbar_notification(window, wparam, lparam);

@@ -12,6 +12,7 @@
 #include "win/files.hpp"
 #include "win/guarded.hpp"
 #include "win/handles.hpp"
+#include "win/hotkey.hpp"
 #include "win/icon.hpp"
 #include "win/messages.hpp"
 #include "win/paste.hpp"
@@ -81,8 +82,8 @@ void run_tray_menu(HWND main_window, POINT anchor) {
 LRESULT on_tray_callback(HWND main_window, WPARAM wparam, LPARAM lparam) {
     const POINT anchor = anchor_from(wparam);
     switch (LOWORD(lparam)) {
-    case NIN_SELECT:
-    case NIN_KEYSELECT: toggle_popup(anchor.x, anchor.y); break;
+    case NIN_SELECT: toggle_popup(anchor.x, anchor.y); break;
+    case NIN_KEYSELECT: toggle_popup(anchor.x, anchor.y, PopupOpening::Keyboard); break;
     case WM_CONTEXTMENU: run_tray_menu(main_window, anchor); break;
     }
     return 0;
@@ -132,7 +133,13 @@ LRESULT on_foreground_poll(UINT_PTR timer) {
     return 0;
 }
 
+LRESULT on_hotkey(WPARAM id) {
+    if (id == POPUP_HOTKEY) toggle_popup_from_shortcut();
+    return 0;
+}
+
 LRESULT on_destroy(HWND window) {
+    UnregisterHotKey(window, POPUP_HOTKEY);
     HWND docked = nullptr;
     if (AppBorrow app = borrow_app()) docked = app->docked.window;
     if (docked) {
@@ -156,6 +163,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_FOREGROUND_CHANGED: return on_foreground_window(HWND(wparam));
     case WM_TIMER: return on_foreground_poll(wparam);
     case WM_APPBAR_LOST: return on_appbar_lost();
+    case WM_HOTKEY: return on_hotkey(wparam);
     case WM_DESTROY: return on_destroy(window);
     }
     if (message != 0 && message == taskbar_created.load()) return on_taskbar_created(window);
@@ -219,6 +227,10 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     set_foreground_listener(main_window);
     install_foreground_hook();
     if (running_on_wine()) SetTimer(main_window, FOREGROUND_POLL_TIMER, FOREGROUND_POLL_MS, nullptr);
+    // A shortcut another program holds stays unregistered until the settings choose another;
+    // nothing is said at start-up, when the user did not ask for anything.
+    if (register_popup_shortcut(main_window, settings.shortcut))
+        if (AppBorrow app = borrow_app()) app->shortcut = settings.shortcut;
     if (!settings.minimized) show_docked_toolbar();
 }
 

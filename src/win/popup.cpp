@@ -7,6 +7,7 @@
 #include "win/files.hpp"
 #include "win/dpi.hpp"
 #include "win/toolbar.hpp"
+#include "win/toolbar_focus.hpp"
 
 namespace korvane {
 namespace {
@@ -25,21 +26,36 @@ LRESULT on_activate(HWND window, WPARAM wparam) {
     return 0;
 }
 
+}  // namespace
+
 // Escape hides the popup without stamping the time, so the icon reopens it at once; the
 // deactivation that hiding causes would stamp it, so the time is put back afterwards.
-LRESULT on_key_down(HWND window, WPARAM key, LPARAM lparam) {
-    if (key != VK_ESCAPE) return toolbar_proc(window, WM_KEYDOWN, key, lparam);
+void hide_popup_by_escape() {
+    HWND window = nullptr;
     std::optional<DWORD> hidden_at;
-    if (AppBorrow app = borrow_app()) hidden_at = app->popup_place.hidden_at;
+    if (AppBorrow app = borrow_app()) {
+        window = app->popup.window;
+        hidden_at = app->popup_place.hidden_at;
+    }
+    if (!window) return;
     ShowWindow(window, SW_HIDE);
     if (hidden_at)
         if (AppBorrow app = borrow_app()) app->popup_place.hidden_at = *hidden_at;
-    return 0;
 }
 
-}  // namespace
+void toggle_popup_from_shortcut() {
+    const HWND window = popup_window();
+    if (!window) return;
+    if (IsWindowVisible(window)) {
+        hide_popup();
+        return;
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    show_popup(pointer.x, pointer.y, PopupOpening::Keyboard);
+}
 
-void toggle_popup(int x, int y) {
+void toggle_popup(int x, int y, PopupOpening opening) {
     HWND window = nullptr;
     DWORD hidden_at = 0;
     if (AppBorrow app = borrow_app()) {
@@ -51,31 +67,48 @@ void toggle_popup(int x, int y) {
     if (IsWindowVisible(window)) {
         hide_popup();
     } else if (GetTickCount() - hidden_at >= REOPEN_GUARD_MS) {
-        show_popup(x, y);
+        show_popup(x, y, opening);
     }
 }
 
-void show_popup(int x, int y) {
+void show_popup(int x, int y, PopupOpening opening) {
     HWND window = nullptr;
+    std::optional<LONG> announced;
     if (AppBorrow app = borrow_app()) {
         for (Clip& clip : app->store.recent) check_missing_files(clip, path_exists);
         for (Clip& clip : app->store.pins) check_missing_files(clip, path_exists);
-        reset_pointer_state(app->popup);
+        ToolbarState& popup = app->popup;
+        reset_pointer_state(popup);
+        // Every opening starts unfiltered; opened from the keyboard, the first item has the focus
+        // and its frame shows at once.
+        popup.filter.clear();
+        popup.focus.reset();
+        popup.focus_cues = opening == PopupOpening::Keyboard;
+        if (popup.focus_cues) {
+            const ToolbarShape shape = shape_of(popup, app->store);
+            const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
+            if (!items.empty()) {
+                popup.focus = focus_for(items.front().target, app->store, shape);
+                announced = 1;
+            }
+        }
         app->popup_place.anchor = POINT{x, y};
-        window = app->popup.window;
+        window = popup.window;
     } else {
         return;
     }
     place_popup(SWP_SHOWWINDOW);
     SetForegroundWindow(window);
+    SetFocus(window);
     refresh_toolbar(window);
+    announce_focus(window, announced);
 }
 
 void show_popup_at_anchor() {
     POINT anchor{};
     if (AppBorrow app = borrow_app()) anchor = app->popup_place.anchor;
     else return;
-    show_popup(anchor.x, anchor.y);
+    show_popup(anchor.x, anchor.y, PopupOpening::Mouse);
 }
 
 void hide_popup() {
@@ -106,7 +139,6 @@ LRESULT CALLBACK popup_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     switch (message) {
     case WM_ACTIVATE: return on_activate(window, wparam);
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
-    case WM_KEYDOWN: return on_key_down(window, wparam, lparam);
     }
     return toolbar_proc(window, message, wparam, lparam);
 }

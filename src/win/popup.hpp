@@ -5,8 +5,15 @@
 
 namespace korvane {
 
-void toggle_popup(int x, int y);
-void show_popup(int x, int y);
+// How the popup was asked for: from the keyboard it takes the focus frame at once.
+enum class PopupOpening { Mouse, Keyboard };
+
+void toggle_popup(int x, int y, PopupOpening opening = PopupOpening::Mouse);
+void show_popup(int x, int y, PopupOpening opening = PopupOpening::Mouse);
+// The global shortcut: opens the popup near the pointer, or closes it.
+void toggle_popup_from_shortcut();
+// Escape: hides it without starting the icon's reopening guard.
+void hide_popup_by_escape();
 // Shows the popup again at the point it was last shown at.
 void show_popup_at_anchor();
 void hide_popup();

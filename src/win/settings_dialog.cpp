@@ -2,11 +2,14 @@
 
 #include <optional>
 
-#include "core/dialog_layout.hpp"
+#include <commctrl.h>
+
+#include "core/settings_layout.hpp"
 #include "win/app.hpp"
 #include "win/dialog.hpp"
 #include "win/dock.hpp"
 #include "win/files.hpp"
+#include "win/hotkey.hpp"
 #include "win/warning.hpp"
 
 namespace korvane {
@@ -19,36 +22,68 @@ constexpr wchar_t CREDIT[] = L"Korvane, a clipboard toolbar by the Korvane devel
                              L"https://korvane.app  \u00B7  https://korvane.app/help";
 constexpr int PLACEMENT_IDS[] = {200, 201, 202};
 constexpr int SIGN_IN_ID = 210;
+constexpr int SHORTCUT_ID = 220;
+constexpr int WINDOWS_KEY_ID = 221;
 
 enum Placement : int { DOCKED_RIGHT = 0, DOCKED_LEFT = 1, MINIMIZED = 2 };
 
+struct Choice {
+    int placement;
+    bool sign_in;
+    Shortcut shortcut;
+};
+
 struct SettingsRecord {
     bool finished = false;
-    std::optional<int> placement;  // set when confirmed
-    bool sign_in = false;
+    std::optional<Choice> choice;  // set when confirmed
     HWND placement_buttons[3] = {};
     HWND sign_in_box = nullptr;
+    HWND shortcut_field = nullptr;
+    HWND windows_key = nullptr;
 };
 
 using SettingsState = DialogRecord<SettingsRecord>;
 
 bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// The shortcut field knows Shift, Ctrl and Alt by its own bits; the Windows key is the box beside it.
+WPARAM field_value(Shortcut shortcut) {
+    BYTE modifiers = 0;
+    if (shortcut.modifiers & SHORTCUT_SHIFT) modifiers |= HOTKEYF_SHIFT;
+    if (shortcut.modifiers & SHORTCUT_CTRL) modifiers |= HOTKEYF_CONTROL;
+    if (shortcut.modifiers & SHORTCUT_ALT) modifiers |= HOTKEYF_ALT;
+    return shortcut.off() ? 0 : MAKEWORD(shortcut.key, modifiers);
+}
+
+Shortcut shortcut_of(HWND field, HWND windows_key) {
+    const LRESULT value = SendMessageW(field, HKM_GETHOTKEY, 0, 0);
+    const BYTE key = LOBYTE(LOWORD(value));
+    const BYTE modifiers = HIBYTE(LOWORD(value));
+    if (key == 0) return Shortcut{};
+    Shortcut shortcut{0, key};
+    if (modifiers & HOTKEYF_SHIFT) shortcut.modifiers |= SHORTCUT_SHIFT;
+    if (modifiers & HOTKEYF_CONTROL) shortcut.modifiers |= SHORTCUT_CTRL;
+    if (modifiers & HOTKEYF_ALT) shortcut.modifiers |= SHORTCUT_ALT;
+    if (checked(windows_key)) shortcut.modifiers |= SHORTCUT_WIN;
+    return shortcut;
+}
+
 LRESULT on_ok() {
     HWND buttons[3];
-    HWND sign_in = nullptr;
+    HWND sign_in = nullptr, field = nullptr, windows_key = nullptr;
     {
         auto record = SettingsState::borrow();
         std::copy(std::begin(record->placement_buttons), std::end(record->placement_buttons), buttons);
         sign_in = record->sign_in_box;
+        field = record->shortcut_field;
+        windows_key = record->windows_key;
     }
     int placement = DOCKED_RIGHT;
     for (int i = 2; i >= 0; --i)
         if (checked(buttons[i])) placement = i;
-    const bool sign_in_checked = checked(sign_in);
+    const Choice choice{placement, checked(sign_in), shortcut_of(field, windows_key)};
     auto record = SettingsState::borrow();
-    record->placement = placement;
-    record->sign_in = sign_in_checked;
+    record->choice = choice;
     record->finished = true;
     return 0;
 }
@@ -98,49 +133,53 @@ bool sign_in_is_on() {
     return data && executable && run_value_names(*data, *executable);
 }
 
-struct Choice {
-    int placement;
-    bool sign_in;
-};
-
-std::optional<Choice> ask(int placement, bool sign_in) {
+std::optional<Choice> ask(const Choice& current) {
     SettingsState::Run run;
     if (!run) return std::nullopt;
-    const int dpi = int(GetDpiForSystem());
-    const auto px = [dpi](int dips) { return scale(dips, dpi); };
-    Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", px(400), px(244),
+    const SettingsLayout layout = layout_settings_dialog(int(GetDpiForSystem()));
+    Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", layout.client_width, layout.client_height,
                                   dialog_proc<on_command, on_cancel>);
     if (!dialog.created) return std::nullopt;
-    add_control(dialog, L"STATIC", L"Where the toolbar goes:", 0, 0, px(12), px(12), px(376), px(20), -1);
-    HWND buttons[3] = {
-        add_control(dialog, L"BUTTON", L"Docked on the right edge of the screen",
-                    BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, px(20), px(34), px(368), px(24), PLACEMENT_IDS[0]),
-        add_control(dialog, L"BUTTON", L"Docked on the left edge of the screen", BS_AUTORADIOBUTTON, 0, px(20),
-                    px(58), px(368), px(24), PLACEMENT_IDS[1]),
-        add_control(dialog, L"BUTTON", L"Minimized to the notification area icon", BS_AUTORADIOBUTTON, 0, px(20),
-                    px(82), px(368), px(24), PLACEMENT_IDS[2]),
-    };
-    HWND sign_in_box = add_control(dialog, L"BUTTON", L"Start Korvane when I sign in to Windows",
-                                   BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0, px(12), px(118), px(376), px(24), SIGN_IN_ID);
-    add_control(dialog, L"STATIC", CREDIT, WS_GROUP, 0, px(12), px(154), px(376), px(40), -1);
-    add_control(dialog, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, px(212), px(206), px(84), px(26), IDOK);
-    add_control(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, px(304), px(206), px(84), px(26), IDCANCEL);
-    SendMessageW(buttons[placement], BM_SETCHECK, BST_CHECKED, 0);
-    if (sign_in) SendMessageW(sign_in_box, BM_SETCHECK, BST_CHECKED, 0);
+    const auto add = [&](const wchar_t* type, std::wstring_view text, DWORD style, DWORD extended, const ControlBox& box,
+                         int id) { return add_control(dialog, type, text, style, extended, box.x, box.y, box.width, box.height, id); };
+    add(L"STATIC", L"Where the toolbar goes:", 0, 0, layout.placement_label, -1);
+    const wchar_t* placement_texts[3] = {L"Docked on the right edge of the screen", L"Docked on the left edge of the screen",
+                                         L"Minimized to the notification area icon"};
+    HWND buttons[3];
+    for (int i = 0; i < 3; ++i)
+        buttons[i] = add(L"BUTTON", placement_texts[i], BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), 0,
+                         layout.placements[i], PLACEMENT_IDS[i]);
+    HWND sign_in_box = add(L"BUTTON", L"Start Korvane when I sign in to Windows", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP,
+                           0, layout.sign_in, SIGN_IN_ID);
+    // The label before the field names it for screen readers.
+    add(L"STATIC", L"Keyboard shortcut that opens the popup:", WS_GROUP, 0, layout.shortcut_label, -1);
+    HWND field = add(HOTKEY_CLASSW, L"", WS_TABSTOP, WS_EX_CLIENTEDGE, layout.shortcut_field, SHORTCUT_ID);
+    HWND windows_key = add(L"BUTTON", L"with the Windows key", BS_AUTOCHECKBOX | WS_TABSTOP, 0, layout.windows_key,
+                           WINDOWS_KEY_ID);
+    add(L"STATIC", CREDIT, WS_GROUP, 0, layout.credit, -1);
+    add(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, layout.ok, IDOK);
+    add(L"BUTTON", L"Cancel", WS_TABSTOP, 0, layout.cancel, IDCANCEL);
+    SendMessageW(buttons[current.placement], BM_SETCHECK, BST_CHECKED, 0);
+    if (current.sign_in) SendMessageW(sign_in_box, BM_SETCHECK, BST_CHECKED, 0);
+    // A shortcut of a plain letter would take that letter from every program: without Ctrl or
+    // Alt the field makes it Ctrl+Alt.
+    SendMessageW(field, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+    SendMessageW(field, HKM_SETHOTKEY, field_value(current.shortcut), 0);
+    if (current.shortcut.modifiers & SHORTCUT_WIN) SendMessageW(windows_key, BM_SETCHECK, BST_CHECKED, 0);
     {
         auto record = SettingsState::borrow();
         std::copy(std::begin(buttons), std::end(buttons), record->placement_buttons);
         record->sign_in_box = sign_in_box;
+        record->shortcut_field = field;
+        record->windows_key = windows_key;
     }
     ShowWindow(dialog.hwnd(), SW_SHOW);
     SetForegroundWindow(dialog.hwnd());
-    SetFocus(buttons[placement]);
+    SetFocus(buttons[current.placement]);
     run_modal_loop(dialog.hwnd(), SettingsState::finished);
     dialog.window.reset();
     dialog.font.reset();
-    auto record = SettingsState::borrow();
-    if (!record->placement) return std::nullopt;
-    return Choice{*record->placement, record->sign_in};
+    return SettingsState::borrow()->choice;
 }
 
 void apply_placement(int placement) {
@@ -200,18 +239,20 @@ bool run_value_names(std::wstring_view data, std::wstring_view executable) {
 }
 
 void run_settings_dialog() {
-    int placement = DOCKED_RIGHT;
+    Choice current{DOCKED_RIGHT, false, {}};
     if (AppBorrow app = borrow_app()) {
         if (!app->docked.window || !app->popup.window) return;
-        placement = app->dock.minimized ? MINIMIZED : app->dock.dock_right ? DOCKED_RIGHT : DOCKED_LEFT;
+        current.placement = app->dock.minimized ? MINIMIZED : app->dock.dock_right ? DOCKED_RIGHT : DOCKED_LEFT;
+        current.shortcut = app->shortcut;
     } else {
         return;
     }
-    const bool sign_in = sign_in_is_on();
-    const std::optional<Choice> choice = ask(placement, sign_in);
+    current.sign_in = sign_in_is_on();
+    const std::optional<Choice> choice = ask(current);
     if (!choice) return;
-    if (choice->placement != placement) apply_placement(choice->placement);
-    if (choice->sign_in != sign_in) apply_sign_in(choice->sign_in);
+    if (choice->placement != current.placement) apply_placement(choice->placement);
+    if (choice->sign_in != current.sign_in) apply_sign_in(choice->sign_in);
+    if (choice->shortcut != current.shortcut) change_popup_shortcut(choice->shortcut);
 }
 
 }  // namespace korvane

@@ -10,7 +10,9 @@
 #include "win/dpi.hpp"
 #include "win/glyphs.hpp"
 #include "win/popup.hpp"
+#include "win/toolbar_focus.hpp"
 #include "win/toolbar_input.hpp"
+#include "win/toolbar_keys.hpp"
 #include "win/toolbar_paint.hpp"
 #include "win/toolbar_tooltips.hpp"
 
@@ -27,6 +29,19 @@ LRESULT on_mouse_leave(HWND window) {
 }
 
 POINT point_from(LPARAM lparam) { return POINT{short(LOWORD(lparam)), short(HIWORD(lparam))}; }
+
+// A screen reader hears which item has the focus when the window gets the keyboard.
+LRESULT on_set_focus(HWND window) {
+    std::optional<LONG> child;
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) {
+            const ToolbarShape shape = shape_of(*toolbar, app->store);
+            if (const std::optional<HitTarget> focused = focused_target(*toolbar, app->store, shape))
+                child = child_id_of(shape, *focused);
+        }
+    announce_focus(window, child);
+    return 0;
+}
 
 }  // namespace
 
@@ -92,6 +107,12 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_MOUSEWHEEL: return on_mouse_wheel(window, short(HIWORD(wparam)));
     case WM_CAPTURECHANGED: return on_capture_changed(window, HWND(lparam));
     case WM_MOUSELEAVE: return on_mouse_leave(window);
+    case WM_KEYDOWN: return on_key_down(window, wparam);
+    case WM_SYSKEYDOWN:  // F10 is a system key; Shift+F10 opens a tile's menu
+        if (wparam == VK_F10) return on_key_down(window, wparam);
+        break;
+    case WM_CHAR: return on_char(window, wparam);
+    case WM_SETFOCUS: return on_set_focus(window);
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -49,6 +49,7 @@ struct ToolbarState {
     std::string filter;               // typed into the popup; empty shows every clip
     std::optional<FocusTarget> focus;  // the keyboard's item
     bool focus_cues = false;          // the focus frame shows once the keyboard is used
+    char16_t half_typed = 0;          // the first half of a typed surrogate pair
 
     bool dragging() const { return drag_source.has_value(); }
 };

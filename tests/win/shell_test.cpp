@@ -192,29 +192,46 @@ TEST_F(Shell, OnWineTheWindowInFrontIsFollowedAlsoWhenItOpensAfterKorvane) {
     EXPECT_TRUE(test::wait_until([&] { pump(); return paste_target() == started_later.window; }, 10s));
 }
 
-TEST_F(Shell, ClicksOnTheStripLeaveTheForegroundWhereItWas) {
-    const OtherProgram target;
-    ASSERT_NE(target.window, nullptr);
-    const HWND other = target.window;
-    SetForegroundWindow(other);
-    ASSERT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other; }, 5s));
-    const RECT r = window_rect(docked);
-    EXPECT_EQ(SendMessageW(docked, WM_MOUSEACTIVATE, WPARAM(docked), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)), MA_NOACTIVATE);
+// Clicks the strip with real input at a client point, and lets the messages through.
+void click_strip(HWND docked, POINT at) {
+    ClientToScreen(docked, &at);
     INPUT click[2] = {};
     for (INPUT& input : click) {
         input.type = INPUT_MOUSE;
-        input.mi.dx = (r.left + 38) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = (r.top + 300) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
         input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     }
     click[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
     click[1].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
     SendInput(2, click, sizeof(INPUT));
-    for (int i = 0; i < 20; ++i) {
+}
+
+TEST_F(Shell, ClicksOnTheStripsTilesLeaveTheForegroundWhereItWasAndItsEmptyAreaTakesTheKeyboard) {
+    const OtherProgram target;
+    ASSERT_NE(target.window, nullptr);
+    const HWND other = target.window;
+    if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text("tile"));
+    refresh_all_toolbars();
+    SetForegroundWindow(other);
+    ASSERT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other; }, 5s));
+    // A click on the tile pastes it into the other program, which stays in front.
+    const HWND edit = FindWindowExW(other, nullptr, L"EDIT", nullptr);
+    click_strip(docked, POINT{38, 128});
+    EXPECT_TRUE(test::wait_until([&] {
         pump();
-        Sleep(10);
-    }
+        wchar_t text[64] = {};
+        SendMessageW(edit, WM_GETTEXT, 64, LPARAM(text));
+        return std::wstring(text) == L"tile";
+    }, 10s));
     EXPECT_EQ(GetForegroundWindow(), other);
+
+    click_strip(docked, POINT{38, 600});  // empty: below the Pinned section
+    EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == docked; }, 5s));
+    EXPECT_EQ(GetFocus(), docked);
+    EXPECT_EQ(paste_target(), other);  // the strip never becomes the paste target
+    SendMessageW(docked, WM_KEYDOWN, VK_ESCAPE, 0);  // Escape hands the keyboard back
+    EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other; }, 5s));
 }
 
 TEST_F(Shell, AReleaseAfterACopyMovedTheTilesPastesNothing) {

@@ -1,0 +1,39 @@
+#include "core/settings_layout.hpp"
+
+namespace korvane {
+namespace {
+
+constexpr int WIDTH = 400;
+constexpr int CONTENT_WIDTH = 376;
+constexpr int INDENTED_WIDTH = 368;
+constexpr int LABEL_HEIGHT = 20;
+constexpr int ROW_HEIGHT = 24;
+// The shortcut's two rows sit between the sign-in box and the credit line, which keep their
+// places relative to each other.
+constexpr int SHORTCUT_ROWS = 56;
+
+}  // namespace
+
+SettingsLayout layout_settings_dialog(int dpi) {
+    const auto px = [dpi](int dips) { return scale(dips, dpi); };
+    const int m = px(DIALOG_MARGIN);
+    SettingsLayout layout;
+    layout.client_width = px(WIDTH);
+    layout.placement_label = {m, px(12), px(CONTENT_WIDTH), px(LABEL_HEIGHT)};
+    for (int i = 0; i < 3; ++i)
+        layout.placements[i] = {px(20), px(34 + 24 * i), px(INDENTED_WIDTH), px(ROW_HEIGHT)};
+    layout.sign_in = {m, px(118), px(CONTENT_WIDTH), px(ROW_HEIGHT)};
+    layout.shortcut_label = {m, px(154), px(CONTENT_WIDTH), px(LABEL_HEIGHT)};
+    layout.shortcut_field = {px(20), px(176), px(200), px(ROW_HEIGHT)};
+    layout.windows_key = {px(228), px(176), px(160), px(ROW_HEIGHT)};
+    layout.credit = {m, px(154 + SHORTCUT_ROWS), px(CONTENT_WIDTH), px(40)};
+    const int buttons = px(206 + SHORTCUT_ROWS);
+    const int button_width = px(PUSH_BUTTON_WIDTH);
+    layout.cancel = {layout.client_width - m - button_width, buttons, button_width, px(PUSH_BUTTON_HEIGHT)};
+    layout.ok = {layout.client_width - m - button_width - px(PUSH_BUTTON_GAP) - button_width, buttons, button_width,
+                 px(PUSH_BUTTON_HEIGHT)};
+    layout.client_height = buttons + px(PUSH_BUTTON_HEIGHT) + m;
+    return layout;
+}
+
+}  // namespace korvane

@@ -1,0 +1,14 @@
+// The keyboard on a toolbar window (the popup, or the docked strip once it has the focus):
+// arrows and Tab move the focus frame, Enter or Space runs the focused item, 1 to 9 and 0 paste
+// Recent clips 1 to 10, Delete removes the focused clip, the menu key or Shift+F10 opens its
+// tile menu, and in the popup typing filters the tiles and Escape clears the filter, then closes.
+#pragma once
+
+#include <windows.h>
+
+namespace korvane {
+
+LRESULT on_key_down(HWND window, WPARAM key);
+LRESULT on_char(HWND window, WPARAM unit);
+
+}  // namespace korvane
