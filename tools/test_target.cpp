@@ -9,6 +9,8 @@
 //                    u32 byte count, the bytes.
 //   MAKE_WINDOW (3): payload is a UTF-16 class name; a hidden top-level window of that class is made and
 //                    its handle returned.
+//   TAKE_HOTKEY (4): payload is u32 modifiers, u32 virtual key; the program registers that global
+//                    shortcut for itself, as another program holding it would.
 // The result of a request is 1 on success (or the window handle), 0 on failure.
 // With a file name as its argument, it writes the edit control's text (UTF-8) to that file
 // whenever the text changes, so a test outside Wine can see what was pasted.
@@ -107,6 +109,13 @@ LRESULT on_copy_data(HWND window, const COPYDATASTRUCT* request) {
         std::wstring name(size / 2, L'\0');
         std::memcpy(name.data(), bytes, name.size() * 2);
         return make_window(name.c_str());
+    }
+    case 4: {
+        uint32_t modifiers = 0, key = 0;
+        if (size != 8) return 0;
+        std::memcpy(&modifiers, bytes, 4);
+        std::memcpy(&key, bytes + 4, 4);
+        return RegisterHotKey(window, 0x4B4B, modifiers, key) ? 1 : 0;
     }
     }
     return 0;

@@ -98,9 +98,24 @@ LRESULT open_focused_menu(HWND window) {
     return 0;
 }
 
+// After a delete the focus goes to the tile that took the deleted one's place, or the one
+// before it, or the first item left.
 LRESULT delete_focused(HWND window) {
     const std::optional<Focused> item = focused_item(window);
-    if (item && is_tile(item->target.kind)) delete_from_keyboard(item->clip, item->from_popup);
+    if (!item || !is_tile(item->target.kind)) return 0;
+    delete_from_keyboard(item->clip, item->from_popup);
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar || focused_target(*toolbar, app->store, shape_of(*toolbar, app->store))) return 0;
+        const ToolbarShape shape = shape_of(*toolbar, app->store);
+        const uint64_t left = area_of(item->target.kind) == Area::Recent ? shape.layout.recent_count : shape.layout.pinned_count;
+        std::optional<HitTarget> next;
+        if (left > 0) next = HitTarget{item->target.kind, std::min<uint64_t>(item->target.index, left - 1)};
+        else if (const std::vector<ToolbarItem> items = toolbar_items(shape.layout); !items.empty()) next = items.front().target;
+        announced = focus_on(*toolbar, app->store, shape, next);
+    }
+    announce_focus(window, announced);
     return 0;
 }
 

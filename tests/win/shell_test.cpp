@@ -19,97 +19,13 @@
 #include "win/popup.hpp"
 #include "win/settings_dialog.hpp"
 #include "win/wide.hpp"
+#include "shell_fixture.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
 namespace {
 
-using namespace std::chrono_literals;
-using test::TempAppData;
-
-std::string settings_file(const TempAppData& appdata) {
-    const auto bytes = test::read_file(appdata.file(L"settings.ini"));
-    return bytes ? std::string(bytes->begin(), bytes->end()) : "<none>";
-}
-
-RECT window_rect(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return r;
-}
-
-RECT work_area() {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
-    return info.rcWork;
-}
-
-bool is_topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
-
-// The other program, with its window once it has made it.
-struct OtherProgram {
-    std::optional<test::Process> process;
-    HWND window = nullptr;
-
-    OtherProgram() : process(test::start_program(test::program_folder() + L"\\test_target.exe")) {
-        if (process)
-            test::wait_until([&] { return (window = test::find_process_window(process->id, L"KorvaneTestTarget")) != nullptr; },
-                             15s);
-    }
-    ~OtherProgram() {
-        if (!process) return;
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        if (!process->wait(10s)) process->kill();
-    }
-    // Copies a text there as its user would (the request is the test program's own).
-    void copy(const std::wstring& text) const {
-        COPYDATASTRUCT request{1, DWORD(text.size() * sizeof(wchar_t)), const_cast<wchar_t*>(text.data())};
-        SendMessageW(window, WM_COPYDATA, 0, LPARAM(&request));
-    }
-};
-
-NOTIFYICONDATAW notification_icon_of(HWND main_window) {
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = main_window;
-    icon.uID = 1;
-    return icon;
-}
-
-class Shell : public testing::Test {
-protected:
-    void SetUp() override { start({}); }
-
-    void start(const std::string& settings) {
-        if (!settings.empty()) {
-            CreateDirectoryW(appdata.korvane_folder().c_str(), nullptr);
-            test::write_file(appdata.file(L"settings.ini"), Bytes(settings.begin(), settings.end()));
-        }
-        start_shell(GetModuleHandleW(nullptr), {});
-        AppBorrow app = borrow_app();
-        main_window = app->main_window;
-        docked = app->docked.window;
-        popup = app->popup.window;
-    }
-
-    void TearDown() override {
-        if (IsWindow(main_window)) DestroyWindow(main_window);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) DispatchMessageW(&message);
-        take_app();
-    }
-
-    static void pump() {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-
-    TempAppData appdata;
-    HWND main_window = nullptr;
-    HWND docked = nullptr;
-    HWND popup = nullptr;
-};
+using namespace shell_test;
 
 TEST_F(Shell, TheStripTakesTheRightEdgeMovesLeftHidesAndComesBack) {
     const RECT work = work_area();
@@ -302,43 +218,6 @@ TEST_F(Shell, TheIconClosesAnOpenPopupWithoutReopeningItButEscapeDoesNotBlockIt)
     EXPECT_EQ((r.left + r.right) / 2, 800);
     hide_popup();
 }
-
-// Reads the open popup menu from another thread, then picks an item (or none) by its id.
-struct MenuReader {
-    std::vector<std::pair<std::wstring, UINT>> items;  // text and state
-    std::thread thread;
-
-    static constexpr UINT NOTHING = 0xFFFF;
-
-    void read_then_choose(UINT choose_id) {
-        thread = std::thread([this, choose_id] {
-            HWND menu_window = nullptr;
-            test::wait_until([&] { return (menu_window = FindWindowW(L"#32768", nullptr)) != nullptr; }, 10s);
-            if (!menu_window) return;
-            HMENU menu = HMENU(SendMessageW(menu_window, MN_GETHMENU, 0, 0));
-            int chosen_position = -1;
-            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-                wchar_t text[128] = {};
-                GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
-                items.emplace_back(text, GetMenuState(menu, UINT(i), MF_BYPOSITION));
-                if (GetMenuItemID(menu, i) == choose_id) chosen_position = i;
-            }
-            if (chosen_position < 0) {
-                PostMessageW(menu_window, WM_KEYDOWN, VK_ESCAPE, 0);
-                return;
-            }
-            // Walk down to the item with the keyboard (separators are skipped) and press Enter.
-            int steps = 0;
-            for (int i = 0; i <= chosen_position; ++i)
-                if (!(GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_SEPARATOR)) ++steps;
-            for (int i = 0; i < steps; ++i) PostMessageW(menu_window, WM_KEYDOWN, VK_DOWN, 0);
-            PostMessageW(menu_window, WM_KEYDOWN, VK_RETURN, 0);
-        });
-    }
-    ~MenuReader() {
-        if (thread.joinable()) thread.join();
-    }
-};
 
 TEST_F(Shell, TheNotificationMenuOffersWhatFitsAndExitEndsTheProgram) {
     {

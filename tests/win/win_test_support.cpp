@@ -98,7 +98,7 @@ std::optional<std::wstring> message_box_text(HWND box) {
     return std::wstring(buffer);
 }
 
-MessageBoxWatcher::MessageBoxWatcher() {
+MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer) {
     InitializeCriticalSection(&lock_);
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
@@ -130,7 +130,7 @@ DWORD WINAPI MessageBoxWatcher::run(void* self_pointer) {
             self->texts_.push_back(*text);
             LeaveCriticalSection(&self->lock_);
         }
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        PostMessageW(box, WM_COMMAND, self->answer_, 0);
         answered = box;
     }
     return 0;

@@ -41,10 +41,11 @@ void remove_tree(const std::wstring& path);
 // Polls until the condition holds or the time is up.
 bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
-// Answers message boxes captioned "Korvane" from a second thread, collecting their texts.
+// Answers message boxes captioned "Korvane" from a second thread, collecting their texts: with
+// OK, or with the given button (IDYES, IDNO) for a question.
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher();
+    explicit MessageBoxWatcher(int answer = IDOK);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -53,6 +54,7 @@ public:
 
 private:
     static DWORD WINAPI run(void* self);
+    int answer_;
     HANDLE thread_ = nullptr;
     HANDLE stop_ = nullptr;
     mutable CRITICAL_SECTION lock_;

@@ -1,0 +1,264 @@
+// The toolbars from the keyboard, in this process: the global shortcut, the focus frame's moves,
+// Enter, the digit keys, Delete, the menu key, typing to filter and Escape, and the shortcut in
+// the settings.  Keys are sent as the window's own messages; the journeys press real ones.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "core/clipboard_data.hpp"
+#include "win/beep.hpp"
+#include "win/capture.hpp"
+#include "win/hotkey.hpp"
+#include "win/popup.hpp"
+#include "win/settings_dialog.hpp"
+#include "win/toolbar_focus.hpp"
+#include "win/wide.hpp"
+#include "shell_fixture.hpp"
+
+namespace korvane {
+namespace {
+
+using namespace shell_test;
+
+class Keyboard : public Shell {
+protected:
+    void capture(const char* text) {
+        if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text(text));
+        refresh_all_toolbars();
+    }
+    void pin(const char* text) {
+        if (AppBorrow app = borrow_app()) add_pin(app->store, ClipContent::make_text(text), std::nullopt, {});
+        refresh_all_toolbars();
+    }
+    void key(HWND window, WPARAM key) { SendMessageW(window, WM_KEYDOWN, key, 0); }
+    void type(HWND window, std::wstring_view text) {
+        for (wchar_t c : text) SendMessageW(window, WM_CHAR, c, 0);
+    }
+    std::optional<HitTarget> focused(HWND window) {
+        AppBorrow app = borrow_app();
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        return focused_target(*toolbar, app->store, shape_of(*toolbar, app->store));
+    }
+    ToolbarShape shape(HWND window) {
+        AppBorrow app = borrow_app();
+        return shape_of(*toolbar_for(*app, window), app->store);
+    }
+    // What a paste left on the clipboard, when the program wrote it.
+    std::optional<std::string> pasted() {
+        if (GetClipboardOwner() != main_window || !OpenClipboard(nullptr)) return std::nullopt;
+        std::optional<Bytes> block = read_global_block(GetClipboardData(CF_UNICODETEXT));
+        CloseClipboard();
+        if (!block) return std::nullopt;
+        return decode_unicode_text(*block);
+    }
+    void forget_the_clipboard() {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        CloseClipboard();
+    }
+};
+
+TEST_F(Keyboard, TheShortcutOpensThePopupOnTheFirstTileAndArrowsAndEnterPasteTheChosenOne) {
+    capture("first");
+    capture("second");  // Recent: second, first
+    forget_the_clipboard();
+    toggle_popup_from_shortcut();
+    ASSERT_TRUE(IsWindowVisible(popup));
+    EXPECT_EQ(focused(popup), (HitTarget{HitKind::RecentTile, 0}));
+    if (AppBorrow app = borrow_app()) EXPECT_TRUE(app->popup.focus_cues);  // the frame shows at once
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    const RECT r = window_rect(popup);
+    EXPECT_LE(r.left, std::max<LONG>(pointer.x, work_area().left + 8));  // opened near the pointer, inside the work area
+    EXPECT_GE(r.top, work_area().top);
+
+    key(popup, VK_RIGHT);
+    EXPECT_EQ(focused(popup), (HitTarget{HitKind::RecentTile, 1}));
+    key(popup, VK_TAB);  // no pins: on to the buttons
+    EXPECT_FALSE(is_tile(focused(popup)->kind));
+    key(popup, VK_TAB);
+    EXPECT_EQ(focused(popup), (HitTarget{HitKind::RecentTile, 0}));
+    key(popup, VK_RIGHT);
+    key(popup, VK_RETURN);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_EQ(pasted(), "first");
+
+    // The shortcut again while the popup is open closes it.
+    toggle_popup_from_shortcut();
+    ASSERT_TRUE(IsWindowVisible(popup));
+    toggle_popup_from_shortcut();
+    EXPECT_FALSE(IsWindowVisible(popup));
+}
+
+TEST_F(Keyboard, DigitsPasteRecentClipsByNumberAndMissingOnesBeep) {
+    for (const char* text : {"one", "two", "three"}) capture(text);  // Recent: three two one
+    forget_the_clipboard();
+    toggle_popup_from_shortcut();
+    type(popup, L"2");
+    EXPECT_EQ(pasted(), "two");
+    EXPECT_FALSE(IsWindowVisible(popup));
+
+    SetFocus(docked);  // the docked strip takes the digits too once it has the keyboard
+    type(docked, L"3");
+    EXPECT_EQ(pasted(), "one");
+    const uint64_t beeps = refusals_sounded();
+    type(docked, L"0");  // there is no tenth clip
+    EXPECT_EQ(refusals_sounded(), beeps + 1);
+    type(docked, L"x");  // the strip has no filter: letters do nothing
+    EXPECT_EQ(shape(docked).layout.recent_count, 3u);
+}
+
+TEST_F(Keyboard, TypingFiltersThePopupAndEscapeClearsTheFilterBeforeItCloses) {
+    for (const char* text : {"apple pie", "Banana", "grape"}) capture(text);
+    pin("Pineapple");
+    pin("cherry");
+    toggle_popup_from_shortcut();
+    const int width = window_rect(popup).right - window_rect(popup).left;
+    type(popup, L"AP");
+    ToolbarShape now = shape(popup);
+    EXPECT_TRUE(now.layout.searching);
+    EXPECT_EQ(now.layout.recent_count, 2u);  // grape, apple pie
+    EXPECT_EQ(now.layout.pinned_count, 1u);  // Pineapple
+    EXPECT_EQ(focused(popup), (HitTarget{HitKind::RecentTile, 0}));  // the first tile still shown
+    EXPECT_EQ(window_rect(popup).right - window_rect(popup).left, width);  // the popup keeps its width
+
+    type(popup, L"2");  // while typing, a digit is part of the text
+    EXPECT_EQ(shape(popup).layout.recent_count, 0u);
+    EXPECT_EQ(focused(popup), std::nullopt);
+    key(popup, VK_BACK);
+    key(popup, VK_BACK);  // "A" is left
+    type(popup, L"pple p");  // "Apple p"
+    EXPECT_EQ(shape(popup).layout.recent_count, 1u);
+    forget_the_clipboard();
+    key(popup, VK_RETURN);
+    EXPECT_EQ(pasted(), "apple pie");
+
+    toggle_popup_from_shortcut();
+    type(popup, L"cherry");
+    key(popup, VK_ESCAPE);
+    EXPECT_TRUE(IsWindowVisible(popup));
+    EXPECT_FALSE(shape(popup).layout.searching);
+    EXPECT_EQ(shape(popup).layout.recent_count, 3u);
+    key(popup, VK_ESCAPE);
+    EXPECT_FALSE(IsWindowVisible(popup));
+}
+
+TEST_F(Keyboard, DeleteRemovesTheFocusedClipAndAsksFirstForAPin) {
+    capture("recent");
+    pin("kept pin");
+    pin("doomed pin");
+    toggle_popup_from_shortcut();
+    key(popup, VK_DELETE);  // on the Recent clip: no question, and the focus goes on
+    EXPECT_TRUE(borrow_app()->store.recent.empty());
+    EXPECT_TRUE(IsWindowVisible(popup));
+    EXPECT_EQ(focused(popup), (HitTarget{HitKind::PinnedTile, 0}));
+    key(popup, VK_RIGHT);  // from the first pin to the second
+    ASSERT_EQ(focused(popup), (HitTarget{HitKind::PinnedTile, 1}));
+    {
+        test::MessageBoxWatcher no(IDNO);
+        key(popup, VK_DELETE);
+        ASSERT_EQ(no.texts().size(), 1u);
+        EXPECT_EQ(no.texts()[0], L"Delete this pinned clip?\n\ndoomed pin");
+    }
+    ASSERT_EQ(borrow_app()->store.pins.size(), 2u);
+    toggle_popup_from_shortcut();
+    key(popup, VK_RIGHT);
+    {
+        test::MessageBoxWatcher yes(IDYES);
+        key(popup, VK_DELETE);
+    }
+    AppBorrow app = borrow_app();
+    ASSERT_EQ(app->store.pins.size(), 1u);
+    EXPECT_EQ(app->store.pins[0].content.text, "kept pin");
+}
+
+TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
+    capture("a text");
+    pin("a pin");
+    toggle_popup_from_shortcut();
+    {
+        MenuReader reader;
+        reader.read_then_choose(MenuReader::NOTHING);
+        key(popup, VK_APPS);
+        reader.thread.join();
+        ASSERT_FALSE(reader.items.empty());
+        EXPECT_EQ(reader.items[0].first, L"Pin");  // the Recent clip's menu
+    }
+    toggle_popup_from_shortcut();
+    key(popup, VK_TAB);  // to the pins
+    {
+        MenuReader reader;
+        reader.read_then_choose(MenuReader::NOTHING);
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(popup, WM_SYSKEYDOWN, VK_F10, 0);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        reader.thread.join();
+        ASSERT_FALSE(reader.items.empty());
+        EXPECT_EQ(reader.items[0].first, L"Unpin");
+    }
+}
+
+// Puts a shortcut into the settings dialog's field, from the driver thread.
+void choose_shortcut(HWND dialog, WORD field_value, bool windows_key) {
+    SendMessageW(GetDlgItem(dialog, 220), HKM_SETHOTKEY, field_value, 0);
+    const HWND box = GetDlgItem(dialog, 221);
+    if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != windows_key) test::click_button(dialog, 221);
+}
+
+TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAnotherProgramHolds) {
+    // Korvane holds its default: nobody else can have it.
+    EXPECT_FALSE(RegisterHotKey(nullptr, 7, MOD_WIN | MOD_ALT, 'V'));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_HOTKEY_ALREADY_REGISTERED));
+    EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\n");
+
+    std::thread driver([] {
+        HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
+        if (!dialog) return;
+        choose_shortcut(dialog, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT), false);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    run_settings_dialog();
+    driver.join();
+    EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\nshortcut=Ctrl+Shift+K\r\n");
+    EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_WIN | MOD_ALT, 'V'));  // the old one is free again
+    UnregisterHotKey(nullptr, 7);
+    EXPECT_FALSE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_SHIFT, 'K'));
+
+    // Another program holds the one asked for: the user is told, and Ctrl+Shift+K stays.
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    const uint32_t held[2] = {MOD_CONTROL | MOD_ALT, 'J'};
+    COPYDATASTRUCT request{4, sizeof held, const_cast<uint32_t*>(held)};
+    ASSERT_EQ(SendMessageW(other.window, WM_COPYDATA, 0, LPARAM(&request)), 1);
+    {
+        test::MessageBoxWatcher warnings;
+        std::thread chooser([] {
+            HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
+            if (!dialog) return;
+            choose_shortcut(dialog, MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_ALT), false);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        run_settings_dialog();
+        chooser.join();
+        ASSERT_EQ(warnings.texts().size(), 1u);
+        EXPECT_EQ(warnings.texts()[0], to_wide(shortcut_taken_message({SHORTCUT_CTRL | SHORTCUT_ALT, 'J'},
+                                                                      {SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'})));
+    }
+    EXPECT_EQ(borrow_app()->shortcut, (Shortcut{SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'}));
+    EXPECT_FALSE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_SHIFT, 'K'));  // still Korvane's
+
+    // After a restart the settings file's shortcut is the one registered.
+    TearDown();
+    start({});
+    EXPECT_EQ(borrow_app()->shortcut, (Shortcut{SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'}));
+    EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_WIN | MOD_ALT, 'V'));
+    UnregisterHotKey(nullptr, 7);
+}
+
+}  // namespace
+}  // namespace korvane
