@@ -69,6 +69,9 @@ struct Clip {
     ClipId id = 0;
     unsigned animal_index = 0;
     DrawingCache cache;
+    // Counts the changes of the text and the definitions, so that a dialog opened on older ones
+    // can tell when it comes back: its result is then out of date.
+    uint64_t edits = 0;
 };
 
 // Ids come from one process-wide counter that starts at 1; they are never reused in a run.

@@ -138,7 +138,10 @@ bool set_custom_icon(ClipStore& store, ClipLocation at, std::optional<Bytes> ico
 }
 
 bool set_variables(ClipStore& store, ClipLocation at, std::vector<VariableDefinition> variables) {
-    if (Clip* clip = clip_at(store, at)) clip->variables = std::move(variables);
+    if (Clip* clip = clip_at(store, at)) {
+        clip->variables = std::move(variables);
+        ++clip->edits;
+    }
     return at.area == Area::Pinned;
 }
 
@@ -148,6 +151,7 @@ void set_text(Clip& clip, std::string text) {
     if (clip.content.kind != ClipKind::Text) return;
     clip.content.text = std::move(text);
     clip.cache.reset();
+    ++clip.edits;
 }
 
 uint8_t check_missing_files(Clip& clip, const PathExists& exists) {

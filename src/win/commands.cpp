@@ -8,6 +8,7 @@
 #include "win/app.hpp"
 #include "win/beep.hpp"
 #include "win/capture.hpp"
+#include "win/dialog_in_use.hpp"
 #include "win/dock.hpp"
 #include "win/editor.hpp"
 #include "win/files.hpp"
@@ -42,6 +43,19 @@ std::vector<VariableDefinition> copy_definitions(const std::vector<VariableDefin
     return copies;
 }
 
+// A dialog's result is for the text and definitions it was opened on: when another dialog has
+// changed them meanwhile, the later change stands and this result is dropped with a beep.  A
+// clip that has gone is not out of date: there is nothing to compare.
+bool out_of_date(ClipId id, uint64_t edits_when_opened) {
+    AppBorrow app = borrow_app();
+    if (!app) return false;
+    const std::optional<ClipLocation> at = find_clip(app->store, id);
+    if (!at || clip_at(app->store, *at)->edits == edits_when_opened) return false;
+    app.release();
+    beep_refusal();
+    return true;
+}
+
 // A pasted text goes to the clipboard as UTF-16 with its terminator, in one block no larger than
 // the largest block the program reads back.
 bool fits_one_clipboard_block(std::string_view text) {
@@ -50,11 +64,14 @@ bool fits_one_clipboard_block(std::string_view text) {
 
 // A template's text with its values filled in; nothing when the fill-in was cancelled or the
 // result cannot be pasted (then the refusal has been sounded).
-std::optional<std::string> fill_in_template(ClipId id, const std::string& text, const std::optional<std::string>& name,
+std::optional<std::string> fill_in_template(ClipId id, uint64_t edits, const std::string& text,
+                                            const std::optional<std::string>& name,
                                             const std::vector<VariableDefinition>& definitions) {
+    const DialogInUse dialog(DialogKind::FillIn);
+    if (!dialog) return std::nullopt;
     const std::vector<VariableDefinition> synced = sync_variables(text, definitions).definitions;
     const std::optional<std::vector<ValueList>> values = fill_in(name ? "Fill in: " + *name : "Fill in", synced);
-    if (!values) return std::nullopt;
+    if (!values || out_of_date(id, edits)) return std::nullopt;
     Substitution result = substitute(text, synced, *values, MAX_CLIPBOARD_BLOCK);
     if (result.too_long || !fits_one_clipboard_block(result.text)) {
         beep_refusal();
@@ -108,6 +125,7 @@ struct ClipCopy {
     std::optional<std::string> name;
     std::optional<std::string> text;  // text clips only
     std::vector<VariableDefinition> definitions;
+    uint64_t edits = 0;
 };
 
 std::optional<ClipCopy> copy_clip(ClipId id) {
@@ -116,7 +134,7 @@ std::optional<ClipCopy> copy_clip(ClipId id) {
     const std::optional<ClipLocation> at = find_clip(app->store, id);
     if (!at) return std::nullopt;
     const Clip& clip = *clip_at(app->store, *at);
-    ClipCopy copy{clip.name, std::nullopt, copy_definitions(clip.variables)};
+    ClipCopy copy{clip.name, std::nullopt, copy_definitions(clip.variables), clip.edits};
     if (clip.content.kind == ClipKind::Text) copy.text = clip.content.text;
     return copy;
 }
@@ -124,10 +142,12 @@ std::optional<ClipCopy> copy_clip(ClipId id) {
 void edit_variables(ClipId id, bool from_popup) {
     const std::optional<ClipCopy> clip = copy_clip(id);
     if (!clip || !clip->text) return;
+    const DialogInUse dialog(DialogKind::Wizard);
+    if (!dialog) return;
     if (from_popup) hide_popup();
     std::optional<std::vector<VariableDefinition>> result =
         run_variables_wizard(sync_variables(*clip->text, clip->definitions).definitions, 0);
-    if (!result) return;
+    if (!result || out_of_date(id, clip->edits)) return;
     bool pins_changed = false;
     if (AppBorrow app = borrow_app())
         if (const std::optional<ClipLocation> at = find_clip(app->store, id))
@@ -140,6 +160,8 @@ enum class EditorUse { Rename, EditText };
 void open_in_editor(ClipId id, EditorUse use, bool from_popup) {
     const std::optional<ClipCopy> clip = copy_clip(id);
     if (!clip) return;
+    const DialogInUse dialog(DialogKind::Editor);
+    if (!dialog) return;
     if (from_popup) hide_popup();
     const bool edit_text = use == EditorUse::EditText;
     const std::optional<EditorResult> edited =
@@ -153,6 +175,7 @@ void open_in_editor(ClipId id, EditorUse use, bool from_popup) {
         new_text = *edited->text;
         definitions = define_new_variables(*new_text, clip->definitions);
     }
+    if (out_of_date(id, clip->edits)) return;
     bool pins_changed = false;
     if (AppBorrow app = borrow_app()) {
         if (const std::optional<ClipLocation> at = find_clip(app->store, id)) {
@@ -253,6 +276,7 @@ void paste_clip(ClipId id, bool from_popup) {
     ClipContent content;
     std::optional<std::string> name;
     std::vector<VariableDefinition> definitions;
+    uint64_t edits = 0;
     HWND main_window = nullptr;
     {
         AppBorrow app = borrow_app();
@@ -268,11 +292,12 @@ void paste_clip(ClipId id, bool from_popup) {
         content = clip->content;
         name = clip->name;
         definitions = copy_definitions(clip->variables);
+        edits = clip->edits;
         main_window = app->main_window;
     }
     if (from_popup) hide_popup();
     if (content.kind == ClipKind::Text && !definitions.empty()) {
-        std::optional<std::string> filled = fill_in_template(id, content.text, name, definitions);
+        std::optional<std::string> filled = fill_in_template(id, edits, content.text, name, definitions);
         if (!filled) return;
         content = ClipContent::make_text(std::move(*filled));
     }
@@ -287,6 +312,9 @@ std::vector<VariableDefinition> define_new_variables(std::string_view text,
                                                      const std::vector<VariableDefinition>& definitions) {
     SyncedVariables synced = sync_variables(text, definitions);
     if (!synced.first_created) return std::move(synced.definitions);
+    // With the wizard open elsewhere the new names keep their free-text definitions.
+    const DialogInUse dialog(DialogKind::Wizard);
+    if (!dialog) return std::move(synced.definitions);
     if (std::optional<std::vector<VariableDefinition>> chosen =
             run_variables_wizard(synced.definitions, *synced.first_created))
         return std::move(*chosen);
@@ -302,6 +330,8 @@ void new_text_pin(bool from_popup) {
             return;
         }
     }
+    const DialogInUse dialog(DialogKind::Editor);
+    if (!dialog) return;
     if (from_popup) hide_popup();
     const std::optional<EditorResult> edited = run_text_editor("New text icon", "", std::string(), false);
     if (!edited || !edited->text || edited->text->empty()) return;

@@ -7,6 +7,7 @@
 #include "core/settings_layout.hpp"
 #include "win/app.hpp"
 #include "win/dialog.hpp"
+#include "win/dialog_in_use.hpp"
 #include "win/dock.hpp"
 #include "win/files.hpp"
 #include "win/hotkey.hpp"
@@ -239,6 +240,8 @@ bool run_value_names(std::wstring_view data, std::wstring_view executable) {
 }
 
 void run_settings_dialog() {
+    const DialogInUse dialog(DialogKind::Settings);
+    if (!dialog) return;
     Choice current{DOCKED_RIGHT, false, {}};
     if (AppBorrow app = borrow_app()) {
         if (!app->docked.window || !app->popup.window) return;

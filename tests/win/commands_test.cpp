@@ -1,0 +1,93 @@
+// The toolbar commands while their dialogs are open: the toolbars stay live, so a dialog can be
+// asked for again, and another dialog can change the clip a first one was opened on.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "core/template.hpp"
+#include "win/beep.hpp"
+#include "win/commands.hpp"
+#include "shell_fixture.hpp"
+
+namespace korvane {
+namespace {
+
+using namespace shell_test;
+
+class OpenDialogs : public Shell {
+protected:
+    // A template pin named Letter with one free-text value.
+    ClipId add_letter() {
+        AppBorrow app = borrow_app();
+        add_pin(app->store, ClipContent::make_text("Dear ${name},"), std::string("Letter"),
+                sync_variables("Dear ${name},", {}).definitions);
+        return app->store.pins.back().id;
+    }
+    static constexpr LPARAM FIRST_PIN = MAKELPARAM(38, 208);  // no Recent clip: the first pin's tile
+};
+
+TEST_F(OpenDialogs, ASecondRequestForAnOpenDialogBeepsAndLeavesTheFirstAsItIs) {
+    const ClipId letter = add_letter();
+    refresh_all_toolbars();
+    uint64_t beeps_while_open = 0;
+    bool editor_still_open = false;
+    std::thread driver([&] {
+        HWND editor = test::wait_for_dialog(L"KorvaneEditor", 10s);
+        if (!editor) return;
+        const uint64_t before = refusals_sounded();
+        // Edit text on the same pin again, through its menu, while the editor is open.
+        MenuReader menu;
+        menu.read_then_choose(4);
+        PostMessageW(docked, WM_RBUTTONUP, 0, FIRST_PIN);
+        menu.thread.join();
+        test::wait_until([&] { return refusals_sounded() > before; }, 10s);
+        beeps_while_open = refusals_sounded() - before;
+        editor_still_open = FindWindowW(L"KorvaneEditor", nullptr) == editor && IsWindowVisible(editor);
+        PostMessageW(editor, WM_COMMAND, IDCANCEL, 0);
+    });
+    run_tile_command(TileCommand::EditText, letter, false);
+    driver.join();
+    EXPECT_EQ(beeps_while_open, 1u);
+    EXPECT_TRUE(editor_still_open);
+    EXPECT_EQ(FindWindowW(L"KorvaneEditor", nullptr), nullptr);  // and no second one came up after it
+}
+
+// The fill-in is opened, then the wizard changes the same template's values; the wizard's change
+// stands, and the fill-in, filled in for the definitions it was opened on, pastes nothing.
+TEST_F(OpenDialogs, AFillInOutOfDateAfterTheWizardChangedItsTemplateIsDroppedWithABeep) {
+    const ClipId letter = add_letter();
+    refresh_all_toolbars();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    bool wizard_done = false;
+    uint64_t beeps_before_paste = 0;
+    std::thread driver([&] {
+        HWND fill = test::wait_for_dialog(L"KorvaneFill", 10s);
+        if (!fill) return;
+        MenuReader menu;
+        menu.read_then_choose(8);  // Variables…
+        PostMessageW(docked, WM_RBUTTONUP, 0, FIRST_PIN);
+        menu.thread.join();
+        HWND wizard = test::wait_for_dialog(L"KorvaneWizard", 10s);
+        if (!wizard) return;
+        test::click_button(wizard, 201);  // Number
+        PostMessageW(wizard, WM_COMMAND, IDOK, 0);  // Finish
+        wizard_done = test::wait_until([] { return FindWindowW(L"KorvaneWizard", nullptr) == nullptr; }, 10s);
+        beeps_before_paste = refusals_sounded();
+        SetWindowTextW(FindWindowExW(fill, nullptr, L"EDIT", nullptr), L"Ann");
+        PostMessageW(fill, WM_COMMAND, IDOK, 0);  // Paste
+    });
+    paste_clip(letter, false);
+    driver.join();
+    ASSERT_TRUE(wizard_done);
+    EXPECT_EQ(refusals_sounded(), beeps_before_paste + 1);
+    EXPECT_NE(GetClipboardOwner(), main_window);  // nothing was written to paste
+    AppBorrow app = borrow_app();
+    ASSERT_EQ(app->store.pins[0].variables.size(), 1u);
+    EXPECT_EQ(app->store.pins[0].variables[0].kind, VariableKind::Number);     // the wizard's change stands
+    EXPECT_TRUE(app->store.pins[0].variables[0].remembered_values.empty());  // the fill-in's values do not
+}
+
+}  // namespace
+}  // namespace korvane
