@@ -274,6 +274,9 @@ TEST(ClipEdits, IconVariablesNameAndTextFollowTheirRules) {
     EXPECT_EQ(store.pins[0].name, "n");
     set_name(store.pins[0], std::nullopt);
     EXPECT_FALSE(store.pins[0].name.has_value());
+    // The text and the definitions were changed once each; the name and the icon do not count.
+    EXPECT_EQ(store.pins[0].edits, 2u);
+    EXPECT_EQ(image.edits, 0u);
 }
 
 TEST(ClipLifetime, DestroyingAStoreReleasesEveryCache) {
