@@ -1,5 +1,8 @@
 #include "win/settings_dialog.hpp"
 
+#include <commctrl.h>
+
+#include <cwchar>
 #include <optional>
 
 #include "core/dialog_layout.hpp"
@@ -7,6 +10,7 @@
 #include "win/dialog.hpp"
 #include "win/dock.hpp"
 #include "win/files.hpp"
+#include "win/program_info.hpp"
 #include "win/warning.hpp"
 
 namespace korvane {
@@ -15,8 +19,11 @@ namespace {
 constexpr wchar_t SETTINGS_CLASS[] = L"KorvaneSettings";
 constexpr wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t RUN_VALUE[] = L"Korvane";
-constexpr wchar_t CREDIT[] = L"Korvane, a clipboard toolbar by the Korvane developers.\n"
-                             L"https://korvane.app  \u00B7  https://korvane.app/help";
+// The credit line's links open the licence texts installed beside the exe.
+constexpr wchar_t CREDIT_LINKS[] = L"<a id=\"licence\">Licence</a>   <a id=\"notices\">Third-party notices</a>";
+constexpr wchar_t LICENCE_FILE[] = L"LICENSE.txt";
+constexpr wchar_t NOTICES_FILE[] = L"THIRD-PARTY-NOTICES.txt";
+constexpr int CREDIT_ID = 220;
 constexpr int PLACEMENT_IDS[] = {200, 201, 202};
 constexpr int SIGN_IN_ID = 210;
 
@@ -66,6 +73,26 @@ LRESULT on_command(HWND, WPARAM wparam) {
     return 0;
 }
 
+LRESULT on_notify(const NMHDR& header) {
+    if (header.idFrom != CREDIT_ID || (header.code != NM_CLICK && header.code != NM_RETURN)) return 0;
+    const NMLINK& link = reinterpret_cast<const NMLINK&>(header);
+    const wchar_t* file = std::wcscmp(link.item.szID, L"notices") == 0 ? NOTICES_FILE : LICENCE_FILE;
+    if (!open_program_file(file)) MessageBeep(MB_ICONEXCLAMATION);
+    return 0;
+}
+
+LRESULT CALLBACK settings_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NOTIFY) return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
+    return dialog_proc<on_command, on_cancel>(window, message, wparam, lparam);
+}
+
+// Two lines: the program, its version and its licence, then links a screen reader reads as links.
+std::wstring credit_text() {
+    const std::optional<std::wstring> version = program_version();
+    return L"Korvane " + (version ? *version + L" " : L"") + L"by the Korvane developers, under the MIT licence.\n" +
+           CREDIT_LINKS;
+}
+
 bool sign_in_is_on() {
     OwnedKey key = open_run_key(KEY_QUERY_VALUE);
     return key && RegQueryValueExW(key.get(), RUN_VALUE, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -82,7 +109,7 @@ std::optional<Choice> ask(int placement, bool sign_in) {
     const int dpi = int(GetDpiForSystem());
     const auto px = [dpi](int dips) { return scale(dips, dpi); };
     Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", px(400), px(244),
-                                  dialog_proc<on_command, on_cancel>);
+                                  settings_proc);
     if (!dialog.created) return std::nullopt;
     add_control(dialog, L"STATIC", L"Where the toolbar goes:", 0, 0, px(12), px(12), px(376), px(20), -1);
     HWND buttons[3] = {
@@ -95,7 +122,10 @@ std::optional<Choice> ask(int placement, bool sign_in) {
     };
     HWND sign_in_box = add_control(dialog, L"BUTTON", L"Start Korvane when I sign in to Windows",
                                    BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 0, px(12), px(118), px(376), px(24), SIGN_IN_ID);
-    add_control(dialog, L"STATIC", CREDIT, WS_GROUP, 0, px(12), px(154), px(376), px(40), -1);
+    const INITCOMMONCONTROLSEX link_class{sizeof(INITCOMMONCONTROLSEX), ICC_LINK_CLASS};
+    InitCommonControlsEx(&link_class);
+    add_control(dialog, WC_LINK, credit_text(), LWS_TRANSPARENT | WS_GROUP | WS_TABSTOP, 0, px(12), px(154), px(376),
+                px(40), CREDIT_ID);
     add_control(dialog, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, px(212), px(206), px(84), px(26), IDOK);
     add_control(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, px(304), px(206), px(84), px(26), IDCANCEL);
     SendMessageW(buttons[placement], BM_SETCHECK, BST_CHECKED, 0);
