@@ -1,7 +1,10 @@
 ; The per-user installer of Korvane: no elevation, everything under the user's own folders and
 ; HKCU.  Built by scripts/package, which passes
 ;   -DVERSION=x.y.z  the CMake project version (the same as in Korvane.exe's version resource)
-;   -DSTAGE=dir      the folder with Korvane.exe, README.txt, THIRD-PARTY-NOTICES.txt, licenses\
+;   -DSTAGE=dir      the folder with Korvane.exe, README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt,
+;                    licenses\
+;   -DICON=file      the program's icon (build/release/src/win/korvane.ico), for the installer and
+;                    the uninstaller
 ;   -DOUTFILE=file   the installer to write
 ;
 ; Silent use:  Korvane-x.y.z-setup.exe /S [/D=folder]
@@ -45,6 +48,8 @@ VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 the Korvane developers"
 
 !define MUI_ABORTWARNING
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Korvane.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Korvane now"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
@@ -101,6 +106,7 @@ Section "Korvane"
   SetOutPath "$INSTDIR"
   File "${STAGE}\Korvane.exe"
   File "${STAGE}\README.txt"
+  File "${STAGE}\LICENSE.txt"
   File "${STAGE}\THIRD-PARTY-NOTICES.txt"
   SetOutPath "$INSTDIR\licenses"
   File "${STAGE}\licenses\*.txt"
@@ -132,6 +138,7 @@ Section "Uninstall"
 
   Delete "$INSTDIR\Korvane.exe"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\licenses\*.txt"
   RMDir "$INSTDIR\licenses"
