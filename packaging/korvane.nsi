@@ -9,8 +9,8 @@
 ;
 ; Silent use:  Korvane-x.y.z-setup.exe /S [/D=folder]
 ;              Uninstall.exe /S [/REMOVEUSERDATA]
-; The uninstaller asks whether to remove the pins and settings; silently it keeps them unless
-; /REMOVEUSERDATA is given.
+; The uninstaller asks whether to remove the pins, the settings and any crash reports; silently it
+; keeps them unless /REMOVEUSERDATA is given.
 
 Unicode true
 Target amd64-unicode
@@ -149,10 +149,14 @@ Section "Uninstall"
   DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
-  ; Korvane finds its folder through APPDATA, so the uninstaller does too.
+  ; Korvane finds its folders through APPDATA (pins and settings) and LOCALAPPDATA (crash
+  ; reports), so the uninstaller does too.  The reports go with the pins and settings.
   ReadEnvStr $0 APPDATA
   StrCpy $0 "$0\${PRODUCT}"
+  ReadEnvStr $3 LOCALAPPDATA
+  StrCpy $3 "$3\${PRODUCT}"
   ${IfNot} ${FileExists} "$0\*.*"
+  ${AndIfNot} ${FileExists} "$3\*.*"
     Return
   ${EndIf}
   ${GetParameters} $1
@@ -160,11 +164,13 @@ Section "Uninstall"
   ${GetOptions} $1 "/REMOVEUSERDATA" $2
   ${IfNot} ${Errors}
     RMDir /r "$0"
+    RMDir /r "$3"
   ${ElseIfNot} ${Silent}
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-      "Also remove your pinned clips and Korvane's settings?$\r$\n$\r$\n$0$\r$\n$\r$\nChoose No to keep them for a later installation." \
+      "Also remove your pinned clips, Korvane's settings and its crash reports?$\r$\n$\r$\n$0$\r$\n$3$\r$\n$\r$\nChoose No to keep them for a later installation." \
       IDNO keep
     RMDir /r "$0"
+    RMDir /r "$3"
     keep:
   ${EndIf}
 SectionEnd

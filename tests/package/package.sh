@@ -208,7 +208,10 @@ start_korvane "$install/Korvane.exe"
 echo "ok: the installed Korvane shows its strip docked at the right"
 
 # The silent uninstaller closes it as Exit would and removes what was installed, and keeps the
-# pins and settings.  It runs on from a copy of itself, so wait for the folder to go.
+# pins, the settings and a crash report of an earlier run.  It runs on from a copy of itself, so
+# wait for the folder to go.
+mkdir -p "$crashes"
+printf 'MDMP' > "$crashes/korvane-20200101-120000-4.dmp"
 timeout 60 wine "$install/Uninstall.exe" /S || fail "the silent uninstaller failed with $?"
 wait_for 60 gone "$install" || fail "the uninstaller left $(cd "$install" && find . | tr '\n' ' ')"
 wait_for 20 korvane_ended || fail "the uninstaller left Korvane running"
@@ -221,10 +224,12 @@ gone "$shortcut" || fail "the uninstaller left the Start menu shortcut"
 ! reg_value "$run_key" Korvane >/dev/null || fail "the uninstaller left the sign-in value"
 [ "$(md5 "$appdata/pins.dat")" = "$pins_before" ] || fail "pins.dat did not survive the silent uninstall"
 [ "$(md5 "$appdata/settings.ini")" = "$settings_before" ] || fail "settings.ini did not survive the silent uninstall"
-echo "ok: the silent uninstall closed Korvane, removed it, its shortcut, its entry and the sign-in value, and kept the pins"
+[ -f "$crashes/korvane-20200101-120000-4.dmp" ] || fail "the silent uninstall removed the crash reports"
+echo "ok: the silent uninstall closed Korvane, removed it, its shortcut, its entry and the sign-in value, and kept the pins and crash reports"
 
-# Run by hand, the uninstaller asks before it removes the pins and settings, and answered Yes,
-# removes them.  Its window and its question share a title; the buttons tell them apart.
+# Run by hand, the uninstaller asks before it removes the pins, the settings and the crash
+# reports, and answered Yes, removes them.  Its window and its question share a title; the
+# buttons tell them apart.
 timeout 120 wine "$setup" /S || fail "installing again failed with $?"
 wine "$install/Uninstall.exe" >/dev/null 2>&1 &
 by_hand=1
@@ -236,14 +241,16 @@ wait_for 60 gone "$install" || fail "the uninstaller run by hand left $install"
 wait_for 30 dialog press 1 || fail "the uninstaller's Close button did not become available"
 by_hand=''
 gone "$appdata" || fail "answered Yes, the uninstaller left $appdata"
+gone "$crashes" || fail "answered Yes, the uninstaller left $crashes"
 gone "$shortcut" || fail "the uninstaller run by hand left the shortcut"
-echo "ok: run by hand, the uninstaller asked before removing the pins and settings, and removed them on Yes"
+echo "ok: run by hand, the uninstaller asked before removing the pins, settings and crash reports, and removed them on Yes"
 
 # A Korvane that does not answer (stopped here) is ended by force; /REMOVEUSERDATA also removes
-# the pins and settings.
+# the pins, the settings and the crash reports.
 timeout 120 wine "$setup" /S || fail "installing again failed with $?"
-mkdir -p "$appdata"
+mkdir -p "$appdata" "$crashes"
 printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
+printf 'MDMP' > "$crashes/korvane-20200101-120000-4.dmp"
 start_korvane "$install/Korvane.exe"
 kill -STOP "$korvane_pid"
 timeout 90 wine "$install/Uninstall.exe" /S /REMOVEUSERDATA || fail "the silent uninstaller failed with $?"
@@ -256,4 +263,5 @@ forget_strip
 [ "$status" -ne 0 ] || fail "the stopped Korvane reports a clean exit"
 no_korvane || fail "the hung Korvane's windows are still there"
 gone "$appdata" || fail "/REMOVEUSERDATA left $appdata"
-echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins and settings"
+gone "$crashes" || fail "/REMOVEUSERDATA left $crashes"
+echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins, settings and crash reports"
