@@ -1,13 +1,16 @@
 ; The per-user installer of Korvane: no elevation, everything under the user's own folders and
 ; HKCU.  Built by scripts/package, which passes
 ;   -DVERSION=x.y.z  the CMake project version (the same as in Korvane.exe's version resource)
-;   -DSTAGE=dir      the folder with Korvane.exe, README.txt, THIRD-PARTY-NOTICES.txt, licenses\
+;   -DSTAGE=dir      the folder with Korvane.exe, README.txt, LICENSE.txt, THIRD-PARTY-NOTICES.txt,
+;                    licenses\
+;   -DICON=file      the program's icon (build/release/src/win/korvane.ico), for the installer and
+;                    the uninstaller
 ;   -DOUTFILE=file   the installer to write
 ;
 ; Silent use:  Korvane-x.y.z-setup.exe /S [/D=folder]
 ;              Uninstall.exe /S [/REMOVEUSERDATA]
-; The uninstaller asks whether to remove the pins and settings; silently it keeps them unless
-; /REMOVEUSERDATA is given.
+; The uninstaller asks whether to remove the pins, the settings and any crash reports; silently it
+; keeps them unless /REMOVEUSERDATA is given.
 
 Unicode true
 Target amd64-unicode
@@ -45,6 +48,8 @@ VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 the Korvane developers"
 
 !define MUI_ABORTWARNING
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Korvane.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start Korvane now"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
@@ -101,6 +106,7 @@ Section "Korvane"
   SetOutPath "$INSTDIR"
   File "${STAGE}\Korvane.exe"
   File "${STAGE}\README.txt"
+  File "${STAGE}\LICENSE.txt"
   File "${STAGE}\THIRD-PARTY-NOTICES.txt"
   SetOutPath "$INSTDIR\licenses"
   File "${STAGE}\licenses\*.txt"
@@ -132,6 +138,7 @@ Section "Uninstall"
 
   Delete "$INSTDIR\Korvane.exe"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\licenses\*.txt"
   RMDir "$INSTDIR\licenses"
@@ -142,10 +149,14 @@ Section "Uninstall"
   DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
-  ; Korvane finds its folder through APPDATA, so the uninstaller does too.
+  ; Korvane finds its folders through APPDATA (pins and settings) and LOCALAPPDATA (crash
+  ; reports), so the uninstaller does too.  The reports go with the pins and settings.
   ReadEnvStr $0 APPDATA
   StrCpy $0 "$0\${PRODUCT}"
+  ReadEnvStr $3 LOCALAPPDATA
+  StrCpy $3 "$3\${PRODUCT}"
   ${IfNot} ${FileExists} "$0\*.*"
+  ${AndIfNot} ${FileExists} "$3\*.*"
     Return
   ${EndIf}
   ${GetParameters} $1
@@ -153,11 +164,13 @@ Section "Uninstall"
   ${GetOptions} $1 "/REMOVEUSERDATA" $2
   ${IfNot} ${Errors}
     RMDir /r "$0"
+    RMDir /r "$3"
   ${ElseIfNot} ${Silent}
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
-      "Also remove your pinned clips and Korvane's settings?$\r$\n$\r$\n$0$\r$\n$\r$\nChoose No to keep them for a later installation." \
+      "Also remove your pinned clips, Korvane's settings and its crash reports?$\r$\n$\r$\n$0$\r$\n$3$\r$\n$\r$\nChoose No to keep them for a later installation." \
       IDNO keep
     RMDir /r "$0"
+    RMDir /r "$3"
     keep:
   ${EndIf}
 SectionEnd

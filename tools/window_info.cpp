@@ -10,12 +10,15 @@
 //        window_info.exe forget-appbar HWND
 //            unregisters the appbar of a window that is gone: Wine's shell keeps the appbar of
 //            a process ended by force and docks the next strip beside it
+//        window_info.exe icon-sizes FILE
+//            prints the pixel sizes in the first icon group of an exe, the one the shell shows
 // Exit code 0 when the window was found (and the message posted), 1 when there is none, 2 on
 // bad arguments.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 #include <string>
@@ -61,10 +64,43 @@ std::string exe_of(HWND window) {
     return found ? utf8(path) : "?";
 }
 
+BOOL CALLBACK take_first_name(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR first) {
+    *reinterpret_cast<LPWSTR*>(first) = name;
+    return FALSE;
+}
+
+// "16 20 ... 256", or nothing when the file has no icon group.
+std::string icon_sizes(const wchar_t* file) {
+    HMODULE image = LoadLibraryExW(file, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!image) return {};
+    LPWSTR first = nullptr;
+    EnumResourceNamesW(image, RT_GROUP_ICON, take_first_name, reinterpret_cast<LONG_PTR>(&first));
+    HRSRC group = first ? FindResourceW(image, first, RT_GROUP_ICON) : nullptr;
+    const DWORD size = group ? SizeofResource(image, group) : 0;
+    const auto* directory = group ? static_cast<const unsigned char*>(LockResource(LoadResource(image, group))) : nullptr;
+    std::string sizes;
+    if (directory && size >= 6) {
+        unsigned short count = 0;
+        std::memcpy(&count, directory + 4, 2);
+        for (unsigned i = 0; i < count && 6 + 14 * (i + 1) <= size; ++i) {
+            const unsigned width = directory[6 + 14 * i];
+            sizes += (sizes.empty() ? "" : " ") + std::to_string(width == 0 ? 256 : width);
+        }
+    }
+    FreeLibrary(image);
+    return sizes;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
+    if (argc == 3 && std::wcscmp(argv[1], L"icon-sizes") == 0) {
+        const std::string sizes = icon_sizes(argv[2]);
+        if (sizes.empty()) return 1;
+        std::printf("%s\n", sizes.c_str());
+        return 0;
+    }
     if (argc == 3 && std::wcscmp(argv[1], L"forget-appbar") == 0) {
         APPBARDATA appbar{};
         appbar.cbSize = sizeof appbar;

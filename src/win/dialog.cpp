@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/dialog_layout.hpp"
+#include "win/program_info.hpp"
 #include "win/wide.hpp"
 
 namespace korvane {
@@ -30,6 +31,7 @@ Dialog create_dialog(const wchar_t* class_name, std::wstring_view title, int cli
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = dialog.instance;
+    window_class.hIcon = program_icon();
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = class_name;

@@ -8,6 +8,7 @@
 
 #include "win/app.hpp"
 #include "win/capture.hpp"
+#include "win/crash.hpp"
 #include "win/dock.hpp"
 #include "win/files.hpp"
 #include "win/guarded.hpp"
@@ -18,6 +19,7 @@
 #include "win/paste.hpp"
 #include "win/platform.hpp"
 #include "win/popup.hpp"
+#include "win/program_info.hpp"
 #include "win/settings_dialog.hpp"
 #include "win/toolbar.hpp"
 #include "win/warning.hpp"
@@ -196,6 +198,7 @@ HWND create_main_window(HINSTANCE instance) {
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = guarded<main_window_proc>;
     window_class.hInstance = instance;
+    window_class.hIcon = program_icon();
     window_class.lpszClassName = MAIN_CLASS;
     RegisterClassExW(&window_class);  // a second registration in the same process fails harmlessly
     return CreateWindowExW(0, MAIN_CLASS, L"Korvane", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
@@ -239,6 +242,7 @@ int run_korvane(HINSTANCE instance) {
     if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
     // Refused on Wine, which makes every process per-monitor aware; nothing depends on it.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+    start_crash_reporting();
 
     LoadedPins loaded = load_pins();
     if (loaded.error) show_warning(LOAD_FAILED + *loaded.error);

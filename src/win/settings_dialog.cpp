@@ -1,16 +1,19 @@
 #include "win/settings_dialog.hpp"
 
-#include <optional>
-
 #include <commctrl.h>
+
+#include <cwchar>
+#include <optional>
 
 #include "core/settings_layout.hpp"
 #include "win/app.hpp"
 #include "win/dialog.hpp"
+#include "win/beep.hpp"
 #include "win/dialog_in_use.hpp"
 #include "win/dock.hpp"
 #include "win/files.hpp"
 #include "win/hotkey.hpp"
+#include "win/program_info.hpp"
 #include "win/warning.hpp"
 
 namespace korvane {
@@ -19,12 +22,15 @@ namespace {
 constexpr wchar_t SETTINGS_CLASS[] = L"KorvaneSettings";
 constexpr wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t RUN_VALUE[] = L"Korvane";
-constexpr wchar_t CREDIT[] = L"Korvane, a clipboard toolbar by the Korvane developers.\n"
-                             L"https://korvane.app  \u00B7  https://korvane.app/help";
+// The credit line's links open the licence texts installed beside the exe.
+constexpr wchar_t CREDIT_LINKS[] = L"<a id=\"licence\">Licence</a>   <a id=\"notices\">Third-party notices</a>";
+constexpr wchar_t LICENCE_FILE[] = L"LICENSE.txt";
+constexpr wchar_t NOTICES_FILE[] = L"THIRD-PARTY-NOTICES.txt";
 constexpr int PLACEMENT_IDS[] = {200, 201, 202};
 constexpr int SIGN_IN_ID = 210;
-constexpr int SHORTCUT_ID = 220;
-constexpr int WINDOWS_KEY_ID = 221;
+constexpr int CREDIT_ID = 220;
+constexpr int SHORTCUT_ID = 230;
+constexpr int WINDOWS_KEY_ID = 231;
 
 enum Placement : int { DOCKED_RIGHT = 0, DOCKED_LEFT = 1, MINIMIZED = 2 };
 
@@ -102,6 +108,26 @@ LRESULT on_command(HWND, WPARAM wparam) {
     return 0;
 }
 
+LRESULT on_notify(const NMHDR& header) {
+    if (header.idFrom != CREDIT_ID || (header.code != NM_CLICK && header.code != NM_RETURN)) return 0;
+    const NMLINK& link = reinterpret_cast<const NMLINK&>(header);
+    const wchar_t* file = std::wcscmp(link.item.szID, L"notices") == 0 ? NOTICES_FILE : LICENCE_FILE;
+    if (!open_program_file(file)) beep_refusal();
+    return 0;
+}
+
+LRESULT CALLBACK settings_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NOTIFY) return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
+    return dialog_proc<on_command, on_cancel>(window, message, wparam, lparam);
+}
+
+// Two lines: the program, its version and its licence, then links a screen reader reads as links.
+std::wstring credit_text() {
+    const std::optional<std::wstring> version = program_version();
+    return L"Korvane " + (version ? *version + L" " : L"") + L"by the Korvane developers, under the MIT licence.\n" +
+           CREDIT_LINKS;
+}
+
 std::optional<std::wstring> this_executable() {
     std::wstring path(32768, L'\0');
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
@@ -139,7 +165,7 @@ std::optional<Choice> ask(const Choice& current) {
     if (!run) return std::nullopt;
     const SettingsLayout layout = layout_settings_dialog(int(GetDpiForSystem()));
     Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", layout.client_width, layout.client_height,
-                                  dialog_proc<on_command, on_cancel>);
+                                  settings_proc);
     if (!dialog.created) return std::nullopt;
     const auto add = [&](const wchar_t* type, std::wstring_view text, DWORD style, DWORD extended, const ControlBox& box,
                          int id) { return add_control(dialog, type, text, style, extended, box.x, box.y, box.width, box.height, id); };
@@ -157,7 +183,9 @@ std::optional<Choice> ask(const Choice& current) {
     HWND field = add(HOTKEY_CLASSW, L"", WS_TABSTOP, WS_EX_CLIENTEDGE, layout.shortcut_field, SHORTCUT_ID);
     HWND windows_key = add(L"BUTTON", L"with the Windows key", BS_AUTOCHECKBOX | WS_TABSTOP, 0, layout.windows_key,
                            WINDOWS_KEY_ID);
-    add(L"STATIC", CREDIT, WS_GROUP, 0, layout.credit, -1);
+    const INITCOMMONCONTROLSEX link_class{sizeof(INITCOMMONCONTROLSEX), ICC_LINK_CLASS};
+    InitCommonControlsEx(&link_class);
+    add(WC_LINK, credit_text(), LWS_TRANSPARENT | WS_GROUP | WS_TABSTOP, 0, layout.credit, CREDIT_ID);
     add(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, layout.ok, IDOK);
     add(L"BUTTON", L"Cancel", WS_TABSTOP, 0, layout.cancel, IDCANCEL);
     SendMessageW(buttons[current.placement], BM_SETCHECK, BST_CHECKED, 0);

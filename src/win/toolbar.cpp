@@ -10,6 +10,7 @@
 #include "win/dpi.hpp"
 #include "win/glyphs.hpp"
 #include "win/popup.hpp"
+#include "win/program_info.hpp"
 #include "win/toolbar_focus.hpp"
 #include "win/toolbar_input.hpp"
 #include "win/toolbar_keys.hpp"
@@ -70,6 +71,7 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
     window_class.style = docked ? 0 : CS_DROPSHADOW;
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = instance;
+    window_class.hIcon = program_icon();
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.lpszClassName = class_name;
     RegisterClassW(&window_class);

@@ -1,9 +1,12 @@
 #!/bin/bash
 # The release packages, tried out under Wine as a user would: scripts/package makes the installer
-# and the portable zip; the portable Korvane runs from a folder of its own; the silent installer
-# puts the program, its shortcut and its uninstall entry in place; the installed Korvane shows its
-# strip; the silent uninstaller ends it, removes everything it installed and the sign-in value,
-# and keeps the user's pins and settings unless told to remove them, also when Korvane hangs.
+# and the portable zip, of this version and of an older one; the exe, the installer and the
+# uninstaller carry the program's icon and the exe not the tests' crash switch; the portable
+# Korvane runs from a folder of its own; the silent installer puts the program, its shortcut and
+# its uninstall entry in place; a newer installer closes the running older Korvane, replaces it
+# and keeps the pins, the settings and the sign-in value; the installed Korvane shows its strip;
+# the silent uninstaller ends it, removes everything it installed and the sign-in value, and keeps
+# the user's pins and settings unless told to remove them, also when Korvane hangs.
 # Runs in the test prefix on the X display of the ctest run.  Korvane is single-instance, so
 # this test starts one Korvane at a time and first makes sure none runs.
 # usage: package.sh BIN_DIR      (BIN_DIR holds window_info.exe)
@@ -18,10 +21,13 @@ user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
 appdata="$user_dir/AppData/Roaming/Korvane"
 install="$user_dir/AppData/Local/Programs/Korvane"
 shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Korvane.lnk"
+crashes="$user_dir/AppData/Local/Korvane/crashes"
 portable="$WINEPREFIX/drive_c/Portable test"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-version=$(sed -n 's/^project(Korvane VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+version=$(sed -n 's/^ *set(korvane_version \([0-9.]*\))/\1/p' "$repo/CMakeLists.txt")
+old_version=0.0.1
+icon_sizes="16 20 24 32 40 48 64 256"
 
 work=$(mktemp -d)
 korvane_pid='' strip_hwnd='' by_hand=''
@@ -68,9 +74,12 @@ IDYES=6 IDNO=7
 dialog() { wine "$bin/window_info.exe" "$1" "Korvane Uninstall" "$2" >/dev/null 2>&1; }
 crlf_only() { awk '!/\r$/ { bad = 1 } END { exit bad }' "$1"; }
 md5() { md5sum < "$1"; }
-# start_korvane EXE: starts it and waits for its docked strip, which must belong to that exe.
+icons_of() { wine "$bin/window_info.exe" icon-sizes "$1" 2>/dev/null | tr -d '\r'; }
+crash_reports() { ls "$crashes" 2>/dev/null || true; }
+# start_korvane EXE [ARGUMENT...]: starts it and waits for its docked strip, which must belong to
+# that exe.
 start_korvane() {
-    wine "$1" >/dev/null 2>&1 &
+    wine "$@" >/dev/null 2>&1 &
     korvane_pid=$!
     local exe_win visible left top right bottom exe
     exe_win=$(winepath -w "$1" 2>/dev/null)
@@ -96,11 +105,17 @@ stop_korvane_as_exit() {
 wait_for 20 no_korvane || fail "another Korvane runs in the test prefix; this test needs it to itself"
 [ ! -e "$install" ] || fail "Korvane is already installed in the test prefix ($install)"
 
-# The packages: named by the CMake project version, which the exe's version resource carries;
-# the exe is stripped; both hold the read-me and every licence notice.
+# The packages: named by the CMake project version, which the exe's version resource carries, or
+# by the version asked for; the exe is stripped and cannot be made to crash by the tests'
+# switch; the exe, the installer and (below) the uninstaller show the program's icon; both
+# packages hold the read-me, Korvane's licence and every licence notice.
+[ "$version" != "$old_version" ] || fail "the project version is the test's older version $old_version"
+"$repo/scripts/package" --version "$old_version" "$work/old" >/dev/null
 "$repo/scripts/package" "$work/out" >/dev/null
+old_setup="$work/old/Korvane-$old_version-setup.exe"
 setup="$work/out/Korvane-$version-setup.exe"
 zip="$work/out/Korvane-$version-portable.zip"
+[ -f "$old_setup" ] || fail "no installer $old_setup"
 [ -f "$setup" ] || fail "no installer $setup"
 [ -f "$zip" ] || fail "no portable zip $zip"
 mkdir -p "$work/zip"
@@ -108,7 +123,10 @@ unzip -q "$zip" -d "$work/zip"
 packaged_exe="$work/zip/Korvane/Korvane.exe"
 [ "$(strings -el "$packaged_exe" | grep -cx "$version")" -ge 2 ] || fail "Korvane.exe's version resource does not say $version"
 x86_64-w64-mingw32-objdump -t "$packaged_exe" | grep -q "no symbols" || fail "the packaged Korvane.exe is not stripped"
-expected=$(cd "$repo" && { echo Korvane.exe; echo README.txt; echo THIRD-PARTY-NOTICES.txt; ls licenses/*.txt; } | sort)
+! strings -el "$packaged_exe" | grep -q -- "--crash-for-test" || fail "the packaged Korvane.exe has the tests' crash switch"
+[ "$(icons_of "$packaged_exe")" = "$icon_sizes" ] || fail "Korvane.exe's icon has the sizes '$(icons_of "$packaged_exe")'"
+[ "$(icons_of "$setup")" = "$icon_sizes" ] || fail "the installer's icon has the sizes '$(icons_of "$setup")'"
+expected=$(cd "$repo" && { echo Korvane.exe; echo README.txt; echo LICENSE.txt; echo THIRD-PARTY-NOTICES.txt; ls licenses/*.txt; } | sort)
 [ "$(cd "$work/zip/Korvane" && find . -type f | sed 's|^\./||' | sort)" = "$expected" ] \
     || fail "the zip holds $(cd "$work/zip/Korvane" && find . -type f | tr '\n' ' ')"
 for text in "$work/zip/Korvane"/*.txt "$work/zip/Korvane"/licenses/*.txt; do
@@ -119,22 +137,52 @@ for licence in "$repo"/licenses/*.txt; do
         || fail "THIRD-PARTY-NOTICES does not refer to licenses/$(basename "$licence")"
 done
 grep -q "^Korvane $version" "$work/zip/Korvane/README.txt" || fail "the read-me does not name version $version"
-echo "ok: the installer and the zip of version $version, with a stripped exe, the read-me and the notices"
+grep -q "^Copyright (c) 2026 the Korvane developers" "$work/zip/Korvane/LICENSE.txt" || fail "LICENSE.txt is not Korvane's licence"
+echo "ok: the installers of $old_version and $version and the zip, with a stripped exe and its icon, the read-me and the licences"
 
-# The portable copy runs from a folder of its own, away from any installation.
+# The portable copy runs from a folder of its own, away from any installation, and the release
+# exe runs on as usual when given the tests' crash switch.
 rm -rf "$portable" "$appdata"
 mkdir -p "$portable"
 unzip -q "$zip" -d "$portable"
-start_korvane "$portable/Korvane/Korvane.exe"
-echo "ok: the zip's Korvane.exe runs from $(winepath -w "$portable/Korvane" 2>/dev/null)"
+reports_before=$(crash_reports)
+start_korvane "$portable/Korvane/Korvane.exe" --crash-for-test
+echo "ok: the zip's Korvane.exe runs from $(winepath -w "$portable/Korvane" 2>/dev/null), the crash switch refused"
 
-# The silent installer does not elevate and leaves a Korvane running from elsewhere alone.
-timeout 120 wine "$setup" /S || fail "the silent installer failed with $?"
+# The silent installer (of the older version here) does not elevate and leaves a Korvane running
+# from elsewhere alone.
+timeout 120 wine "$old_setup" /S || fail "the silent installer failed with $?"
 kill -0 "$korvane_pid" 2>/dev/null || fail "installing ended the portable Korvane"
 stop_korvane_as_exit
+[ "$(crash_reports)" = "$reports_before" ] || fail "the release exe wrote a crash report: $(crash_reports)"
 
+# The older version runs from its installation with the user's pins and settings, and starts at
+# sign-in.  Installing the newer one closes it as Exit would, replaces it, and keeps all three.
 install_win=$(winepath -w "$install" 2>/dev/null)
-for file in Korvane.exe README.txt THIRD-PARTY-NOTICES.txt Uninstall.exe $(cd "$repo" && ls licenses/*.txt); do
+[ "$(reg_value "$uninstall_key" DisplayVersion)" = "$old_version" ] || fail "DisplayVersion is not $old_version"
+mkdir -p "$appdata"
+printf 'KRVN\004\000\000\000\000\000\000\000' > "$appdata/pins.dat"
+printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
+pins_before=$(md5 "$appdata/pins.dat") settings_before=$(md5 "$appdata/settings.ini")
+run_data="\"$install_win\\Korvane.exe\""
+wine reg add "$run_key" /v Korvane /t REG_SZ /d "$run_data" /f >/dev/null 2>&1
+[ "$(reg_value "$run_key" Korvane)" = "$run_data" ] || fail "could not set the sign-in value"
+start_korvane "$install/Korvane.exe"
+[ "$(strings -el "$install/Korvane.exe" | grep -cx "$old_version")" -ge 2 ] || fail "the installed Korvane.exe is not $old_version"
+timeout 120 wine "$setup" /S || fail "the newer silent installer failed with $?"
+wait_for 20 korvane_ended || fail "installing the newer version left the older Korvane running"
+status=0
+wait "$korvane_pid" || status=$?
+korvane_pid=
+[ "$status" -eq 0 ] || fail "installing the newer version ended the older Korvane by force (status $status)"
+cmp -s "$install/Korvane.exe" "$packaged_exe" || fail "the newer installer did not replace Korvane.exe"
+[ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] || fail "after the upgrade DisplayVersion is not $version"
+[ "$(md5 "$appdata/pins.dat")" = "$pins_before" ] || fail "pins.dat did not survive the upgrade"
+[ "$(md5 "$appdata/settings.ini")" = "$settings_before" ] || fail "settings.ini did not survive the upgrade"
+[ "$(reg_value "$run_key" Korvane)" = "$run_data" ] || fail "the sign-in value did not survive the upgrade"
+echo "ok: installing $version over a running $old_version closed it, replaced it, and kept the pins, settings and sign-in value"
+
+for file in Korvane.exe README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt Uninstall.exe $(cd "$repo" && ls licenses/*.txt); do
     [ -f "$install/$file" ] || fail "the installer did not put $file in $install_win"
 done
 cmp -s "$install/Korvane.exe" "$packaged_exe" || fail "the installed Korvane.exe is not the packaged one"
@@ -147,6 +195,7 @@ grep -aqF "$install_win\\Korvane.exe" "$shortcut" || fail "the shortcut does not
 [ "$(reg_value "$uninstall_key" QuietUninstallString)" = "\"$install_win\\Uninstall.exe\" /S" ] || fail "QuietUninstallString is wrong"
 [ "$(reg_value "$uninstall_key" InstallLocation)" = "$install_win" ] || fail "InstallLocation is wrong"
 [ "$(reg_value "$uninstall_key" DisplayIcon)" = "\"$install_win\\Korvane.exe\",0" ] || fail "DisplayIcon is wrong"
+[ "$(icons_of "$install/Uninstall.exe")" = "$icon_sizes" ] || fail "the uninstaller's icon has the sizes '$(icons_of "$install/Uninstall.exe")'"
 [ "$(reg_value "$uninstall_key" NoModify)" = 0x1 ] || fail "NoModify is not 1"
 [ "$(reg_value "$uninstall_key" NoRepair)" = 0x1 ] || fail "NoRepair is not 1"
 size_kb=$(( $(reg_value "$uninstall_key" EstimatedSize) ))
@@ -154,18 +203,15 @@ size_kb=$(( $(reg_value "$uninstall_key" EstimatedSize) ))
     || fail "EstimatedSize $size_kb KB does not match the files installed"
 echo "ok: the silent installer put Korvane in $install_win with its shortcut and uninstall entry ($size_kb KB)"
 
-# The installed Korvane runs, with the user's pins and settings, and starts at sign-in.
-mkdir -p "$appdata"
-printf 'KRVN\004\000\000\000\000\000\000\000' > "$appdata/pins.dat"
-printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
-pins_before=$(md5 "$appdata/pins.dat") settings_before=$(md5 "$appdata/settings.ini")
+# The installed Korvane runs, with the user's pins and settings.
 start_korvane "$install/Korvane.exe"
-wine reg add "$run_key" /v Korvane /t REG_SZ /d "\"$install_win\\Korvane.exe\"" /f >/dev/null 2>&1
-reg_value "$run_key" Korvane >/dev/null || fail "could not set the sign-in value"
 echo "ok: the installed Korvane shows its strip docked at the right"
 
 # The silent uninstaller closes it as Exit would and removes what was installed, and keeps the
-# pins and settings.  It runs on from a copy of itself, so wait for the folder to go.
+# pins, the settings and a crash report of an earlier run.  It runs on from a copy of itself, so
+# wait for the folder to go.
+mkdir -p "$crashes"
+printf 'MDMP' > "$crashes/korvane-20200101-120000-4.dmp"
 timeout 60 wine "$install/Uninstall.exe" /S || fail "the silent uninstaller failed with $?"
 wait_for 60 gone "$install" || fail "the uninstaller left $(cd "$install" && find . | tr '\n' ' ')"
 wait_for 20 korvane_ended || fail "the uninstaller left Korvane running"
@@ -178,10 +224,12 @@ gone "$shortcut" || fail "the uninstaller left the Start menu shortcut"
 ! reg_value "$run_key" Korvane >/dev/null || fail "the uninstaller left the sign-in value"
 [ "$(md5 "$appdata/pins.dat")" = "$pins_before" ] || fail "pins.dat did not survive the silent uninstall"
 [ "$(md5 "$appdata/settings.ini")" = "$settings_before" ] || fail "settings.ini did not survive the silent uninstall"
-echo "ok: the silent uninstall closed Korvane, removed it, its shortcut, its entry and the sign-in value, and kept the pins"
+[ -f "$crashes/korvane-20200101-120000-4.dmp" ] || fail "the silent uninstall removed the crash reports"
+echo "ok: the silent uninstall closed Korvane, removed it, its shortcut, its entry and the sign-in value, and kept the pins and crash reports"
 
-# Run by hand, the uninstaller asks before it removes the pins and settings, and answered Yes,
-# removes them.  Its window and its question share a title; the buttons tell them apart.
+# Run by hand, the uninstaller asks before it removes the pins, the settings and the crash
+# reports, and answered Yes, removes them.  Its window and its question share a title; the
+# buttons tell them apart.
 timeout 120 wine "$setup" /S || fail "installing again failed with $?"
 wine "$install/Uninstall.exe" >/dev/null 2>&1 &
 by_hand=1
@@ -193,14 +241,16 @@ wait_for 60 gone "$install" || fail "the uninstaller run by hand left $install"
 wait_for 30 dialog press 1 || fail "the uninstaller's Close button did not become available"
 by_hand=''
 gone "$appdata" || fail "answered Yes, the uninstaller left $appdata"
+gone "$crashes" || fail "answered Yes, the uninstaller left $crashes"
 gone "$shortcut" || fail "the uninstaller run by hand left the shortcut"
-echo "ok: run by hand, the uninstaller asked before removing the pins and settings, and removed them on Yes"
+echo "ok: run by hand, the uninstaller asked before removing the pins, settings and crash reports, and removed them on Yes"
 
 # A Korvane that does not answer (stopped here) is ended by force; /REMOVEUSERDATA also removes
-# the pins and settings.
+# the pins, the settings and the crash reports.
 timeout 120 wine "$setup" /S || fail "installing again failed with $?"
-mkdir -p "$appdata"
+mkdir -p "$appdata" "$crashes"
 printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
+printf 'MDMP' > "$crashes/korvane-20200101-120000-4.dmp"
 start_korvane "$install/Korvane.exe"
 kill -STOP "$korvane_pid"
 timeout 90 wine "$install/Uninstall.exe" /S /REMOVEUSERDATA || fail "the silent uninstaller failed with $?"
@@ -213,4 +263,5 @@ forget_strip
 [ "$status" -ne 0 ] || fail "the stopped Korvane reports a clean exit"
 no_korvane || fail "the hung Korvane's windows are still there"
 gone "$appdata" || fail "/REMOVEUSERDATA left $appdata"
-echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins and settings"
+gone "$crashes" || fail "/REMOVEUSERDATA left $crashes"
+echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins, settings and crash reports"

@@ -205,9 +205,9 @@ TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
 
 // Puts a shortcut into the settings dialog's field, from the driver thread.
 void choose_shortcut(HWND dialog, WORD field_value, bool windows_key) {
-    SendMessageW(GetDlgItem(dialog, 220), HKM_SETHOTKEY, field_value, 0);
-    const HWND box = GetDlgItem(dialog, 221);
-    if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != windows_key) test::click_button(dialog, 221);
+    SendMessageW(GetDlgItem(dialog, 230), HKM_SETHOTKEY, field_value, 0);
+    const HWND box = GetDlgItem(dialog, 231);
+    if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != windows_key) test::click_button(dialog, 231);
 }
 
 TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAnotherProgramHolds) {

@@ -1,6 +1,12 @@
 // Korvane.exe itself, started as a user would start it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
+#include "core/app_icon.hpp"
+#include "core/layout.hpp"
+#include "core/settings_layout.hpp"
 #include "win/files.hpp"
 #include "win_test_support.hpp"
 
@@ -85,6 +91,348 @@ TEST(Program, CarriesItsManifestAndVersionResource) {
     EXPECT_NE(xml.find(">true</dpiAware>"), std::string::npos);
     EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
     FreeLibrary(image);
+}
+
+BOOL CALLBACK collect_name(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR names) {
+    reinterpret_cast<std::vector<ULONG_PTR>*>(names)->push_back(IS_INTRESOURCE(name) ? ULONG_PTR(name) : 0);
+    return TRUE;
+}
+
+// The icon drawn into a 32-bit picture over magenta, as a shell view draws it: the drawn colours
+// where it is opaque and the background where it is transparent.
+std::vector<uint32_t> drawn_over_magenta(HICON icon, int size) {
+    constexpr uint32_t MAGENTA = 0xFFFF00FF;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP picture = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
+    if (picture && bits) {
+        std::fill_n(static_cast<uint32_t*>(bits), size * size, MAGENTA);
+        HGDIOBJ previous = SelectObject(dc, picture);
+        DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size * size);
+        SelectObject(dc, previous);
+        DeleteObject(picture);
+    }
+    DeleteDC(dc);
+    for (uint32_t& pixel : pixels) pixel = (pixel & 0xFFFFFF) == (MAGENTA & 0xFFFFFF) ? 0 : pixel | 0xFF000000;
+    return pixels;
+}
+
+TEST(Program, ItsFirstIconGroupHoldsTheClipboardAtEightSizesAsTheSystemReadsThem) {
+    HMODULE image = LoadLibraryExW(korvane_exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    std::vector<ULONG_PTR> groups;
+    EnumResourceNamesW(image, RT_GROUP_ICON, collect_name, LONG_PTR(&groups));
+    ASSERT_EQ(groups, std::vector<ULONG_PTR>{1});
+    HRSRC group = FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const DWORD group_size = SizeofResource(image, group);
+    const auto* directory = static_cast<const uint8_t*>(LockResource(LoadResource(image, group)));
+    ASSERT_NE(directory, nullptr);
+    ASSERT_GE(group_size, 6u);
+    uint16_t count = 0;
+    std::memcpy(&count, directory + 4, 2);
+    ASSERT_EQ(count, 8u);
+    ASSERT_EQ(group_size, 6u + 14u * count);  // GRPICONDIRENTRY: 14 bytes
+
+    std::vector<int> sizes;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* entry = directory + 6 + 14 * i;
+        const int size = entry[0] == 0 ? 256 : entry[0];
+        sizes.push_back(size);
+        EXPECT_EQ(entry[1], entry[0]);
+        uint16_t bits = 0, id = 0;
+        std::memcpy(&bits, entry + 6, 2);
+        std::memcpy(&id, entry + 12, 2);
+        EXPECT_EQ(bits, 32u) << size;
+        HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(id), RT_ICON);
+        ASSERT_NE(found, nullptr) << size;
+        const DWORD length = SizeofResource(image, found);
+        auto* data = static_cast<BYTE*>(LockResource(LoadResource(image, found)));
+        ASSERT_NE(data, nullptr);
+        const bool png = length > 8 && std::memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0;
+        EXPECT_EQ(png, size == 256) << size << ": only the largest is PNG-compressed";
+        HICON icon = CreateIconFromResourceEx(data, length, TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
+        ASSERT_NE(icon, nullptr) << size;
+        const std::vector<uint32_t> drawn = drawn_over_magenta(icon, size);
+        DestroyIcon(icon);
+        const std::vector<uint32_t> expected = app_icon_pixels(size);
+        ASSERT_EQ(drawn.size(), expected.size());
+        const auto differing = std::mismatch(drawn.begin(), drawn.end(), expected.begin());
+        EXPECT_TRUE(differing.first == drawn.end())
+            << size << ": pixel " << (differing.first - drawn.begin()) << " is " << std::hex << *differing.first
+            << ", drawn " << *differing.second;
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+    FreeLibrary(image);
+}
+
+// LOCALAPPDATA, where crash reports go, pointed at a folder of the test while the object lives.
+class TempLocalAppData {
+public:
+    explicit TempLocalAppData(const TempAppData& appdata) : root_(appdata.root() + L"\\Local") {
+        CreateDirectoryW(root_.c_str(), nullptr);
+        wchar_t previous[32768];
+        const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", previous, 32768);
+        if (length > 0 && length < 32768) previous_.emplace(previous, length);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", root_.c_str());
+    }
+    ~TempLocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", previous_ ? previous_->c_str() : nullptr); }
+    TempLocalAppData(const TempLocalAppData&) = delete;
+    TempLocalAppData& operator=(const TempLocalAppData&) = delete;
+
+    std::wstring crashes() const { return root_ + L"\\Korvane\\crashes"; }
+
+private:
+    std::wstring root_;
+    std::optional<std::wstring> previous_;
+};
+
+std::vector<std::wstring> dumps_in(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*.dmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The exception code a minidump records, read from its exception stream.
+std::optional<uint32_t> dumped_exception_code(const std::vector<uint8_t>& dump) {
+    const auto u32 = [&](size_t at) -> std::optional<uint32_t> {
+        if (at + 4 > dump.size()) return std::nullopt;
+        uint32_t value = 0;
+        std::memcpy(&value, dump.data() + at, 4);
+        return value;
+    };
+    if (u32(0) != 0x504D444Du) return std::nullopt;  // "MDMP"
+    const auto streams = u32(8), directory = u32(12);
+    if (!streams || !directory) return std::nullopt;
+    for (uint32_t i = 0; i < *streams; ++i) {
+        const size_t entry = *directory + 12 * size_t(i);
+        const auto type = u32(entry), location = u32(entry + 8);
+        if (type == 6u && location) return u32(*location + 8);  // MINIDUMP_EXCEPTION_STREAM: thread, padding, code
+    }
+    return std::nullopt;
+}
+
+bool set_write_time(const std::wstring& path, int day) {
+    const SYSTEMTIME time{2020, 1, 0, WORD(day), 12, 0, 0, 0};
+    FILETIME written{};
+    SystemTimeToFileTime(&time, &written);
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool set = SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    return set;
+}
+
+TEST(Program, ACrashLeavesAMinidumpThatTheNextStartAnnouncesOnce) {
+    TempAppData appdata;
+    TempLocalAppData local(appdata);
+    // Five reports of earlier crashes, the first the oldest.
+    CreateDirectoryW((appdata.root() + L"\\Local\\Korvane").c_str(), nullptr);
+    CreateDirectoryW(local.crashes().c_str(), nullptr);
+    std::vector<std::wstring> earlier;
+    for (int day = 1; day <= 5; ++day) {
+        earlier.push_back(L"korvane-2020010" + std::to_wstring(day) + L"-120000-4.dmp");
+        const std::wstring path = local.crashes() + L"\\" + earlier.back();
+        ASSERT_TRUE(test::write_file(path, {'M', 'D', 'M', 'P'}));
+        ASSERT_TRUE(set_write_time(path, day));
+    }
+
+    std::optional<test::Process> crashing = test::start_program(korvane_exe(), L"--crash-for-test");
+    ASSERT_TRUE(crashing);
+    const std::optional<DWORD> crash_code = crashing->wait(30s);
+    if (!crash_code) crashing->kill();
+    ASSERT_EQ(crash_code, DWORD(EXCEPTION_ACCESS_VIOLATION));
+
+    // The newest five are kept: the oldest earlier report made way for this one.
+    const std::wstring written = L"-" + std::to_wstring(crashing->id) + L".dmp";
+    std::vector<std::wstring> dumps = dumps_in(local.crashes());
+    ASSERT_EQ(dumps.size(), 5u);
+    EXPECT_EQ(std::vector<std::wstring>(dumps.begin(), dumps.begin() + 4),
+              std::vector<std::wstring>(earlier.begin() + 1, earlier.end()));
+    const std::wstring name = dumps.back();
+    EXPECT_EQ(name.substr(0, 8), L"korvane-");
+    ASSERT_GT(name.size(), written.size());
+    EXPECT_EQ(name.substr(name.size() - written.size()), written);
+    const std::wstring dump_path = local.crashes() + L"\\" + name;
+    const std::optional<std::vector<uint8_t>> dump = test::read_file(dump_path);
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(dumped_exception_code(*dump), uint32_t(EXCEPTION_ACCESS_VIOLATION));
+
+    // The next start says where the report is, before any window exists, then runs as usual.
+    std::optional<test::Process> next = test::start_program(korvane_exe());
+    ASSERT_TRUE(next);
+    HWND box = nullptr;
+    ASSERT_TRUE(test::wait_until([&] { return (box = test::find_message_box(L"Korvane")) != nullptr; }, 15s));
+    EXPECT_EQ(test::message_box_text(box),
+              L"Korvane closed unexpectedly the last time it ran. A report of the crash was saved as:\n" + dump_path +
+                  L"\n\nKorvane saves your pins after every change, so they are as you left them.");
+    EXPECT_EQ(test::find_process_window(next->id, L"KorvaneMain"), nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND main_window = start_and_wait(*next);
+    ASSERT_NE(main_window, nullptr);
+    PostMessageW(main_window, WM_CLOSE, 0, 0);
+    std::optional<DWORD> code = next->wait(15s);
+    if (!code) next->kill();
+    EXPECT_EQ(code, 0u);
+
+    // Once only: the start after that shows its windows without a word.
+    std::optional<test::Process> later = test::start_program(korvane_exe());
+    ASSERT_TRUE(later);
+    main_window = start_and_wait(*later);
+    ASSERT_NE(main_window, nullptr);
+    EXPECT_EQ(test::find_message_box(L"Korvane"), nullptr);
+    PostMessageW(main_window, WM_CLOSE, 0, 0);
+    code = later->wait(15s);
+    if (!code) later->kill();
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(dumps_in(local.crashes()), dumps);
+}
+
+std::wstring version_of(const std::wstring& exe) {
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), nullptr);
+    std::vector<uint8_t> block(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!size || !GetFileVersionInfoW(exe.c_str(), 0, size, block.data()) ||
+        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || length < sizeof *fixed)
+        return L"?";
+    return std::to_wstring(HIWORD(fixed->dwProductVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwProductVersionMS)) +
+           L"." + std::to_wstring(HIWORD(fixed->dwProductVersionLS));
+}
+
+BOOL CALLBACK find_link(HWND child, LPARAM found) {
+    wchar_t class_name[16] = {};
+    GetClassNameW(child, class_name, 16);
+    if (std::wcscmp(class_name, L"SysLink") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+struct TitledWindow {
+    std::wstring prefix;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK find_titled(HWND window, LPARAM wanted) {
+    auto& titled = *reinterpret_cast<TitledWindow*>(wanted);
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    if (!IsWindowVisible(window) || std::wcsncmp(title, titled.prefix.c_str(), titled.prefix.size()) != 0) return TRUE;
+    titled.window = window;
+    return FALSE;
+}
+
+void press(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// Korvane.exe's settings dialog, opened with the strip's settings button.
+HWND open_settings(DWORD process_id) {
+    HWND strip = nullptr;
+    test::wait_until([&] { return (strip = test::find_process_window(process_id, L"KorvaneDock")) && IsWindowVisible(strip); }, 15s);
+    if (!strip) return nullptr;
+    RECT client{};
+    GetClientRect(strip, &client);
+    const ToolbarLayout layout = make_layout({true, 0}, {client.right, client.bottom}, GetDpiForSystem(), 0, 0);
+    const std::vector<Button> buttons = button_list(layout);
+    const auto settings = std::find_if(buttons.begin(), buttons.end(), [](const Button& b) { return b.kind == HitKind::SettingsButton; });
+    if (settings == buttons.end()) return nullptr;
+    const LPARAM at = MAKELPARAM((settings->rect.left + settings->rect.right) / 2, (settings->rect.top + settings->rect.bottom) / 2);
+    PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(strip, WM_LBUTTONUP, 0, at);
+    HWND dialog = nullptr;
+    test::wait_until([&] { return (dialog = test::find_process_window(process_id, L"KorvaneSettings")) && GetForegroundWindow() == dialog; }, 15s);
+    return dialog;
+}
+
+// Windows opens .txt files in Notepad; a fresh Wine prefix may have no such association, so the
+// test gives it the one Windows has while it runs.
+class TextFilesOpenInNotepad {
+public:
+    TextFilesOpenInNotepad() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return;
+        }
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.txt", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"txtfile"), sizeof(L"txtfile"));
+        RegCloseKey(key);
+        added_ = true;
+    }
+    ~TextFilesOpenInNotepad() {
+        if (added_) RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.txt");
+    }
+    TextFilesOpenInNotepad(const TextFilesOpenInNotepad&) = delete;
+    TextFilesOpenInNotepad& operator=(const TextFilesOpenInNotepad&) = delete;
+
+private:
+    bool added_ = false;
+};
+
+TEST(Program, TheCreditLineNamesTheVersionAndLicenceAndLinksToTheNoticesBesideTheExe) {
+    TempAppData appdata;
+    TextFilesOpenInNotepad association;
+    std::optional<test::Process> program = test::start_program(korvane_exe());
+    ASSERT_TRUE(program);
+    ASSERT_NE(start_and_wait(*program), nullptr);
+
+    // The keys that reach each link from the focused placement button: past the sign-in box and
+    // the shortcut's field and box, then from the first link to the second.
+    const struct {
+        std::vector<WORD> keys;
+        const wchar_t* opened;
+    } links[] = {{{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"LICENSE.txt"},
+                 {{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"THIRD-PARTY-NOTICES.txt"}};
+    const ControlBox place = layout_settings_dialog(96).credit;
+    for (const auto& link : links) {
+        HWND dialog = open_settings(program->id);
+        ASSERT_NE(dialog, nullptr);
+        HWND credit = nullptr;
+        EnumChildWindows(dialog, find_link, LPARAM(&credit));
+        ASSERT_NE(credit, nullptr);
+        wchar_t text[512] = {};
+        GetWindowTextW(credit, text, 512);
+        EXPECT_EQ(std::wstring(text), L"Korvane " + version_of(korvane_exe()) +
+                                          L" by the Korvane developers, under the MIT licence.\n"
+                                          L"<a id=\"licence\">Licence</a>   <a id=\"notices\">Third-party notices</a>");
+        RECT frame{};
+        GetWindowRect(credit, &frame);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame), 2);
+        EXPECT_EQ(frame.left, place.x);
+        EXPECT_EQ(frame.top, place.y);
+        EXPECT_EQ(frame.right - frame.left, place.width);
+        EXPECT_EQ(frame.bottom - frame.top, place.height);
+
+        for (WORD key : link.keys) press(key);
+        TitledWindow viewer{link.opened};
+        EXPECT_TRUE(test::wait_until([&] { return EnumWindows(find_titled, LPARAM(&viewer)), viewer.window != nullptr; }, 20s))
+            << "nothing showed " << std::string(link.opened, link.opened + std::wcslen(link.opened));
+        if (viewer.window) PostMessageW(viewer.window, WM_CLOSE, 0, 0);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(test::wait_until([&] { return !IsWindow(dialog); }, 10s));
+    }
+    PostMessageW(test::find_process_window(program->id, L"KorvaneMain"), WM_CLOSE, 0, 0);
+    const std::optional<DWORD> code = program->wait(15s);
+    if (!code) program->kill();
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace
