@@ -14,7 +14,23 @@ constexpr int OPTION_HEIGHT = 22;
 constexpr int ROW_GAP = 12;
 constexpr int OPTION_INDENT = 8;
 
+// The message line tucks half a margin up into the gap below the last row.
+int message_rise(int dpi) { return dpi * 12 / 192; }
+
+size_t row_inputs(const VariableDefinition& definition) {
+    return has_options(definition.kind) ? definition.options.size() : 1;
+}
+
 }  // namespace
+
+size_t fill_control_count(const std::vector<VariableDefinition>& definitions) {
+    size_t count = 0;
+    for (const VariableDefinition& definition : definitions) {
+        count += 1 + std::min(row_inputs(definition), MAX_FILL_CONTROLS);
+        if (count > MAX_FILL_CONTROLS) return MAX_FILL_CONTROLS + 1;
+    }
+    return count;
+}
 
 int option_columns(size_t option_count) {
     if (option_count <= 5) return 1;
@@ -35,9 +51,12 @@ FillLayout layout_fill_in(const std::vector<VariableDefinition>& definitions, in
     const int content = layout.client_width - m - m;
 
     int y = m;
+    int next_id = FIRST_FILL_INPUT_ID;
     for (const VariableDefinition& definition : definitions) {
         FillRowLayout row;
         row.label = {m, y, content, px(LABEL_HEIGHT)};
+        row.first_id = next_id;
+        next_id += int(row_inputs(definition));
         const int inputs_top = y + px(LABEL_HEIGHT);
         int height = px(EDIT_HEIGHT);
         if (has_options(definition.kind)) {
@@ -61,8 +80,8 @@ FillLayout layout_fill_in(const std::vector<VariableDefinition>& definitions, in
         y = y + px(LABEL_HEIGHT) + height + px(ROW_GAP);
     }
 
-    // The message line tucks half a margin up into the gap below the last row.
-    layout.message = {m, y - dpi * 12 / 192, content, px(LABEL_HEIGHT)};
+    layout.rows_height = y;
+    layout.message = {m, y - message_rise(dpi), content, px(LABEL_HEIGHT)};
     const int buttons_top = y + px(LABEL_HEIGHT);
     layout.cancel = {layout.client_width - m - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
                      px(PUSH_BUTTON_HEIGHT)};
@@ -70,6 +89,69 @@ FillLayout layout_fill_in(const std::vector<VariableDefinition>& definitions, in
                     buttons_top, px(PUSH_BUTTON_WIDTH), px(PUSH_BUTTON_HEIGHT)};
     layout.client_height = y + px(LABEL_HEIGHT) + px(PUSH_BUTTON_HEIGHT) + m;
     return layout;
+}
+
+FillFit fit_fill_in(const FillLayout& layout, int available_height, int scroll_bar_width, int dpi) {
+    FillFit fit{false, layout.client_width, layout.client_height, layout.rows_height,
+                layout.message, layout.paste, layout.cancel};
+    if (layout.client_height <= available_height) return fit;
+
+    const auto px = [dpi](int dips) { return scale(dips, dpi); };
+    const int m = px(DIALOG_MARGIN);
+    // Below the viewport: the message line, the buttons under it and the margin, as tall as
+    // they are below the rows when nothing scrolls.
+    const int below = layout.client_height - layout.message.y;
+    const int smallest_viewport = px(LABEL_HEIGHT) + px(EDIT_HEIGHT);
+    fit.scrolls = true;
+    fit.viewport_height = std::max(available_height - below, smallest_viewport);
+    fit.client_width = layout.client_width + scroll_bar_width;
+    fit.client_height = fit.viewport_height + below;
+    fit.message = {m, fit.viewport_height, layout.message.width, layout.message.height};
+    const int buttons_top = fit.viewport_height + (layout.paste.y - layout.message.y);
+    fit.cancel = {fit.client_width - m - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
+                  px(PUSH_BUTTON_HEIGHT)};
+    fit.paste = {fit.cancel.x - px(PUSH_BUTTON_GAP) - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
+                 px(PUSH_BUTTON_HEIGHT)};
+    return fit;
+}
+
+int clamp_scroll(int64_t offset, int rows_height, int viewport_height) {
+    const int64_t largest = std::max(0, rows_height - viewport_height);
+    return int(std::clamp<int64_t>(offset, 0, largest));
+}
+
+int scroll_into_view(int offset, int rows_height, int viewport_height, int top, int bottom) {
+    int64_t wanted = offset;
+    if (bottom - top > viewport_height || top < offset) wanted = top;
+    else if (bottom > offset + viewport_height) wanted = int64_t(bottom) - viewport_height;
+    return clamp_scroll(wanted, rows_height, viewport_height);
+}
+
+RowSpan focus_span(const FillLayout& layout, size_t row, size_t input, int viewport_height, int dpi) {
+    const FillRowLayout& r = layout.rows[row];
+    const int gap = scale(ROW_GAP, dpi);
+    int row_bottom = r.label.y + r.label.height;
+    for (const ControlBox& b : r.inputs) row_bottom = std::max(row_bottom, b.y + b.height);
+    const RowSpan whole{r.label.y - gap, row_bottom + gap};
+    if (whole.bottom - whole.top <= viewport_height || input >= r.inputs.size()) return whole;
+    const ControlBox& box = r.inputs[input];
+    return {box.y, box.y + box.height};
+}
+
+WheelScroll wheel_scroll(int delta, int remainder, int pixels_per_notch) {
+    constexpr int64_t NOTCH = 120;
+    const int64_t turned = int64_t(delta) * pixels_per_notch + remainder;
+    return {int(turned / NOTCH), int(turned % NOTCH)};
+}
+
+std::string button_text(std::string_view option) {
+    std::string text;
+    text.reserve(option.size());
+    for (char c : option) {
+        if (c == '&') text += '&';
+        text += c;
+    }
+    return text;
 }
 
 std::string fill_label(const VariableDefinition& definition) {

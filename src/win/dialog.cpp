@@ -12,6 +12,12 @@ namespace {
 constexpr DWORD DIALOG_STYLE = WS_POPUPWINDOW | WS_DLGFRAME;
 constexpr DWORD DIALOG_EXTENDED_STYLE = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
 
+constexpr LRESULT PUSH_BUTTON_CODES = DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON;
+
+LRESULT dialog_code(HWND control) { return SendMessageW(control, WM_GETDLGCODE, 0, 0); }
+
+}  // namespace
+
 ScreenRect work_area_under_pointer() {
     POINT pointer{};
     GetCursorPos(&pointer);
@@ -21,21 +27,28 @@ ScreenRect work_area_under_pointer() {
     return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
 }
 
-}  // namespace
+int dialog_frame_height() {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, DIALOG_STYLE, FALSE, DIALOG_EXTENDED_STYLE);
+    return frame.bottom - frame.top;
+}
 
-Dialog create_dialog(const wchar_t* class_name, std::wstring_view title, int client_width, int client_height,
-                     WNDPROC procedure) {
-    Dialog dialog;
-    dialog.instance = GetModuleHandleW(nullptr);
-
+void register_dialog_class(const wchar_t* class_name, WNDPROC procedure) {
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = procedure;
-    window_class.hInstance = dialog.instance;
+    window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.hIcon = program_icon();
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = class_name;
     RegisterClassW(&window_class);
+}
+
+Dialog create_dialog(const wchar_t* class_name, std::wstring_view title, int client_width, int client_height,
+                     WNDPROC procedure) {
+    Dialog dialog;
+    dialog.instance = GetModuleHandleW(nullptr);
+    register_dialog_class(class_name, procedure);
 
     RECT frame{0, 0, client_width, client_height};
     AdjustWindowRectEx(&frame, DIALOG_STYLE, FALSE, DIALOG_EXTENDED_STYLE);
@@ -59,14 +72,21 @@ Dialog create_dialog(const wchar_t* class_name, std::wstring_view title, int cli
 
 HWND add_control(const Dialog& dialog, const wchar_t* class_name, std::wstring_view text, DWORD style,
                  DWORD extended_style, int x, int y, int width, int height, int id) {
+    return add_control(dialog, dialog.hwnd(), class_name, text, style, extended_style, x, y, width, height, id);
+}
+
+HWND add_control(const Dialog& dialog, HWND parent, const wchar_t* class_name, std::wstring_view text, DWORD style,
+                 DWORD extended_style, int x, int y, int width, int height, int id) {
     const std::wstring content(text);
     HWND control = CreateWindowExW(extended_style, class_name, content.c_str(), style | WS_CHILD | WS_VISIBLE, x, y,
-                                   width, height, dialog.hwnd(),
+                                   width, height, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(static_cast<WORD>(id))),
                                    dialog.instance, nullptr);
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font.get()), FALSE);
     return control;
 }
+
+void allow_long_text(HWND edit) { SendMessageW(edit, EM_SETLIMITTEXT, LONGEST_FIELD_TEXT, 0); }
 
 std::string control_text(HWND control) {
     const int length = GetWindowTextLengthW(control);
@@ -84,25 +104,42 @@ OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic)
                                  DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
+void show_default_button(HWND dialog, HWND focus) {
+    const bool on_push_button = focus && IsChild(dialog, focus) && (dialog_code(focus) & PUSH_BUTTON_CODES);
+    HWND chosen = on_push_button ? focus : GetDlgItem(dialog, IDOK);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const LRESULT code = dialog_code(child);
+        if (child != chosen && (code & DLGC_DEFPUSHBUTTON)) SendMessageW(child, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    }
+    if (chosen && (dialog_code(chosen) & DLGC_UNDEFPUSHBUTTON))
+        SendMessageW(chosen, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
 LRESULT move_dialog_focus(HWND dialog, WPARAM wp, LPARAM lp) {
     HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(dialog, GetFocus(), wp != 0);
     if (!next) return 0;
-    // As the dialog manager does: an edit entered from the keyboard has all its text selected.
-    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
+    if (dialog_code(next) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
     SetFocus(next);
+    show_default_button(dialog, next);
     return 0;
 }
 
-LoopEnd run_modal_loop(HWND dialog, bool (*finished)()) {
+LoopEnd run_modal_loop(HWND dialog, bool (*finished)(), bool (*take)(const MSG&)) {
     MSG message{};
+    HWND default_shown_for = nullptr;
     for (;;) {
         if (finished()) return LoopEnd::Finished;
+        if (HWND focus = GetFocus(); focus != default_shown_for) {
+            show_default_button(dialog, focus);
+            default_shown_for = focus;
+        }
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1) return LoopEnd::Failed;
         if (got == 0) {
             PostQuitMessage(int(message.wParam));
             return LoopEnd::Quit;
         }
+        if (take && take(message)) continue;
         if (!IsDialogMessageW(dialog, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

@@ -105,6 +105,149 @@ TEST(FillLayout, ThirteenOptionsFillThreeColumnsOfFiveFiveAndThree) {
     EXPECT_EQ(row.inputs[10].x, 20 + 2 * 122);
 }
 
+TEST(FillLayout, NumbersTheInputsOneAfterAnotherSoNoTwoShareAnId) {
+    // 70 options would run into the next row's ids with a fixed step of 64 per row.
+    const FillLayout layout = layout_fill_in({variable("Pick", VariableKind::MultipleChoice, numbered_options(70)),
+                                              variable("Note", VariableKind::FreeText),
+                                              variable("None", VariableKind::SingleChoice),
+                                              variable("Size", VariableKind::SingleChoice, numbered_options(3))},
+                                             96);
+    std::vector<int> ids;
+    for (const FillRowLayout& row : layout.rows)
+        for (size_t j = 0; j < row.inputs.size(); ++j) ids.push_back(row.first_id + int(j));
+    std::vector<int> expected(74);
+    for (size_t k = 0; k < expected.size(); ++k) expected[k] = FIRST_FILL_INPUT_ID + int(k);
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(layout.rows[1].first_id, FIRST_FILL_INPUT_ID + 70);
+    // The largest fill-in stays clear of IDOK, IDCANCEL and the statics' 0xFFFF.
+    EXPECT_GT(FIRST_FILL_INPUT_ID, 2);
+    EXPECT_LT(FIRST_FILL_INPUT_ID + int(MAX_FILL_CONTROLS), 0xFFFF);
+}
+
+TEST(FillControlCount, CountsALabelAndTheInputsOfEachRowAndStopsPastTheLimit) {
+    EXPECT_EQ(fill_control_count({}), 0u);
+    EXPECT_EQ(fill_control_count({variable("a", VariableKind::FreeText), variable("b", VariableKind::Number),
+                                  variable("c", VariableKind::MultipleChoice, numbered_options(4)),
+                                  variable("d", VariableKind::SingleChoice)}),
+              2u + 2u + 5u + 1u);
+    const std::vector<VariableDefinition> at_limit{
+        variable("a", VariableKind::SingleChoice, numbered_options(MAX_FILL_CONTROLS - 1))};
+    EXPECT_EQ(fill_control_count(at_limit), MAX_FILL_CONTROLS);
+    const std::vector<VariableDefinition> one_more{
+        variable("a", VariableKind::SingleChoice, numbered_options(MAX_FILL_CONTROLS))};
+    EXPECT_EQ(fill_control_count(one_more), MAX_FILL_CONTROLS + 1);
+    // Many rows without options each still need their label.
+    const std::vector<VariableDefinition> empty_rows(MAX_FILL_CONTROLS + 5, variable("x", VariableKind::SingleChoice));
+    EXPECT_EQ(fill_control_count(empty_rows), MAX_FILL_CONTROLS + 1);
+}
+
+std::vector<VariableDefinition> free_text_rows(int count) {
+    return std::vector<VariableDefinition>(size_t(count), variable("v", VariableKind::FreeText));
+}
+
+TEST(FitFillIn, ALayoutThatFitsIsKeptExactly) {
+    const FillLayout layout = layout_fill_in(free_text_rows(3), 96);
+    const FillFit fit = fit_fill_in(layout, layout.client_height, 17, 96);
+    EXPECT_FALSE(fit.scrolls);
+    EXPECT_EQ(fit.client_width, layout.client_width);
+    EXPECT_EQ(fit.client_height, layout.client_height);
+    EXPECT_EQ(fit.viewport_height, layout.rows_height);
+    EXPECT_EQ(fit.message, layout.message);
+    EXPECT_EQ(fit.paste, layout.paste);
+    EXPECT_EQ(fit.cancel, layout.cancel);
+}
+
+TEST(FitFillIn, TooManyRowsScrollAboveTheMessageAndTheButtons) {
+    // Forty rows are 12 + 40 x 56 pixels at 96 dpi; below them 6 + 20 + 26 + 12 pixels from the
+    // message line's top to the foot.
+    const FillLayout layout = layout_fill_in(free_text_rows(40), 96);
+    ASSERT_EQ(layout.rows_height, 12 + 40 * 56);
+    const FillFit fit = fit_fill_in(layout, 1000, 17, 96);
+    EXPECT_TRUE(fit.scrolls);
+    EXPECT_EQ(fit.client_height, 1000);
+    EXPECT_EQ(fit.viewport_height, 1000 - 64);
+    EXPECT_EQ(fit.client_width, 417);
+    EXPECT_EQ(fit.message, (ControlBox{12, 936, 376, 20}));
+    EXPECT_EQ(fit.paste, (ControlBox{417 - 12 - 84 - 8 - 84, 936 + 6 + 20, 84, 26}));
+    EXPECT_EQ(fit.cancel, (ControlBox{417 - 12 - 84, 962, 84, 26}));
+
+    // At 144 dpi the part below the rows is 9 + 30 + 39 + 18 pixels.
+    const FillFit big = fit_fill_in(layout_fill_in(free_text_rows(40), 144), 1040, 25, 144);
+    EXPECT_EQ(big.viewport_height, 1040 - 96);
+    EXPECT_EQ(big.paste.y, 1040 - 96 + 9 + 30);
+    EXPECT_EQ(big.cancel.x, 600 + 25 - 18 - 126);
+
+    // A work area too low for even one row keeps one row in sight and lets the window grow.
+    const FillFit tiny = fit_fill_in(layout, 50, 17, 96);
+    EXPECT_EQ(tiny.viewport_height, 20 + 24);
+    EXPECT_EQ(tiny.client_height, 44 + 64);
+}
+
+struct ViewCase {
+    const char* what;
+    int offset;
+    int top;
+    int bottom;
+    int shown;
+};
+
+class ScrollIntoView : public testing::TestWithParam<ViewCase> {};
+
+TEST_P(ScrollIntoView, MovesAsLittleAsItCan) {
+    // Rows 2000 pixels high in a viewport of 500.
+    const ViewCase& c = GetParam();
+    EXPECT_EQ(scroll_into_view(c.offset, 2000, 500, c.top, c.bottom), c.shown) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScrollIntoView,
+    testing::Values(ViewCase{"already in sight", 300, 400, 700, 300}, ViewCase{"above", 300, 100, 200, 100},
+                    ViewCase{"below", 300, 900, 1000, 500}, ViewCase{"partly below", 300, 750, 850, 350},
+                    ViewCase{"taller than the viewport shows its top", 0, 700, 1400, 700},
+                    ViewCase{"the end is as far as it goes", 0, 1900, 2100, 1500},
+                    ViewCase{"nothing above the top", 800, -12, 40, 0}));
+
+TEST(ClampScroll, KeepsTheRowsFillingTheViewport) {
+    EXPECT_EQ(clamp_scroll(-5, 2000, 500), 0);
+    EXPECT_EQ(clamp_scroll(1600, 2000, 500), 1500);
+    EXPECT_EQ(clamp_scroll(int64_t(1) << 40, 2000, 500), 1500);
+    EXPECT_EQ(clamp_scroll(700, 2000, 500), 700);
+    EXPECT_EQ(clamp_scroll(10, 300, 500), 0);
+}
+
+TEST(FocusSpan, IsTheWholeRowWithItsGapsOrTheInputOfARowTallerThanTheViewport) {
+    const FillLayout layout = layout_fill_in({variable("Who", VariableKind::FreeText),
+                                              variable("Pick", VariableKind::SingleChoice, numbered_options(7))},
+                                             96);
+    // Row 0: the label from 12, the edit to 56; the gaps above and below are 12 each.
+    EXPECT_EQ(focus_span(layout, 0, 0, 500, 96), (RowSpan{0, 68}));
+    // Row 1: four lines of buttons in the first column make it 20 + 88 high.
+    EXPECT_EQ(focus_span(layout, 1, 6, 500, 96), (RowSpan{68 - 12, 68 + 108 + 12}));
+    // In a viewport lower than the row only the focused button is shown.
+    EXPECT_EQ(focus_span(layout, 1, 6, 100, 96), (RowSpan{88 + 2 * 22, 88 + 3 * 22}));
+}
+
+TEST(WheelScroll, ANotchScrollsItsPixelsAndFineTurnsAddUpToTheSame) {
+    EXPECT_EQ(wheel_scroll(120, 0, 66), (WheelScroll{66, 0}));
+    EXPECT_EQ(wheel_scroll(-240, 0, 66), (WheelScroll{-132, 0}));
+    // Three turns of 40 at 50 pixels a notch: 16, 17 and 17 pixels, 50 in all.
+    WheelScroll turn = wheel_scroll(40, 0, 50);
+    int total = turn.pixels;
+    turn = wheel_scroll(40, turn.remainder, 50);
+    total += turn.pixels;
+    turn = wheel_scroll(40, turn.remainder, 50);
+    total += turn.pixels;
+    EXPECT_EQ(total, 50);
+    EXPECT_EQ(turn.remainder, 0);
+    EXPECT_EQ(wheel_scroll(1, 0, 50), (WheelScroll{0, 50}));
+}
+
+TEST(ButtonText, DoublesEveryAmpersandSoNoneMarksAMnemonic) {
+    EXPECT_EQ(button_text("Salt & pepper"), "Salt && pepper");
+    EXPECT_EQ(button_text("R&&D&"), "R&&&&D&&");
+    EXPECT_EQ(button_text("plain"), "plain");
+}
+
 TEST(FillLabel, MarksNumbers) {
     EXPECT_EQ(fill_label(variable("Price", VariableKind::Number)), "Price (number):");
     EXPECT_EQ(fill_label(variable("City", VariableKind::FreeText)), "City:");
