@@ -23,8 +23,14 @@ LoadedPins load_pins();
 // shows a warning; later ones are silent.
 void save_pins(const std::vector<Clip>& pins);
 
-// Whether the file system can still find the path (for a Files clip's missing-files flag).
+// Whether the file system can still find the path (for a Files clip's missing-files flag).  A path
+// that may be on another machine is not asked about and counts as found.
 bool path_exists(const FilePath& path);
+
+// Whether asking the file system about the path may have to reach another machine: a share, a
+// path on a network drive, or a path on no drive at all (a device, or one relative to the current
+// folder).
+bool may_be_remote(const FilePath& path);
 
 Settings read_settings();
 void write_settings(const Settings& settings);
