@@ -70,7 +70,7 @@ void paste_clip(Area area, size_t index, bool from_popup) {
         AppBorrow app = borrow_app();
         if (!app) return;
         Clip* clip = clip_at(app->store, {area, index});
-        if (!clip || (clip->content.kind == ClipKind::Files && check_missing_files(*clip, path_exists))) {
+        if (!clip || (clip->content.kind == ClipKind::Files && check_missing_files(*clip, path_check()))) {
             app.release();
             beep();
             refresh_all_toolbars();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -263,21 +264,35 @@ void save_pins(const std::vector<Clip>& pins) {
     if (error && !save_warning_shown.exchange(true)) show_warning(SAVE_FAILED + *error);
 }
 
-bool may_be_remote(const FilePath& path) {
-    const std::optional<char16_t> drive = path_drive(path);
-    if (!drive) return true;
-    const wchar_t root[] = {wchar_t(*drive), L':', L'\\', L'\0'};
+namespace {
+
+bool drive_is_remote(char16_t drive) {
+    const wchar_t root[] = {wchar_t(drive), L':', L'\\', L'\0'};
     return GetDriveTypeW(root) == DRIVE_REMOTE;
 }
 
-bool path_exists(const FilePath& path) {
+}  // namespace
+
+bool may_be_remote(const FilePath& path) {
+    const std::optional<char16_t> drive = path_drive(path);
+    return !drive || drive_is_remote(*drive);
+}
+
+PathExists path_check() {
     // Asking another machine about a path takes as long as the network takes to answer or give up,
-    // and this is asked on the UI thread, for every path, before the popup opens and before a
+    // and this check runs on the UI thread, for every path, before the popup opens and before a
     // paste.  So such a path is taken to be there: a paste of one that is gone fails in the program
-    // it is pasted into, as it would for a file deleted meanwhile.
-    if (may_be_remote(path)) return true;
-    const std::wstring wide(path.begin(), path.end());
-    return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // it is pasted into, as it would for a file deleted meanwhile.  A drive's type is asked once
+    // per check: under Wine each GetDriveTypeW took 0.4 ms, and 100,000 paths took 95 s.
+    return [remote = std::array<std::optional<bool>, 26>{}](const FilePath& path) mutable {
+        const std::optional<char16_t> drive = path_drive(path);
+        if (!drive) return true;
+        std::optional<bool>& known = remote[size_t(*drive - u'A')];
+        if (!known) known = drive_is_remote(*drive);
+        if (*known) return true;
+        const std::wstring wide(path.begin(), path.end());
+        return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
 }
 
 Settings read_settings() {

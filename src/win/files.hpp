@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/clip.hpp"
+#include "core/store.hpp"
 #include "core/settings.hpp"
 
 namespace korvane {
@@ -23,9 +24,10 @@ LoadedPins load_pins();
 // shows a warning; later ones are silent.
 void save_pins(const std::vector<Clip>& pins);
 
-// Whether the file system can still find the path (for a Files clip's missing-files flag).  A path
-// that may be on another machine is not asked about and counts as found.
-bool path_exists(const FilePath& path);
+// A check of whether the file system can still find paths, for the missing-files flag of Files
+// clips: one check for a popup or a paste.  A path that may be on another machine is not asked
+// about and counts as found.
+PathExists path_check();
 
 // Whether asking the file system about the path may have to reach another machine: a share, a
 // path on a network drive, or a path on no drive at all (a device, or one relative to the current

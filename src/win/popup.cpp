@@ -58,8 +58,9 @@ void toggle_popup(int x, int y) {
 void show_popup(int x, int y) {
     HWND window = nullptr;
     if (AppBorrow app = borrow_app()) {
-        for (Clip& clip : app->store.recent) check_missing_files(clip, path_exists);
-        for (Clip& clip : app->store.pins) check_missing_files(clip, path_exists);
+        const PathExists exists = path_check();
+        for (Clip& clip : app->store.recent) check_missing_files(clip, exists);
+        for (Clip& clip : app->store.pins) check_missing_files(clip, exists);
         reset_pointer_state(app->popup);
         app->popup.anchor = POINT{x, y};
         window = app->popup.window;
