@@ -84,6 +84,22 @@ Case picture(std::string name, Bytes dib, std::string shown) {
     return Case{std::move(name), {b}, Outcome::Captured, std::move(shown), b};
 }
 
+// A picture Korvane takes but whose pixels a drawing call could not read: a click hands nothing back.
+Case unpastable(std::string name, Bytes dib, std::string shown) {
+    Case c{std::move(name), {block(CF_PICTURE, std::move(dib))}, Outcome::Captured, std::move(shown), std::nullopt};
+    c.paste_refused = true;
+    return c;
+}
+
+// A 1-bit picture one row high with its whole row of pixels: the block grows with the width only.
+Bytes one_row_picture(int32_t width) {
+    const Bytes palette = {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0};
+    const uint64_t row = (uint64_t(width) + 31) / 32 * 4;
+    Bytes dib = header({.width = width, .height = 1, .bits = 1, .colours_used = 2}) + palette;
+    dib.resize(dib.size() + size_t(row), 0x55);
+    return dib;
+}
+
 Case text(std::string name, std::vector<Block> blocks, std::string shown, std::u16string pasted) {
     return Case{std::move(name), std::move(blocks), Outcome::Captured, std::move(shown),
                 block(CF_TEXT_UNICODE, utf16(pasted))};
@@ -102,6 +118,25 @@ Case files(std::string name, Bytes drop, std::string shown) {
 }
 
 const std::string TIMES = "\u00D7";
+
+// A drop list of `count` names made by `name` (ASCII, so either width holds them), captured with
+// the tooltip of its first eight.
+template <class Name>
+Case many_files(std::string case_name, int count, Name name, bool wide = true) {
+    Bytes list = drop_header(20, wide);
+    std::string shown;
+    for (int i = 0; i < count; ++i) {
+        const std::string path = name(i);
+        for (char c : path) {
+            list.push_back(uint8_t(c));
+            if (wide) list.push_back(0);
+        }
+        list.insert(list.end(), wide ? 2 : 1, 0);
+        if (i < 8) shown += (i ? "\n" : "") + path;
+    }
+    list.insert(list.end(), wide ? 2 : 1, 0);
+    return files(std::move(case_name), std::move(list), shown + "\nand " + std::to_string(count - 8) + " more");
+}
 
 void add_pictures(std::vector<Case>& all) {
     const Bytes pixels = filled(16, 0x7F);  // the four pixels of a 2 x 2, 32-bit picture
@@ -127,15 +162,15 @@ void add_pictures(std::vector<Case>& all) {
     all.push_back(ignored("DIB alpha bit fields without room for the masks",
                           {block(CF_PICTURE, header({.compression = 6}) + filled(16, 0xFF))}));
 
-    all.push_back(picture("DIB height INT_MIN, top-down", header({.height = INT_MIN}) + pixels,
+    all.push_back(unpastable("DIB height INT_MIN, top-down", header({.height = INT_MIN}) + pixels,
                           "Image, 2 " + TIMES + " 2147483648"));
-    all.push_back(picture("DIB 2147483647 x 2147483647 with four pixels",
+    all.push_back(unpastable("DIB 2147483647 x 2147483647 with four pixels",
                           header({.width = INT_MAX, .height = INT_MAX}) + pixels,
                           "Image, 2147483647 " + TIMES + " 2147483647"));
-    all.push_back(picture("DIB 100 x 100 with one pixel", header({.width = 100, .height = 100}) + filled(4, 0x20),
+    all.push_back(unpastable("DIB 100 x 100 with one pixel", header({.width = 100, .height = 100}) + filled(4, 0x20),
                           "Image, 100 " + TIMES + " 100"));
-    all.push_back(picture("DIB header size 0", header({.size = 0}) + pixels, "Image, 2 " + TIMES + " 2"));
-    all.push_back(picture("DIB bit count 0xFFFF", header({.bits = 0xFFFF}) + pixels, "Image, 2 " + TIMES + " 2"));
+    all.push_back(unpastable("DIB header size 0", header({.size = 0}) + pixels, "Image, 2 " + TIMES + " 2"));
+    all.push_back(unpastable("DIB bit count 0xFFFF", header({.bits = 0xFFFF}) + pixels, "Image, 2 " + TIMES + " 2"));
 
     // Every compression value, each on a block that holds its masks and colour table: the
     // capture check passes them all; only the drawing decides what it can draw.
@@ -151,26 +186,33 @@ void add_pictures(std::vector<Case>& all) {
     for (const Compression& c : COMPRESSIONS) {
         Bytes dib = header({.bits = c.bits, .compression = c.value, .image_size = 16, .colours_used = c.colours}) +
                     filled(c.masks, 0xFF) + filled(4 * c.colours, 0x40) + pixels;
-        all.push_back(picture("DIB compression " + std::to_string(c.value), std::move(dib), "Image, 2 " + TIMES + " 2"));
+        // Only the uncompressed forms hold drawable pixels here: the run-length ones have no end mark.
+        const bool drawable = c.value == 0 || c.value == 3 || c.value == 6;
+        std::string name = "DIB compression " + std::to_string(c.value);
+        all.push_back(drawable ? picture(std::move(name), std::move(dib), "Image, 2 " + TIMES + " 2")
+                               : unpastable(std::move(name), std::move(dib), "Image, 2 " + TIMES + " 2"));
     }
 
     // Run-length streams that would have a decoder read or write outside what is declared.
     const Bytes palette = {0, 0, 0xFF, 0};
-    const auto rle8 = [&](std::string name, const Bytes& stream, uint32_t image_size, int32_t height = 4) {
-        all.push_back(picture(std::move(name),
-                              header({.width = 4, .height = height, .bits = 8, .compression = 1, .image_size = image_size,
-                                      .colours_used = 1}) +
-                                  palette + stream,
-                              "Image, 4 " + TIMES + " " + std::to_string(height < 0 ? -height : height)));
+    // Runs past the rows and moves outside the picture are clipped by the decoder; a stream that
+    // does not end inside its bytes is not drawable.
+    const auto rle8 = [&](std::string name, const Bytes& stream, uint32_t image_size, bool drawable, int32_t height = 4) {
+        Bytes dib = header({.width = 4, .height = height, .bits = 8, .compression = 1, .image_size = image_size,
+                            .colours_used = 1}) +
+                    palette + stream;
+        std::string shown = "Image, 4 " + TIMES + " " + std::to_string(height < 0 ? -height : height);
+        all.push_back(drawable ? picture(std::move(name), std::move(dib), std::move(shown))
+                               : unpastable(std::move(name), std::move(dib), std::move(shown)));
     };
     const Bytes no_end = {4, 0, 4, 0, 4, 0, 4, 0};
-    rle8("RLE8 without its end mark", no_end, 8);
-    rle8("RLE8 image size past the block", {4, 0, 0, 1}, 0xFFFFFFF0);
-    rle8("RLE8 literal run longer than the stream", {0, 0xFF, 1, 2, 3, 4}, 6);
-    rle8("RLE8 runs longer than the rows", {0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 1}, 12);
-    rle8("RLE8 moves far outside the picture", {0, 2, 0xFF, 0xFF, 0, 2, 0xFF, 0xFF, 4, 0, 0, 1}, 12);
-    rle8("RLE8 top-down", {4, 0, 0, 1}, 4, -4);
-    all.push_back(picture("RLE4 literal run past the stream",
+    rle8("RLE8 without its end mark", no_end, 8, false);
+    rle8("RLE8 image size past the block", {4, 0, 0, 1}, 0xFFFFFFF0, false);
+    rle8("RLE8 literal run longer than the stream", {0, 0xFF, 1, 2, 3, 4}, 6, false);
+    rle8("RLE8 runs longer than the rows", {0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0, 1}, 12, true);
+    rle8("RLE8 moves far outside the picture", {0, 2, 0xFF, 0xFF, 0, 2, 0xFF, 0xFF, 4, 0, 0, 1}, 12, true);
+    rle8("RLE8 top-down", {4, 0, 0, 1}, 4, false, -4);
+    all.push_back(unpastable("RLE4 literal run past the stream",
                           header({.width = 4, .height = 4, .bits = 4, .compression = 2, .image_size = 4, .colours_used = 1}) +
                               palette + Bytes{0, 0x40, 0x12, 0x34},
                           "Image, 4 " + TIMES + " 4"));
@@ -182,13 +224,27 @@ void add_pictures(std::vector<Case>& all) {
         put_u32(v5, 112, 0xFFFFFF00);
         put_u32(v5, 116, 0x1000);
         const std::string profile = type == 0x4D424544u ? "an embedded" : "a linked";
-        all.push_back(picture("DIB V5 header with " + profile + " profile outside the block",
+        all.push_back(unpastable("DIB V5 header with " + profile + " profile outside the block",
                               v5 + pixels, "Image, 2 " + TIMES + " 2"));
     }
     Bytes v4 = header({.size = 108, .width = 0x40000000, .height = -0x40000000, .compression = 3}, 108);
     put_u32(v4, 40, 0xFF0000), put_u32(v4, 44, 0xFF00), put_u32(v4, 48, 0xFF);
-    all.push_back(picture("DIB V4 header 2^30 x 2^30 with four pixels", v4 + pixels,
+    all.push_back(unpastable("DIB V4 header 2^30 x 2^30 with four pixels", v4 + pixels,
                           "Image, 1073741824 " + TIMES + " 1073741824"));
+
+    // Sides and sizes GDI cannot draw, with every pixel byte present: kept, shown by their size,
+    // never drawn or handed back.  The widest picture GDI can draw is handed back.
+    all.push_back(unpastable("1-bit DIB 2147483000 x 1 with its whole row", one_row_picture(2147483000),
+                             "Image, 2147483000 " + TIMES + " 1"));
+    all.push_back(unpastable("1-bit DIB 67108864 x 1, one pixel wider than GDI draws", one_row_picture(67108864),
+                             "Image, 67108864 " + TIMES + " 1"));
+    all.push_back(picture("1-bit DIB 67108863 x 1, the widest GDI draws", one_row_picture(67108863),
+                          "Image, 67108863 " + TIMES + " 1"));
+    all.push_back(unpastable("RLE8 100000 x 100000 whose stream is its end mark",
+                             header({.width = 100000, .height = 100000, .bits = 8, .compression = 1, .image_size = 2,
+                                     .colours_used = 1}) +
+                                 palette + Bytes{0, 1},
+                             "Image, 100000 " + TIMES + " 100000"));
 
     // CF_DIBV5 alone: the system makes the CF_DIB that Korvane reads from it.
     const auto v5_only = [&](std::string name, const Header& h, const Bytes& after) {
@@ -233,15 +289,16 @@ void add_file_lists(std::vector<Case>& all) {
                        "beside a bad list", u"beside a bad list"));
     all.push_back(files("8-bit drop list", drop_header(20, false) + Bytes{'C', ':', '\\', 'a', 'n', 's', 'i', 0, 0},
                         "C:\\ansi"));
-    Bytes many = drop_header(20);
-    std::string shown;
-    for (int i = 0; i < 10000; ++i) {
-        const std::string path = "C:\\f" + std::to_string(i);
-        many = many + utf16(std::u16string(path.begin(), path.end()));
-        if (i < 8) shown += (i ? "\n" : "") + path;
-    }
-    many = many + utf16(u"");
-    all.push_back(files("drop list of 10000 files", std::move(many), shown + "\nand 9992 more"));
+    all.push_back(many_files("drop list of 10000 files", 10000, [](int i) { return "C:\\f" + std::to_string(i); }));
+    // What copying a big folder in a file manager gives: the shell finds each name by walking the
+    // list from its start, so asking it for every name in turn took minutes.
+    const auto picture_path = [](int i) {
+        const std::string number = std::to_string(1000000 + i).substr(1);
+        return "C:\\Users\\Someone\\Pictures\\Holiday 2023\\IMG_" + number + ".jpg";
+    };
+    all.push_back(many_files("drop list of 40000 files", 40000, picture_path));
+    all.push_back(many_files("drop list of 100000 files", 100000, picture_path));
+    all.push_back(many_files("8-bit drop list of 40000 files", 40000, picture_path, false));
 }
 
 void add_texts(std::vector<Case>& all) {

@@ -36,6 +36,9 @@ struct Case {
     // What a click on the clip's tile puts back on the clipboard: the format and its exact
     // bytes.  Not given for file lists (their files do not exist, so the click is refused).
     std::optional<Block> pasted;
+    // A picture Korvane keeps but never hands back, because GDI could not draw it: a click on its
+    // tile leaves the clipboard as it was.
+    bool paste_refused = false;
     // Wine's clipboard writes a zero over the last unit of a CF_UNICODETEXT block it hands to a
     // reader, so an unterminated text arrives one unit short there: what Korvane shows and
     // pastes back under Wine when that differs.

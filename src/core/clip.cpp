@@ -152,6 +152,20 @@ bool same_path(std::u16string_view a, std::u16string_view b) {
     return pa.prefix.type == pb.prefix.type && pa.prefix.key == pb.prefix.key && pa.components == pb.components;
 }
 
+std::optional<char16_t> path_drive(std::u16string_view path) {
+    const PathPrefix prefix = parse_prefix(path);
+    switch (prefix.type) {
+    case PathPrefix::Type::Disk:
+    case PathPrefix::Type::VerbatimDisk: return prefix.key[0];
+    case PathPrefix::Type::DeviceNamespace:
+        // "\\.\C:\..." names the drive's device.
+        if (prefix.key.size() == 3 && is_drive_letter(prefix.key[0]) && prefix.key[1] == u':')
+            return upper_ascii(prefix.key[0]);
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
 bool same_content(const ClipContent& a, const ClipContent& b) {
     if (a.kind != b.kind) return false;
     switch (a.kind) {

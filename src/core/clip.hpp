@@ -83,4 +83,9 @@ bool same_content(const ClipContent& a, const ClipContent& b);
 // separators may repeat or trail, interior "." is skipped, names compare case-sensitively.
 bool same_path(std::u16string_view a, std::u16string_view b);
 
+// The drive letter, in upper case, of a path on a drive: "c:\x", "C:x", "\\?\C:\x", "\\.\C:\x".
+// Nothing for a share ("\\server\share", "\\?\UNC\server\share"), another device or a path
+// without a drive.
+std::optional<char16_t> path_drive(std::u16string_view path);
+
 }  // namespace korvane

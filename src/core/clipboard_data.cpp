@@ -35,6 +35,16 @@ std::string decode_unicode_text(std::span<const uint8_t> block) {
     return utf16_to_utf8(units);
 }
 
+bool unicode_text_is_blank(std::span<const uint8_t> block) {
+    for (size_t i = 0; i + 1 < block.size(); i += 2) {
+        const char16_t unit = static_cast<char16_t>(block[i] | block[i + 1] << 8);
+        if (unit == 0) break;
+        // Every White_Space character is a single unit; a surrogate never is one.
+        if (!is_white_space(unit)) return false;
+    }
+    return true;
+}
+
 Bytes encode_drop_block(const std::vector<FilePath>& files) {
     constexpr uint32_t FILE_LIST_OFFSET = 20;
     Bytes out;

@@ -83,6 +83,9 @@ std::optional<DibInfo> check_dib_pixels(std::span<const uint8_t> block) {
     const uint16_t bits = u16_at(block, 14);
     const uint32_t compression = u32_at(block, 16);
     if (!known_header_size(header)) return std::nullopt;
+    if (uint32_t(info->width) > MAX_DRAWN_SIDE || info->height > MAX_DRAWN_SIDE ||
+        uint64_t(info->width) * info->height * 4 > MAX_DRAWN_BYTES)
+        return std::nullopt;
     // A V5 header may name colour-profile bytes by their offset from the header's start.
     if (header == 124) {
         const uint32_t profile_type = u32_at(block, 56);
@@ -165,6 +168,24 @@ std::optional<std::vector<FilePath>> parse_drop_block(std::span<const uint8_t> b
         }
     }
     return paths;
+}
+
+std::optional<std::vector<std::string>> parse_narrow_drop_block(std::span<const uint8_t> block) {
+    if (!check_drop_block(block) || u32_at(block, 16) != 0) return std::nullopt;
+    std::vector<std::string> names;
+    std::string name;
+    for (size_t at = u32_at(block, 0); at < block.size(); ++at) {
+        const uint8_t byte = block[at];
+        if (byte != 0) {
+            name.push_back(static_cast<char>(byte));
+        } else if (name.empty()) {
+            break;  // the empty name that ends the list
+        } else {
+            names.push_back(std::move(name));
+            name.clear();
+        }
+    }
+    return names;
 }
 
 }  // namespace korvane

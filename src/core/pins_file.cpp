@@ -13,49 +13,47 @@ namespace {
 
 constexpr std::array<uint8_t, 4> MAGIC{'K', 'R', 'V', 'N'};
 
-// Reads little-endian fields; every read checks that its bytes lie inside the file before
-// anything is allocated for them.
+// Reads little-endian fields from the file's source; every read checks that its bytes lie inside
+// the file before anything is allocated for them.  Small fields come through a buffer; a block at
+// least as large as the buffer is read straight into its own memory, so a picture is copied once.
 class Reader {
 public:
-    explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    explicit Reader(const PinsFileSource& source) : source_(source), left_(source.size) {}
 
-    bool u8(uint8_t& out) {
-        if (left() < 1) return false;
-        out = bytes_[at_++];
-        return true;
-    }
+    bool u8(uint8_t& out) { return take(&out, 1); }
     bool u32(uint32_t& out) {
-        if (left() < 4) return false;
-        out = uint32_t(bytes_[at_]) | uint32_t(bytes_[at_ + 1]) << 8 | uint32_t(bytes_[at_ + 2]) << 16 |
-              uint32_t(bytes_[at_ + 3]) << 24;
-        at_ += 4;
+        uint8_t b[4];
+        if (!take(b, 4)) return false;
+        out = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
         return true;
     }
-    bool block(uint64_t length, std::span<const uint8_t>& out) {
+    template <class Container>
+    bool block(uint64_t length, Container& out) {
         if (left() < length) return false;
-        out = bytes_.subspan(at_, static_cast<size_t>(length));
-        at_ += static_cast<size_t>(length);
-        return true;
+        out.resize(static_cast<size_t>(length));
+        return take(reinterpret_cast<uint8_t*>(out.data()), static_cast<size_t>(length));
     }
-    bool sized_block(std::span<const uint8_t>& out) {
-        uint32_t length = 0;
-        return u32(length) && block(length, out);
+    bool skip(uint64_t length) {
+        if (left() < length) return false;
+        uint8_t scratch[4096];
+        while (length > 0) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(length, sizeof scratch));
+            if (!take(scratch, n)) return false;
+            length -= n;
+        }
+        return true;
     }
     bool string(std::string& out) {
-        std::span<const uint8_t> raw;
-        if (!sized_block(raw)) return false;
-        const std::string_view text(reinterpret_cast<const char*>(raw.data()), raw.size());
-        if (!is_valid_utf8(text)) return false;
-        out.assign(text);
-        return true;
+        uint32_t length = 0;
+        return u32(length) && block(length, out) && is_valid_utf8(out);
     }
     bool string_list(std::vector<std::string>& out) {
         uint32_t count = 0;
         if (!u32(count)) return false;
         // Each string needs at least its 4-byte length, so a count the file cannot hold fails
-        // here before the list grows.
+        // here.  Nothing is reserved by the count even so: a string takes 8 times its 4 bytes in
+        // memory, and a file of some gigabytes would have that reserved before its strings are read.
         if (uint64_t(count) * 4 > left()) return false;
-        out.reserve(count);
         for (uint32_t i = 0; i < count; ++i) {
             std::string s;
             if (!string(s)) return false;
@@ -63,10 +61,35 @@ public:
         }
         return true;
     }
-    uint64_t left() const { return bytes_.size() - at_; }
+    uint64_t left() const { return left_; }
 
 private:
-    std::span<const uint8_t> bytes_;
+    static constexpr size_t BUFFER = 64 * 1024;
+
+    bool take(uint8_t* out, size_t n) {
+        if (left_ < n) return false;
+        if (n == 0) return true;
+        left_ -= n;
+        const size_t buffered = std::min(n, buffer_.size() - at_);
+        if (buffered > 0) std::memcpy(out, buffer_.data() + at_, buffered);
+        at_ += buffered;
+        out += buffered;
+        n -= buffered;
+        if (n == 0) return true;
+        if (n >= BUFFER) return source_.read(out, n);
+        // Refill with what the file has left, up to a whole buffer.
+        const size_t fill = static_cast<size_t>(std::min<uint64_t>(BUFFER, left_ + n));
+        buffer_.resize(fill);
+        at_ = 0;
+        if (!source_.read(buffer_.data(), fill)) return false;
+        std::memcpy(out, buffer_.data(), n);
+        at_ = n;
+        return true;
+    }
+
+    const PinsFileSource& source_;
+    uint64_t left_;  // bytes of the file not yet taken, buffered ones included
+    std::vector<uint8_t> buffer_;
     size_t at_ = 0;
 };
 
@@ -90,19 +113,20 @@ bool read_content(Reader& in, uint8_t kind, ClipContent& out) {
         return true;
     }
     case 1: {
-        std::span<const uint8_t> dib;
-        if (!in.sized_block(dib)) return false;
-        out = ClipContent::make_image(Bytes(dib.begin(), dib.end()));
+        uint32_t length = 0;
+        Bytes dib;
+        if (!in.u32(length) || !in.block(length, dib)) return false;
+        out = ClipContent::make_image(std::move(dib));
         return true;
     }
     case 2: {
         uint32_t count = 0;
+        // As for string lists: checked against the bytes left, grown only by what is read.
         if (!in.u32(count) || uint64_t(count) * 4 > in.left()) return false;
         std::vector<FilePath> paths;
-        paths.reserve(count);
+        Bytes raw;
         for (uint32_t i = 0; i < count; ++i) {
             uint32_t units = 0;
-            std::span<const uint8_t> raw;
             if (!in.u32(units) || !in.block(uint64_t(units) * 2, raw)) return false;
             FilePath path(units, u'\0');
             for (uint32_t u = 0; u < units; ++u) path[u] = char16_t(raw[2 * u] | raw[2 * u + 1] << 8);
@@ -131,9 +155,15 @@ bool read_record(Reader& in, uint32_t version, Clip& out) {
         uint8_t has_icon = 0;
         if (!in.u8(has_icon)) return false;
         if (has_icon != 0) {
-            std::span<const uint8_t> icon;
-            if (!in.sized_block(icon)) return false;
-            if (icon.size() == CUSTOM_ICON_BYTES) out.custom_icon = Bytes(icon.begin(), icon.end());
+            uint32_t length = 0;
+            if (!in.u32(length)) return false;
+            if (length == CUSTOM_ICON_BYTES) {
+                Bytes icon;
+                if (!in.block(length, icon)) return false;
+                out.custom_icon = std::move(icon);
+            } else if (!in.skip(length)) {
+                return false;
+            }
         }
     }
     uint8_t has_name = 0;
@@ -254,13 +284,13 @@ void write_record(Writer& w, const Clip& pin) {
 
 }  // namespace
 
-DecodedPins decode_pins(std::span<const uint8_t> file) {
+DecodedPins decode_pins(const PinsFileSource& file) {
     Reader in(file);
+    std::array<uint8_t, 4> magic{};
     uint32_t version = 0;
     uint32_t count = 0;
-    if (file.size() < 4 || !std::equal(MAGIC.begin(), MAGIC.end(), file.begin())) return std::string(PINS_CORRUPT);
-    std::span<const uint8_t> magic;
-    in.block(4, magic);
+    if (!in.u8(magic[0]) || !in.u8(magic[1]) || !in.u8(magic[2]) || !in.u8(magic[3]) || magic != MAGIC)
+        return std::string(PINS_CORRUPT);
     if (!in.u32(version) || version < 1 || version > PINS_FILE_VERSION || !in.u32(count))
         return std::string(PINS_CORRUPT);
     std::vector<Clip> pins;
@@ -274,6 +304,16 @@ DecodedPins decode_pins(std::span<const uint8_t> file) {
     }
     make_animal_indices_unique(pins);
     return pins;
+}
+
+DecodedPins decode_pins(std::span<const uint8_t> file) {
+    size_t at = 0;
+    const PinsFileSource source{file.size(), [&](uint8_t* out, size_t n) {
+                                    std::memcpy(out, file.data() + at, n);
+                                    at += n;
+                                    return true;
+                                }};
+    return decode_pins(source);
 }
 
 PinsFilePieces encode_pins_pieces(const std::vector<Clip>& pins) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <variant>
@@ -20,6 +21,15 @@ inline constexpr const char* PINS_CORRUPT = "pins.dat is corrupt";
 // or the error text "pins.dat is corrupt".
 using DecodedPins = std::variant<std::vector<Clip>, std::string>;
 
+// Where the decoder reads a file from: its size, and a function that copies its next n bytes to
+// `out` and reports whether it could.  The decoder reads each byte once, in order, never past the
+// size, and stops after the last record.
+struct PinsFileSource {
+    uint64_t size;
+    std::function<bool(uint8_t* out, size_t n)> read;
+};
+
+DecodedPins decode_pins(const PinsFileSource& file);
 DecodedPins decode_pins(std::span<const uint8_t> file);
 Bytes encode_pins(const std::vector<Clip>& pins);
 

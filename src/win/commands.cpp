@@ -283,7 +283,7 @@ void paste_clip(ClipId id, bool from_popup) {
         if (!app) return;
         const std::optional<ClipLocation> at = find_clip(app->store, id);
         Clip* clip = at ? clip_at(app->store, *at) : nullptr;
-        if (!clip || (clip->content.kind == ClipKind::Files && check_missing_files(*clip, path_exists))) {
+        if (!clip || (clip->content.kind == ClipKind::Files && check_missing_files(*clip, path_check()))) {
             app.release();
             beep_refusal();
             refresh_all_toolbars();

@@ -9,6 +9,7 @@
 #include "core/dib.hpp"
 #include "core/picture.hpp"
 #include "win/dpi.hpp"
+#include "win/files.hpp"
 #include "win/wide.hpp"
 
 namespace korvane {
@@ -16,6 +17,7 @@ namespace korvane {
 struct TileCache {
     OwnedBitmap thumbnail;
     OwnedIcon file_icon;
+    bool file_icon_asked = false;  // the shell is asked once, and its answer kept even when it is none
     OwnedBitmap custom_icon;
 };
 
@@ -102,12 +104,17 @@ void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
 void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
     TileCache& cache = cache_of(clip);
     const bool missing = clip.cache.missing_files != 0;
-    if (!cache.file_icon && !clip.content.files.empty()) {
-        const std::wstring first = to_wide(clip.content.files.front());
+    if (!cache.file_icon_asked && !clip.content.files.empty()) {
+        cache.file_icon_asked = true;
+        const FilePath& first = clip.content.files.front();
         SHFILEINFOW info{};
         UINT flags = SHGFI_ICON | SHGFI_SMALLICON;
-        if (missing) flags |= SHGFI_USEFILEATTRIBUTES;
-        if (SHGetFileInfoW(first.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) cache.file_icon.reset(info.hIcon);
+        // With the attributes given, the shell answers from the name's type without touching the
+        // file: for a file that is gone, and for one that may be on another machine, which a
+        // paint must never wait for.
+        if (missing || may_be_remote(first)) flags |= SHGFI_USEFILEATTRIBUTES;
+        const std::wstring wide = to_wide(first);
+        if (SHGetFileInfoW(wide.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) cache.file_icon.reset(info.hIcon);
     }
     draw_rounded_rect(dc, inset_from(tile, 22, 22, 2, 2), KIND_BADGE_FILL, KIND_BADGE_BORDER);
     if (cache.file_icon)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/clip.hpp"
+#include "core/store.hpp"
 #include "core/settings.hpp"
 
 namespace korvane {
@@ -32,8 +33,15 @@ void report_pins_save(const std::optional<std::string>& error);
 // Both steps at once, for code that holds no application record.
 void save_pins(const std::vector<Clip>& pins);
 
-// Whether the file system can still find the path (for a Files clip's missing-files flag).
-bool path_exists(const FilePath& path);
+// A check of whether the file system can still find paths, for the missing-files flag of Files
+// clips: one check for a popup or a paste.  A path that may be on another machine is not asked
+// about and counts as found.
+PathExists path_check();
+
+// Whether asking the file system about the path may have to reach another machine: a share, a
+// path on a network drive, or a path on no drive at all (a device, or one relative to the current
+// folder).
+bool may_be_remote(const FilePath& path);
 
 Settings read_settings();
 void write_settings(const Settings& settings);

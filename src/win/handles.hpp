@@ -44,7 +44,6 @@ inline void destroy_window(HWND h) { DestroyWindow(h); }
 inline void destroy_menu(HMENU h) { DestroyMenu(h); }
 inline void free_global(HGLOBAL h) { GlobalFree(h); }
 inline void close_key(HKEY h) { RegCloseKey(h); }
-inline void unmap_view(const void* view) { UnmapViewOfFile(view); }
 }  // namespace detail
 
 using OwnedHandle = Owned<HANDLE, detail::close_handle>;
@@ -61,7 +60,6 @@ using OwnedWindow = Owned<HWND, detail::destroy_window>;
 using OwnedMenu = Owned<HMENU, detail::destroy_menu>;
 using OwnedGlobal = Owned<HGLOBAL, detail::free_global>;
 using OwnedKey = Owned<HKEY, detail::close_key>;
-using OwnedView = Owned<const void*, detail::unmap_view>;
 
 // A window's DC from GetDC, given back with ReleaseDC.
 class WindowDc {

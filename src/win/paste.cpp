@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/clipboard_data.hpp"
+#include "core/dib.hpp"
 #include "win/capture.hpp"
 #include "win/handles.hpp"
 #include "win/messages.hpp"
@@ -97,6 +98,9 @@ bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
 }
 
 bool write_clip_to_clipboard(HWND owner, const ClipContent& content) {
+    // A picture that GDI could not draw is not handed to other programs, which would read its
+    // pixels the same way; it may have come from another program or from the pins file.
+    if (content.kind == ClipKind::Image && !check_dib_pixels(content.dib)) return false;
     const ClipboardSession clipboard(open_clipboard_retrying(owner));
     if (!clipboard) return false;
     EmptyClipboard();

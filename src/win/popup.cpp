@@ -75,8 +75,9 @@ void show_popup(int x, int y, PopupOpening opening) {
     HWND window = nullptr;
     std::optional<LONG> announced;
     if (AppBorrow app = borrow_app()) {
-        for (Clip& clip : app->store.recent) check_missing_files(clip, path_exists);
-        for (Clip& clip : app->store.pins) check_missing_files(clip, path_exists);
+        const PathExists exists = path_check();
+        for (Clip& clip : app->store.recent) check_missing_files(clip, exists);
+        for (Clip& clip : app->store.pins) check_missing_files(clip, exists);
         ToolbarState& popup = app->popup;
         reset_pointer_state(popup);
         // Every opening starts unfiltered; opened from the keyboard, the first item has the focus

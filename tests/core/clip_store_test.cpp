@@ -135,6 +135,16 @@ TEST(SameContent, ComparesKindsAndBytes) {
                              ClipContent::make_files({u"D:\\x", u"C:/y"})));
 }
 
+TEST(PathDrive, IsTheDriveLetterOfDrivePathsInEveryFormAndNothingForSharesAndDevices) {
+    EXPECT_EQ(path_drive(u"c:\\x"), u'C');
+    EXPECT_EQ(path_drive(u"D:relative"), u'D');
+    EXPECT_EQ(path_drive(u"\\\\?\\e:\\x"), u'E');
+    EXPECT_EQ(path_drive(u"\\\\.\\F:\\x"), u'F');
+    for (const char16_t* path : {u"\\\\server\\share\\x", u"//server/share/x", u"\\\\?\\UNC\\server\\share\\x",
+                                 u"\\\\.\\pipe\\x", u"\\\\?\\Volume{0}\\x", u"relative\\x", u"\\rooted", u""})
+        EXPECT_FALSE(path_drive(path)) << std::string(path, path + std::char_traits<char16_t>::length(path));
+}
+
 struct PathCase {
     const char16_t* a;
     const char16_t* b;

@@ -19,6 +19,16 @@ TEST(UnicodeTextBlock, ReadsWholeUnitsUpToTheFirstZero) {
     EXPECT_EQ(decode_unicode_text(Bytes{}), "");
 }
 
+TEST(UnicodeTextBlock, IsBlankWhenItsTextIsOnlyWhiteSpaceUpToTheFirstZero) {
+    EXPECT_TRUE(unicode_text_is_blank(Bytes{}));
+    EXPECT_TRUE(unicode_text_is_blank(Bytes{0, 0, 'a', 0}));  // the text ends before the letter
+    EXPECT_TRUE(unicode_text_is_blank(encode_unicode_text(" \t\r\n\u3000\u2029")));
+    EXPECT_TRUE(unicode_text_is_blank(Bytes{' ', 0, 'a'}));  // an odd last byte is no unit
+    EXPECT_FALSE(unicode_text_is_blank(encode_unicode_text("  a ")));
+    EXPECT_FALSE(unicode_text_is_blank(Bytes{0x00, 0xD8}));  // a lone surrogate decodes to U+FFFD
+    EXPECT_FALSE(unicode_text_is_blank(encode_unicode_text("\u200B")));  // zero width, yet not White_Space
+}
+
 TEST(DropBlock, HasTheFixedHeaderAndZeroTerminatedWidePaths) {
     const Bytes block = encode_drop_block({u"D:\\a.txt", u"E:\\b"});
     ASSERT_EQ(block.size(), 50u);  // 20 + 2 * (8 + 1 + 4 + 1 + 1)

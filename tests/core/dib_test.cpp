@@ -188,6 +188,30 @@ TEST(CheckDibPixels, RunLengthStreamsMustEndInsideTheirDeclaredSize) {
     EXPECT_FALSE(check_dib_pixels(rle_picture(stream4, 8, RLE4, 8)));
 }
 
+TEST(CheckDibPixels, PicturesLargerThanGdiCanDrawAreRefused) {
+    // Run-length pictures whose stream is just its end mark: only the size decides.
+    const auto rle = [](int32_t width, int32_t height) {
+        Bytes block = dib({.width = width, .height = height, .bits = 8, .compression = RLE8, .colours_used = 1}, 44);
+        put_u32(block, 20, 2);
+        block.insert(block.end(), {0, 1});
+        return block;
+    };
+    EXPECT_TRUE(check_dib_pixels(rle(67108863, 1)));  // the widest: 32 x width + 31 bits is 2^31 - 1
+    EXPECT_FALSE(check_dib_pixels(rle(67108864, 1)));
+    EXPECT_TRUE(check_dib_pixels(rle(1, 67108863)));
+    EXPECT_FALSE(check_dib_pixels(rle(1, 67108864)));
+    EXPECT_TRUE(check_dib_pixels(rle(23170, 23170)));  // 2,147,395,600 bytes at 32 bits a pixel
+    EXPECT_FALSE(check_dib_pixels(rle(23171, 23170)));  // 2,147,488,280
+    EXPECT_FALSE(check_dib_pixels(rle(100000, 100000)));
+    EXPECT_TRUE(check_dib(rle(100000, 100000)));  // captured all the same, and shown by its size
+
+    // An uncompressed row of 2^26 pixels holds all its bytes and is still too wide.
+    Bytes row = dib({.width = 67108864, .height = 1, .bits = 1, .colours_used = 2}, 48 + 67108864 / 8);
+    EXPECT_FALSE(check_dib_pixels(row));
+    put_u32(row, 4, 67108863);
+    EXPECT_TRUE(check_dib_pixels(row));
+}
+
 TEST(CheckDibPixels, ColourProfileNamedByV5HeaderMustLieInsideTheBlock) {
     const auto v5 = [](uint32_t profile_type, size_t total) {
         Bytes block = dib({.size = 124, .width = 1, .height = 1}, total);
@@ -238,6 +262,21 @@ TEST(ParseDropBlock, ReturnsThePathsOfWideListsExactlyAsStored) {
     narrow.insert(narrow.end(), {'a', 0, 0});
     ASSERT_TRUE(check_drop_block(narrow));
     EXPECT_FALSE(parse_drop_block(narrow));  // 8-bit names are left to the shell
+}
+
+TEST(ParseNarrowDropBlock, ReturnsTheBytesOfEach8BitNameAndNothingForWideOrBrokenLists) {
+    Bytes narrow = encode_drop_block({});
+    narrow[16] = 0;
+    narrow.resize(20);
+    narrow.insert(narrow.end(), {'C', ':', '\\', 0xE9, 0, 'b', 0, 0, 'x', 0});  // bytes after the list are not names
+    EXPECT_EQ(parse_narrow_drop_block(narrow), (std::vector<std::string>{"C:\\\xE9", "b"}));
+    narrow.resize(20);
+    narrow.push_back(0);
+    EXPECT_EQ(parse_narrow_drop_block(narrow), std::vector<std::string>{});
+    narrow.resize(20);
+    narrow.insert(narrow.end(), {'a', 0});  // the list's terminator is missing
+    EXPECT_FALSE(parse_narrow_drop_block(narrow));
+    EXPECT_FALSE(parse_narrow_drop_block(encode_drop_block({u"C:\\a"})));  // wide names are parse_drop_block's
 }
 
 }  // namespace

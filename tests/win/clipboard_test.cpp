@@ -12,6 +12,7 @@
 #include "win/messages.hpp"
 #include "win/paste.hpp"
 #include "win/wide.hpp"
+#include "failing_allocations.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -104,7 +105,8 @@ protected:
         }, 5s);
     }
 
-    static void put_in_target(const std::vector<Format>& formats) {
+    // The request that has the other program put the formats on the clipboard.
+    static Bytes formats_request(const std::vector<Format>& formats) {
         Bytes payload;
         const auto u32 = [&](uint32_t v) { payload.insert(payload.end(), (uint8_t*)&v, (uint8_t*)&v + 4); };
         for (const Format& f : formats) {
@@ -114,9 +116,13 @@ protected:
             u32(uint32_t(f.bytes.size()));
             payload.insert(payload.end(), f.bytes.begin(), f.bytes.end());
         }
-        ASSERT_EQ(request(2, payload.data(), payload.size()), 1);
+        return payload;
+    }
+    static void put_request_in_target(const Bytes& request_payload) {
+        ASSERT_EQ(request(2, request_payload.data(), request_payload.size()), 1);
         await_update();
     }
+    static void put_in_target(const std::vector<Format>& formats) { put_request_in_target(formats_request(formats)); }
 
     static HWND make_window_in_target(const std::wstring& class_name) {
         return HWND(request(3, class_name.data(), class_name.size() * 2));
@@ -184,10 +190,49 @@ TEST_F(ClipboardTest, ContentThatAsksToBeLeftAloneIsNeverCaptured) {
                    {0, L"CanIncludeInClipboardHistory", Bytes(zero, zero + 4)}});
     put_in_target({{CF_UNICODETEXT, L"", text_bytes("history allowed")},
                    {0, L"CanIncludeInClipboardHistory", Bytes(one, one + 4)}});
+    // Only the first four bytes count: a longer block that starts with them excludes as well.
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("secret four")}, {0, L"CanIncludeInClipboardHistory", Bytes(8, 0)}});
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("secret five")},
+                   {0, L"CanIncludeInClipboardHistory", Bytes{0, 0, 0, 0, 1, 1, 1, 1}}});
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("too short to exclude")},
+                   {0, L"CanIncludeInClipboardHistory", Bytes(3, 0)}});
     settle("marker after secrets");
     const auto r = recent();
-    ASSERT_EQ(r.size(), 2u);
-    EXPECT_EQ(r[1].text, "history allowed");
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[1].text, "too short to exclude");
+    EXPECT_EQ(r[2].text, "history allowed");
+}
+
+TEST_F(ClipboardTest, ABlockThatDoesNotFitInMemoryDropsItsCaptureAndTheNextIsTaken) {
+    const Bytes request_payload = formats_request({{CF_UNICODETEXT, L"", text_bytes(std::string(1 << 14, 'x').c_str())}});
+    {
+        // The copy of the 32 KiB block fails, as a copy of 256 MiB can.
+        test::FailingAllocations exhausted(1 << 14);
+        put_request_in_target(request_payload);
+        EXPECT_GE(exhausted.failed(), 1u);
+    }
+    settle("marker after the failed copy");
+    const auto r = recent();
+    ASSERT_EQ(r.size(), 1u);
+}
+
+TEST_F(ClipboardTest, APictureGdiCouldNotDrawIsNeverHandedBack) {
+    copy_in_target(L"kept on the clipboard");
+    ASSERT_TRUE(pump_until([] { return front_is_text("kept on the clipboard"); }));
+    const Bytes kept = text_bytes("kept on the clipboard");
+    // Captured from another program or loaded from the pins file as they are; refused on paste.
+    const Bytes short_of_pixels = small_dib(100, 100);
+    Bytes too_wide = test::solid_dib(2, 1, 0);
+    const int32_t width = 67108864;  // one pixel more than GDI draws
+    std::memcpy(&too_wide[4], &width, 4);
+    too_wide[14] = 1;  // one bit a pixel, so the block holds the whole row
+    too_wide.resize(40 + 8 + width / 8, 0x55);
+    too_wide[32] = 2;  // two colours
+    for (const Bytes& dib : {short_of_pixels, too_wide}) {
+        EXPECT_FALSE(write_clip_to_clipboard(main_window, ClipContent::make_image(dib)));
+        EXPECT_EQ(clipboard_block(CF_UNICODETEXT), kept);
+        EXPECT_FALSE(clipboard_block(CF_DIB));
+    }
 }
 
 TEST_F(ClipboardTest, FilesWinOverTextAndWhiteSpaceTextGivesWayToThePicture) {

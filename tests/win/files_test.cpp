@@ -4,6 +4,7 @@
 
 #include "core/pins_file.hpp"
 #include "win/files.hpp"
+#include "failing_allocations.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -82,6 +83,42 @@ TEST(PinsFileOnDisk, AFileThatCannotBeOpenedReportsTheSystemError) {
     ASSERT_TRUE(loaded.error.has_value());
     EXPECT_TRUE(loaded.error->ends_with(" (os error 32)")) << *loaded.error;
     EXPECT_GT(loaded.error->size(), std::string(" (os error 32)").size());
+}
+
+TEST(PinsFileOnDisk, AFileAnotherProgramHasOpenForWritingIsNotReadButReadersMayShareIt) {
+    TempAppData appdata;
+    save_pins(one_pin("shared"));
+    const auto load_while_open = [&](DWORD access) {
+        HANDLE other = CreateFileW(appdata.file(L"pins.dat").c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(other, INVALID_HANDLE_VALUE);
+        LoadedPins loaded = load_pins();
+        CloseHandle(other);
+        return loaded;
+    };
+    const LoadedPins beside_a_writer = load_while_open(GENERIC_WRITE);
+    EXPECT_TRUE(beside_a_writer.pins.empty());
+    ASSERT_TRUE(beside_a_writer.error.has_value());
+    EXPECT_TRUE(beside_a_writer.error->ends_with(" (os error 32)")) << *beside_a_writer.error;
+    EXPECT_EQ(loaded_text(load_while_open(GENERIC_READ)), "shared");
+}
+
+TEST(PinsFileOnDisk, AFileTooLargeForMemoryFailsToLoadWithTheSystemsTextAndIsKept) {
+    TempAppData appdata;
+    save_pins(sample_pins());
+    const std::optional<Bytes> stored = test::read_file(appdata.file(L"pins.dat"));
+    ASSERT_TRUE(stored);
+    LoadedPins loaded;
+    {
+        test::FailingAllocations exhausted(4096);  // the file and its pictures are larger
+        loaded = load_pins();
+        EXPECT_GE(exhausted.failed(), 1u);
+    }
+    EXPECT_TRUE(loaded.pins.empty());
+    ASSERT_TRUE(loaded.error.has_value());
+    EXPECT_EQ(*loaded.error, os_error_text(ERROR_NOT_ENOUGH_MEMORY));
+    save_pins(one_pin("after the failed load"));
+    EXPECT_EQ(test::read_file(appdata.file(L"pins (not loaded).dat")), stored);
 }
 
 TEST(PinsFileOnDisk, ACorruptOrNewerFileIsKeptAsideByTheNextSave) {

@@ -217,6 +217,16 @@ bool RunningKorvane::repaint() const {
     return send(dock_, WM_NULL, 0, 0, &ignored);
 }
 
+std::optional<double> RunningKorvane::answer_ms() const {
+    LARGE_INTEGER frequency{}, start{}, end{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    DWORD_PTR ignored = 0;
+    if (!send(dock_, WM_NULL, 0, 0, &ignored)) return std::nullopt;
+    QueryPerformanceCounter(&end);
+    return double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
 ResourceCounts RunningKorvane::counts() const {
     ResourceCounts counts;
     counts.gui_gdi = GetGuiResources(process_.process, GR_GDIOBJECTS);

@@ -66,6 +66,9 @@ public:
     void click(const RECT& rect) const;
     // Repaints the whole strip and returns once it has painted.
     bool repaint() const;
+    // Sends WM_NULL to the strip and returns how long its answer took, in milliseconds; nothing
+    // when it does not answer within 5 s.
+    std::optional<double> answer_ms() const;
 
     ResourceCounts counts() const;
     const Process& process() const { return process_; }
