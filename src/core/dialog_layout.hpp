@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/dips.hpp"
+#include "core/geometry.hpp"
 
 namespace korvane {
 
@@ -12,30 +13,8 @@ constexpr int PUSH_BUTTON_WIDTH = 84;
 constexpr int PUSH_BUTTON_HEIGHT = 26;
 constexpr int PUSH_BUTTON_GAP = 8;
 
-// A control's place in the dialog's client area, in pixels.
-struct ControlBox {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const ControlBox&, const ControlBox&) = default;
-};
-
-struct ScreenRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
-
-struct ScreenPoint {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
-};
-
 // Centred in the work area; a window taller than the work area keeps its top (and so its
 // caption) inside it.  x is not clamped: a too-wide window hangs over both sides evenly.
-ScreenPoint dialog_origin(ScreenRect work, int window_width, int window_height);
+Point dialog_origin(Rect work, int window_width, int window_height);
 
 }  // namespace korvane

@@ -13,14 +13,14 @@ namespace korvane {
 struct EditorLayout {
     int client_width = 0;
     int client_height = 0;
-    ControlBox name_label;
-    ControlBox name_field;
+    Rect name_label;
+    Rect name_field;
     // Present only when there is a text to edit.
-    std::optional<ControlBox> text_label;
-    std::optional<ControlBox> text_field;
-    std::optional<ControlBox> hint;
-    ControlBox ok;
-    ControlBox cancel;
+    std::optional<Rect> text_label;
+    std::optional<Rect> text_field;
+    std::optional<Rect> hint;
+    Rect ok;
+    Rect cancel;
 };
 
 EditorLayout layout_text_editor(bool with_text_field, int dpi);

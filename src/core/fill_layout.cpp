@@ -54,7 +54,7 @@ FillLayout layout_fill_in(const std::vector<VariableDefinition>& definitions, in
     int next_id = FIRST_FILL_INPUT_ID;
     for (const VariableDefinition& definition : definitions) {
         FillRowLayout row;
-        row.label = {m, y, content, px(LABEL_HEIGHT)};
+        row.label = box(m, y, content, px(LABEL_HEIGHT));
         row.first_id = next_id;
         next_id += int(row_inputs(definition));
         const int inputs_top = y + px(LABEL_HEIGHT);
@@ -70,23 +70,23 @@ FillLayout layout_fill_in(const std::vector<VariableDefinition>& definitions, in
             for (size_t j = 0; j < n; ++j) {
                 const int c = int(j) / r;
                 const int line = int(j) % r;
-                row.inputs.push_back({m + px(OPTION_INDENT) + c * column_width, inputs_top + line * px(OPTION_HEIGHT),
-                                      column_width, px(OPTION_HEIGHT)});
+                row.inputs.push_back(box(m + px(OPTION_INDENT) + c * column_width, inputs_top + line * px(OPTION_HEIGHT),
+                                      column_width, px(OPTION_HEIGHT)));
             }
         } else {
-            row.inputs.push_back({m, inputs_top, content, px(EDIT_HEIGHT)});
+            row.inputs.push_back(box(m, inputs_top, content, px(EDIT_HEIGHT)));
         }
         layout.rows.push_back(std::move(row));
         y = y + px(LABEL_HEIGHT) + height + px(ROW_GAP);
     }
 
     layout.rows_height = y;
-    layout.message = {m, y - message_rise(dpi), content, px(LABEL_HEIGHT)};
+    layout.message = box(m, y - message_rise(dpi), content, px(LABEL_HEIGHT));
     const int buttons_top = y + px(LABEL_HEIGHT);
-    layout.cancel = {layout.client_width - m - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
-                     px(PUSH_BUTTON_HEIGHT)};
-    layout.paste = {layout.client_width - m - px(PUSH_BUTTON_WIDTH) - px(PUSH_BUTTON_GAP) - px(PUSH_BUTTON_WIDTH),
-                    buttons_top, px(PUSH_BUTTON_WIDTH), px(PUSH_BUTTON_HEIGHT)};
+    layout.cancel = box(layout.client_width - m - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
+                     px(PUSH_BUTTON_HEIGHT));
+    layout.paste = box(layout.client_width - m - px(PUSH_BUTTON_WIDTH) - px(PUSH_BUTTON_GAP) - px(PUSH_BUTTON_WIDTH),
+                    buttons_top, px(PUSH_BUTTON_WIDTH), px(PUSH_BUTTON_HEIGHT));
     layout.client_height = y + px(LABEL_HEIGHT) + px(PUSH_BUTTON_HEIGHT) + m;
     return layout;
 }
@@ -100,18 +100,18 @@ FillFit fit_fill_in(const FillLayout& layout, int available_height, int scroll_b
     const int m = px(DIALOG_MARGIN);
     // Below the viewport: the message line, the buttons under it and the margin, as tall as
     // they are below the rows when nothing scrolls.
-    const int below = layout.client_height - layout.message.y;
+    const int below = layout.client_height - layout.message.top;
     const int smallest_viewport = px(LABEL_HEIGHT) + px(EDIT_HEIGHT);
     fit.scrolls = true;
     fit.viewport_height = std::max(available_height - below, smallest_viewport);
     fit.client_width = layout.client_width + scroll_bar_width;
     fit.client_height = fit.viewport_height + below;
-    fit.message = {m, fit.viewport_height, layout.message.width, layout.message.height};
-    const int buttons_top = fit.viewport_height + (layout.paste.y - layout.message.y);
-    fit.cancel = {fit.client_width - m - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
-                  px(PUSH_BUTTON_HEIGHT)};
-    fit.paste = {fit.cancel.x - px(PUSH_BUTTON_GAP) - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
-                 px(PUSH_BUTTON_HEIGHT)};
+    fit.message = box(m, fit.viewport_height, layout.message.width(), layout.message.height());
+    const int buttons_top = fit.viewport_height + (layout.paste.top - layout.message.top);
+    fit.cancel = box(fit.client_width - m - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
+                  px(PUSH_BUTTON_HEIGHT));
+    fit.paste = box(fit.cancel.left - px(PUSH_BUTTON_GAP) - px(PUSH_BUTTON_WIDTH), buttons_top, px(PUSH_BUTTON_WIDTH),
+                 px(PUSH_BUTTON_HEIGHT));
     return fit;
 }
 
@@ -130,12 +130,12 @@ int scroll_into_view(int offset, int rows_height, int viewport_height, int top, 
 RowSpan focus_span(const FillLayout& layout, size_t row, size_t input, int viewport_height, int dpi) {
     const FillRowLayout& r = layout.rows[row];
     const int gap = scale(ROW_GAP, dpi);
-    int row_bottom = r.label.y + r.label.height;
-    for (const ControlBox& b : r.inputs) row_bottom = std::max(row_bottom, b.y + b.height);
-    const RowSpan whole{r.label.y - gap, row_bottom + gap};
+    int row_bottom = r.label.bottom;
+    for (const Rect& b : r.inputs) row_bottom = std::max(row_bottom, b.bottom);
+    const RowSpan whole{r.label.top - gap, row_bottom + gap};
     if (whole.bottom - whole.top <= viewport_height || input >= r.inputs.size()) return whole;
-    const ControlBox& box = r.inputs[input];
-    return {box.y, box.y + box.height};
+    const Rect& input_box = r.inputs[input];
+    return {input_box.top, input_box.bottom};
 }
 
 WheelScroll wheel_scroll(int delta, int remainder, int pixels_per_notch) {

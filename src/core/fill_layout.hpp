@@ -37,8 +37,8 @@ constexpr int FIRST_FILL_INPUT_ID = 1000;
 size_t fill_control_count(const std::vector<VariableDefinition>& definitions);
 
 struct FillRowLayout {
-    ControlBox label;
-    std::vector<ControlBox> inputs;  // the edit, or one box per option in option order
+    Rect label;
+    std::vector<Rect> inputs;  // the edit, or one box per option in option order
     int first_id = 0;                // the id of the edit or of option 0; option j has first_id + j
 };
 
@@ -47,9 +47,9 @@ struct FillLayout {
     int client_height = 0;
     int rows_height = 0;  // the top margin and every row with the gap below it
     std::vector<FillRowLayout> rows;
-    ControlBox message;
-    ControlBox paste;
-    ControlBox cancel;
+    Rect message;
+    Rect paste;
+    Rect cancel;
 };
 
 // The whole layout as if the screen were tall enough.  Only for definitions within
@@ -65,9 +65,9 @@ struct FillFit {
     int client_width = 0;
     int client_height = 0;
     int viewport_height = 0;  // the rows' visible height (all of them when nothing scrolls)
-    ControlBox message;
-    ControlBox paste;
-    ControlBox cancel;
+    Rect message;
+    Rect paste;
+    Rect cancel;
 };
 
 FillFit fit_fill_in(const FillLayout& layout, int available_height, int scroll_bar_width, int dpi);

@@ -17,15 +17,15 @@ int32_t round_float(float value) {
 
 }  // namespace
 
-IconPlacement fit_icon(uint32_t width, uint32_t height) {
+Rect fit_icon(uint32_t width, uint32_t height) {
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     const float by_width = 96.0f / w;
     const float by_height = 96.0f / h;
     const float s = std::isnan(by_height) ? by_width : std::min(by_width, by_height);
     const auto at_least_one = [](int32_t n) { return n < 2 ? 1 : n; };
-    return IconPlacement{round_float((96.0f - w * s) * 0.5f), round_float((96.0f - h * s) * 0.5f),
-                         at_least_one(round_float(w * s)), at_least_one(round_float(h * s))};
+    return box(round_float((96.0f - w * s) * 0.5f), round_float((96.0f - h * s) * 0.5f),
+               at_least_one(round_float(w * s)), at_least_one(round_float(h * s)));
 }
 
 std::u16string_view file_name_of(std::u16string_view path) {

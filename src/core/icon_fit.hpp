@@ -6,17 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/geometry.hpp"
+
 namespace korvane {
 
-struct IconPlacement {
-    int32_t x;
-    int32_t y;
-    int32_t width;
-    int32_t height;
-    bool operator==(const IconPlacement&) const = default;
-};
 
-IconPlacement fit_icon(uint32_t width, uint32_t height);
+// Where a width x height image lands in the 96 x 96 square: fitted, centred, at least a pixel
+// high and wide.
+Rect fit_icon(uint32_t width, uint32_t height);
 
 // True when the file name's extension is "svg" in any ASCII case (a name whose only dot is its
 // first character has no extension).

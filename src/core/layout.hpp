@@ -11,27 +11,11 @@
 
 #include "core/clip.hpp"
 #include "core/dips.hpp"
+#include "core/geometry.hpp"
 #include "core/store.hpp"
 
 namespace korvane {
 
-
-struct Rect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-
-    // Half-open: the right and bottom edges are outside.
-    bool contains(int32_t x, int32_t y) const { return left <= x && x < right && top <= y && y < bottom; }
-    bool operator==(const Rect&) const = default;
-};
-
-struct Size {
-    int32_t width = 0;
-    int32_t height = 0;
-    bool operator==(const Size&) const = default;
-};
 
 // The codes are shared with the toolbar state's hover and press fields and the click dispatch.
 enum class HitKind : int8_t {
@@ -138,11 +122,6 @@ std::optional<DropTarget> drop_target_at(const ToolbarLayout& layout, int32_t x,
 // Where the popup of the given size goes for an anchor point: centred above it, kept `gap`
 // inside the work area; where it cannot keep the distance on both sides it sits at the
 // top-left limit.
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-    bool operator==(const Point&) const = default;
-};
 Point popup_position(Point anchor, Size popup, Rect work, int32_t gap);
 
 // The popup's search line, above the sections while a filter is typed.

@@ -40,7 +40,7 @@ int32_t round_saturated(double value) {
     return static_cast<int32_t>(rounded);
 }
 
-PixelSize thumbnail_size(int64_t width, int64_t height, int32_t area_width, int32_t area_height) {
+Size thumbnail_size(int64_t width, int64_t height, int32_t area_width, int32_t area_height) {
     const double by_height = double(area_height) / double(height);
     const double by_width = double(area_width) / double(width);
     const double factor = std::min({std::isnan(by_height) ? by_width : by_height, by_width, 1.0});

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "core/geometry.hpp"
+
 namespace korvane {
 
 constexpr int PICTURE_SIDE = 96;
@@ -15,14 +17,9 @@ constexpr size_t PICTURE_BYTES = 96 * 96 * 4;
 // of the picture.  A picture of the wrong length gives transparent pixels.
 std::vector<uint8_t> scale_picture_pixels(std::span<const uint8_t> picture, int size);
 
-struct PixelSize {
-    int32_t width;
-    int32_t height;
-    bool operator==(const PixelSize&) const = default;
-};
 
 // The size of a width x height image fitted into an area, never enlarged, at least 1 each way.
-PixelSize thumbnail_size(int64_t width, int64_t height, int32_t area_width, int32_t area_height);
+Size thumbnail_size(int64_t width, int64_t height, int32_t area_width, int32_t area_height);
 
 // Rounds halves away from zero and saturates to the 32-bit range.
 int32_t round_saturated(double value);

@@ -19,19 +19,19 @@ SettingsLayout layout_settings_dialog(int dpi) {
     const int m = px(DIALOG_MARGIN);
     SettingsLayout layout;
     layout.client_width = px(WIDTH);
-    layout.placement_label = {m, px(12), px(CONTENT_WIDTH), px(LABEL_HEIGHT)};
+    layout.placement_label = box(m, px(12), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     for (int i = 0; i < 3; ++i)
-        layout.placements[i] = {px(20), px(34 + 24 * i), px(INDENTED_WIDTH), px(ROW_HEIGHT)};
-    layout.sign_in = {m, px(118), px(CONTENT_WIDTH), px(ROW_HEIGHT)};
-    layout.shortcut_label = {m, px(154), px(CONTENT_WIDTH), px(LABEL_HEIGHT)};
-    layout.shortcut_field = {px(20), px(176), px(200), px(ROW_HEIGHT)};
-    layout.windows_key = {px(228), px(176), px(160), px(ROW_HEIGHT)};
-    layout.credit = {m, px(154 + SHORTCUT_ROWS), px(CONTENT_WIDTH), px(40)};
+        layout.placements[i] = box(px(20), px(34 + 24 * i), px(INDENTED_WIDTH), px(ROW_HEIGHT));
+    layout.sign_in = box(m, px(118), px(CONTENT_WIDTH), px(ROW_HEIGHT));
+    layout.shortcut_label = box(m, px(154), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
+    layout.shortcut_field = box(px(20), px(176), px(200), px(ROW_HEIGHT));
+    layout.windows_key = box(px(228), px(176), px(160), px(ROW_HEIGHT));
+    layout.credit = box(m, px(154 + SHORTCUT_ROWS), px(CONTENT_WIDTH), px(40));
     const int buttons = px(206 + SHORTCUT_ROWS);
     const int button_width = px(PUSH_BUTTON_WIDTH);
-    layout.cancel = {layout.client_width - m - button_width, buttons, button_width, px(PUSH_BUTTON_HEIGHT)};
-    layout.ok = {layout.client_width - m - button_width - px(PUSH_BUTTON_GAP) - button_width, buttons, button_width,
-                 px(PUSH_BUTTON_HEIGHT)};
+    layout.cancel = box(layout.client_width - m - button_width, buttons, button_width, px(PUSH_BUTTON_HEIGHT));
+    layout.ok = box(layout.client_width - m - button_width - px(PUSH_BUTTON_GAP) - button_width, buttons, button_width,
+                 px(PUSH_BUTTON_HEIGHT));
     layout.client_height = buttons + px(PUSH_BUTTON_HEIGHT) + m;
     return layout;
 }

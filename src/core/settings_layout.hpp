@@ -8,15 +8,15 @@ namespace korvane {
 struct SettingsLayout {
     int client_width = 0;
     int client_height = 0;
-    ControlBox placement_label;
-    ControlBox placements[3];  // docked right, docked left, minimized
-    ControlBox sign_in;
-    ControlBox shortcut_label;
-    ControlBox shortcut_field;
-    ControlBox windows_key;  // the shortcut's Windows key, which the field cannot take
-    ControlBox credit;
-    ControlBox ok;
-    ControlBox cancel;
+    Rect placement_label;
+    Rect placements[3];  // docked right, docked left, minimized
+    Rect sign_in;
+    Rect shortcut_label;
+    Rect shortcut_field;
+    Rect windows_key;  // the shortcut's Windows key, which the field cannot take
+    Rect credit;
+    Rect ok;
+    Rect cancel;
 };
 
 SettingsLayout layout_settings_dialog(int dpi);

@@ -18,7 +18,7 @@ LRESULT dialog_code(HWND control) { return SendMessageW(control, WM_GETDLGCODE, 
 
 }  // namespace
 
-ScreenRect work_area_under_pointer() {
+Rect work_area_under_pointer() {
     POINT pointer{};
     GetCursorPos(&pointer);
     MONITORINFO info{};
@@ -54,7 +54,7 @@ Dialog create_dialog(const wchar_t* class_name, std::wstring_view title, int cli
     AdjustWindowRectEx(&frame, DIALOG_STYLE, FALSE, DIALOG_EXTENDED_STYLE);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const ScreenPoint origin = dialog_origin(work_area_under_pointer(), width, height);
+    const Point origin = dialog_origin(work_area_under_pointer(), width, height);
 
     const std::wstring caption(title);
     dialog.window.reset(CreateWindowExW(DIALOG_EXTENDED_STYLE, class_name, caption.c_str(), DIALOG_STYLE, origin.x,
@@ -71,15 +71,15 @@ Dialog create_dialog(const wchar_t* class_name, std::wstring_view title, int cli
 }
 
 HWND add_control(const Dialog& dialog, const wchar_t* class_name, std::wstring_view text, DWORD style,
-                 DWORD extended_style, int x, int y, int width, int height, int id) {
-    return add_control(dialog, dialog.hwnd(), class_name, text, style, extended_style, x, y, width, height, id);
+                 DWORD extended_style, const Rect& place, int id) {
+    return add_control(dialog, dialog.hwnd(), class_name, text, style, extended_style, place, id);
 }
 
 HWND add_control(const Dialog& dialog, HWND parent, const wchar_t* class_name, std::wstring_view text, DWORD style,
-                 DWORD extended_style, int x, int y, int width, int height, int id) {
+                 DWORD extended_style, const Rect& place, int id) {
     const std::wstring content(text);
-    HWND control = CreateWindowExW(extended_style, class_name, content.c_str(), style | WS_CHILD | WS_VISIBLE, x, y,
-                                   width, height, parent,
+    HWND control = CreateWindowExW(extended_style, class_name, content.c_str(), style | WS_CHILD | WS_VISIBLE, place.left,
+                                   place.top, place.width(), place.height(), parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(static_cast<WORD>(id))),
                                    dialog.instance, nullptr);
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialog.font.get()), FALSE);

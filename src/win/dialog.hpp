@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/dialog_layout.hpp"
+#include "core/geometry.hpp"
 #include "win/handles.hpp"
 
 namespace korvane {
@@ -26,7 +27,7 @@ struct Dialog {
 };
 
 // The work area of the monitor under the pointer, where a dialog opens.
-ScreenRect work_area_under_pointer();
+Rect work_area_under_pointer();
 
 // How much taller a dialog's window is than its client area: the caption and the frame.
 int dialog_frame_height();
@@ -41,10 +42,10 @@ Dialog create_dialog(const wchar_t* class_name, std::wstring_view title, int cli
 
 // A child control in the dialog font; the style gets WS_CHILD | WS_VISIBLE.
 HWND add_control(const Dialog& dialog, const wchar_t* class_name, std::wstring_view text, DWORD style,
-                 DWORD extended_style, int x, int y, int width, int height, int id);
+                 DWORD extended_style, const Rect& place, int id);
 // The same inside another child window of the dialog.
 HWND add_control(const Dialog& dialog, HWND parent, const wchar_t* class_name, std::wstring_view text, DWORD style,
-                 DWORD extended_style, int x, int y, int width, int height, int id);
+                 DWORD extended_style, const Rect& place, int id);
 
 // An edit control takes 32,767 characters unless told otherwise (about 30,000 under Wine); a
 // field of a dialog takes as long a text as a clip can hold: the 256 MiB of a clipboard block,

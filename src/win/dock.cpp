@@ -117,6 +117,25 @@ void unregister_appbar(HWND window) {
     SHAppBarMessage(ABM_REMOVE, &data);
 }
 
+void renew_appbar() {
+    HWND window = nullptr;
+    bool minimized = true;
+    if (AppBorrow app = borrow_app()) {
+        app->dock.appbar_registered = false;
+        minimized = app->dock.minimized;
+        window = app->docked.window;
+    }
+    if (!window) return;
+    // "TaskbarCreated" also comes when the shell did not forget the bar (with a DPI change, or
+    // from another program), and the shell refuses a second registration of a bar it holds: the
+    // old one is let go first, which changes nothing when the shell has forgotten it.
+    APPBARDATA data = appbar_data(window);
+    SHAppBarMessage(ABM_REMOVE, &data);
+    if (minimized) return;
+    register_appbar(window);
+    place_appbar();
+}
+
 void place_appbar() {
     HWND window = nullptr;
     HMONITOR monitor = nullptr;

@@ -8,6 +8,8 @@ namespace korvane {
 void register_appbar(HWND window);
 void unregister_appbar(HWND window);
 void place_appbar();
+// After a shell restart: the bar registered and placed anew, unless minimized.
+void renew_appbar();
 void show_docked_toolbar();
 void minimize_toolbar();
 void set_dock_edge(bool right);

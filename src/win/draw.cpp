@@ -77,7 +77,7 @@ void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
     const int height = area.bottom - area.top;
     TileCache& cache = cache_of(clip);
     if (!cache.thumbnail) {
-        const PixelSize size = thumbnail_size(dib->width, dib->height, width, height);
+        const Size size = thumbnail_size(dib->width, dib->height, width, height);
         // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
         // every paint costs Wine a round trip to the display driver.
         OwnedDc memory(CreateCompatibleDC(dc));

@@ -51,8 +51,8 @@ LRESULT on_command(HWND, WPARAM wp) {
 }
 
 HWND add_box(const Dialog& dialog, const wchar_t* class_name, std::wstring_view text, DWORD style, DWORD extended,
-             const ControlBox& box, int id) {
-    return add_control(dialog, class_name, text, style, extended, box.x, box.y, box.width, box.height, id);
+             const Rect& box, int id) {
+    return add_control(dialog, class_name, text, style, extended, box, id);
 }
 
 }  // namespace

@@ -251,10 +251,9 @@ std::vector<HWND> add_row_inputs(const Dialog& dialog, const RowsParent& parent,
                                  const FillRowLayout& row, HWND& focus) {
     std::vector<HWND> controls;
     if (!has_options(definition.kind)) {
-        const ControlBox& box = row.inputs.front();
         const std::string first = definition.remembered_values.empty() ? std::string() : definition.remembered_values.front();
         HWND edit = add_control(dialog, parent.window, L"EDIT", to_wide(first), WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
-                                WS_EX_CLIENTEDGE, box.x, box.y, box.width, box.height, row.first_id);
+                                WS_EX_CLIENTEDGE, row.inputs.front(), row.first_id);
         allow_long_text(edit);
         controls.push_back(edit);
         focus = edit;
@@ -264,7 +263,6 @@ std::vector<HWND> add_row_inputs(const Dialog& dialog, const RowsParent& parent,
     const std::vector<bool> checks = initial_checks(definition);
     HWND first_checked = nullptr;
     for (size_t j = 0; j < definition.options.size() && j < row.inputs.size(); ++j) {
-        const ControlBox& box = row.inputs[j];
         DWORD style = single ? BS_AUTORADIOBUTTON : BS_AUTOCHECKBOX;
         if (j == 0) style |= WS_GROUP;
         // A radio group is entered by Tab at its checked button; the arrows move within it.
@@ -272,7 +270,7 @@ std::vector<HWND> add_row_inputs(const Dialog& dialog, const RowsParent& parent,
         // Scrolling rows learn of the focus from the buttons' notifications.
         if (parent.scrolls) style |= BS_NOTIFY;
         HWND button = add_control(dialog, parent.window, L"BUTTON", to_wide(button_text(definition.options[j])), style,
-                                  0, box.x, box.y, box.width, box.height, row.first_id + int(j));
+                                  0, row.inputs[j], row.first_id + int(j));
         SendMessageW(button, BM_SETCHECK, checks[j] ? BST_CHECKED : BST_UNCHECKED, 0);
         if (checks[j] && !first_checked) first_checked = button;
         controls.push_back(button);
@@ -302,7 +300,7 @@ std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std:
         record->dpi = dpi;
     }
 
-    const ScreenRect work = work_area_under_pointer();
+    const Rect work = work_area_under_pointer();
     const FillFit fit = fit_fill_in(layout, work.bottom - work.top - dialog_frame_height(),
                                     GetSystemMetrics(SM_CXVSCROLL), dpi);
     Dialog dialog = create_dialog(FILL_CLASS, to_wide(title), fit.client_width, fit.client_height,
@@ -316,17 +314,14 @@ std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std:
     for (size_t i = 0; i < definitions.size(); ++i) {
         const FillRowLayout& row = layout.rows[i];
         add_control(dialog, parent.window, L"STATIC", to_wide(fill_label(definitions[i])), WS_GROUP | SS_NOPREFIX, 0,
-                    row.label.x, row.label.y, row.label.width, row.label.height, -1);
+                    row.label, -1);
         HWND row_focus = nullptr;
         rows.push_back(add_row_inputs(dialog, parent, definitions[i], row, row_focus));
         if (i == 0) focus = row_focus;
     }
-    HWND message = add_control(dialog, L"STATIC", L"", WS_GROUP | SS_NOPREFIX, 0, fit.message.x, fit.message.y,
-                               fit.message.width, fit.message.height, -1);
-    add_control(dialog, L"BUTTON", L"Paste", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, fit.paste.x, fit.paste.y,
-                fit.paste.width, fit.paste.height, IDOK);
-    add_control(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, fit.cancel.x, fit.cancel.y, fit.cancel.width,
-                fit.cancel.height, IDCANCEL);
+    HWND message = add_control(dialog, L"STATIC", L"", WS_GROUP | SS_NOPREFIX, 0, fit.message, -1);
+    add_control(dialog, L"BUTTON", L"Paste", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, fit.paste, IDOK);
+    add_control(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, fit.cancel, IDCANCEL);
     {
         auto record = FillState::borrow();
         record->rows = rows;

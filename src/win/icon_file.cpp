@@ -61,8 +61,8 @@ bool draw_fitted(GpImage* image, UINT width, UINT height, Bytes& pixels) {
     GdipCreateImageAttributes(&made);
     const OwnedImageAttributes attributes(made);
     GdipSetImageAttributesWrapMode(attributes.get(), WrapModeTileFlipXY, 0, FALSE);
-    const IconPlacement at = fit_icon(width, height);
-    return GdipDrawImageRectRectI(graphics.get(), image, at.x, at.y, at.width, at.height, 0, 0, INT(width),
+    const Rect at = fit_icon(width, height);
+    return GdipDrawImageRectRectI(graphics.get(), image, at.left, at.top, at.width(), at.height(), 0, 0, INT(width),
                                   INT(height), UnitPixel, attributes.get(), nullptr, nullptr) == Ok;
 }
 

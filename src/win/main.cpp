@@ -104,17 +104,7 @@ LRESULT on_foreground_window(HWND foreground) {
 
 // The shell forgot the bar with the taskbar: registered again unless minimized.
 LRESULT on_appbar_lost() {
-    bool reregister = false;
-    HWND docked = nullptr;
-    if (AppBorrow app = borrow_app()) {
-        app->dock.appbar_registered = false;
-        reregister = !app->dock.minimized;
-        docked = app->docked.window;
-    }
-    if (reregister) {
-        register_appbar(docked);
-        place_appbar();
-    }
+    renew_appbar();
     return 0;
 }
 

@@ -167,8 +167,8 @@ std::optional<Choice> ask(const Choice& current) {
     Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", layout.client_width, layout.client_height,
                                   settings_proc);
     if (!dialog.created) return std::nullopt;
-    const auto add = [&](const wchar_t* type, std::wstring_view text, DWORD style, DWORD extended, const ControlBox& box,
-                         int id) { return add_control(dialog, type, text, style, extended, box.x, box.y, box.width, box.height, id); };
+    const auto add = [&](const wchar_t* type, std::wstring_view text, DWORD style, DWORD extended, const Rect& place,
+                         int id) { return add_control(dialog, type, text, style, extended, place, id); };
     // Each group starts a group, so the arrow keys stay within the one they are in.
     add(L"STATIC", L"Where the toolbar goes:", WS_GROUP, 0, layout.placement_label, -1);
     const wchar_t* placement_texts[3] = {L"Docked on the right edge of the screen", L"Docked on the left edge of the screen",

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/dialog_layout.hpp"
+#include "core/wizard_layout.hpp"
 #include "core/wizard_rules.hpp"
 #include "win/dialog.hpp"
 #include "win/wide.hpp"
@@ -163,38 +163,36 @@ std::optional<std::vector<VariableDefinition>> run_variables_wizard(const std::v
         for (const VariableDefinition& definition : definitions) record->names.push_back(definition.name);
     }
 
-    const int dpi = int(GetDpiForSystem());
-    const auto px = [dpi](int dips) { return scale(dips, dpi); };
-    Dialog dialog = create_dialog(WIZARD_CLASS, WIZARD_TITLE, px(420), px(344), dialog_proc<on_command, on_cancel>);
+    const WizardLayout layout = layout_wizard(int(GetDpiForSystem()));
+    Dialog dialog = create_dialog(WIZARD_CLASS, WIZARD_TITLE, layout.client_width, layout.client_height,
+                                  dialog_proc<on_command, on_cancel>);
     if (!dialog.created) return std::nullopt;
 
-    const auto label = [&](std::wstring_view text, int y, DWORD style) {
-        return add_control(dialog, L"STATIC", text, style, 0, px(12), px(y), px(396), px(20), -1);
+    const auto label = [&](std::wstring_view text, const Rect& place, DWORD style) {
+        return add_control(dialog, L"STATIC", text, style, 0, place, -1);
     };
-    const auto kind_button = [&](std::wstring_view text, int y, DWORD extra, int kind) {
-        return add_control(dialog, L"BUTTON", text, BS_AUTORADIOBUTTON | extra, 0, px(20), px(y), px(388), px(22),
+    const auto kind_button = [&](std::wstring_view text, DWORD extra, int kind) {
+        return add_control(dialog, L"BUTTON", text, BS_AUTORADIOBUTTON | extra, 0, layout.kinds[size_t(kind)],
                            FIRST_KIND_ID + kind);
     };
     WizardControls c{};
     // The caption shows the variable's name as written.  It starts a group, as the label after
     // the kind buttons does, so that the arrow keys stay within the buttons' groups.
-    c.caption = label(L"", 12, WS_GROUP | SS_NOPREFIX);
-    label(L"What kind of value is it?", 38, 0);
-    c.kinds[0] = kind_button(L"Free text", 58, WS_GROUP | WS_TABSTOP, 0);
-    c.kinds[1] = kind_button(L"Number", 80, 0, 1);
-    c.kinds[2] = kind_button(L"Single choice (radio buttons)", 102, 0, 2);
-    c.kinds[3] = kind_button(L"Multiple choice (check boxes)", 124, 0, 3);
-    label(L"Options, one per line (for single and multiple choice):", 146, WS_GROUP);
+    c.caption = label(L"", layout.caption, WS_GROUP | SS_NOPREFIX);
+    label(L"What kind of value is it?", layout.kind_label, 0);
+    c.kinds[0] = kind_button(L"Free text", WS_GROUP | WS_TABSTOP, 0);
+    c.kinds[1] = kind_button(L"Number", 0, 1);
+    c.kinds[2] = kind_button(L"Single choice (radio buttons)", 0, 2);
+    c.kinds[3] = kind_button(L"Multiple choice (check boxes)", 0, 3);
+    label(L"Options, one per line (for single and multiple choice):", layout.options_label, WS_GROUP);
     c.options = add_control(dialog, L"EDIT", L"",
                             ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_GROUP | WS_TABSTOP,
-                            WS_EX_CLIENTEDGE, px(12), px(166), px(396), px(110), OPTIONS_ID);
+                            WS_EX_CLIENTEDGE, layout.options, OPTIONS_ID);
     allow_long_text(c.options);
-    c.message = label(L"", 280, 0);
-    c.back = add_control(dialog, L"BUTTON", L"< Back", WS_GROUP | WS_TABSTOP, 0, px(140), px(306), px(84), px(26),
-                         BACK_ID);
-    c.next = add_control(dialog, L"BUTTON", L"Next >", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, px(232), px(306), px(84),
-                         px(26), IDOK);
-    add_control(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, px(324), px(306), px(84), px(26), IDCANCEL);
+    c.message = label(L"", layout.message, 0);
+    c.back = add_control(dialog, L"BUTTON", L"< Back", WS_GROUP | WS_TABSTOP, 0, layout.back, BACK_ID);
+    c.next = add_control(dialog, L"BUTTON", L"Next >", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, layout.next, IDOK);
+    add_control(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, layout.cancel, IDCANCEL);
     {
         auto record = WizardState::borrow();
         record->caption = c.caption;

@@ -7,10 +7,10 @@ namespace {
 
 struct OriginCase {
     const char* what;
-    ScreenRect work;
+    Rect work;
     int width;
     int height;
-    ScreenPoint origin;
+    Point origin;
 };
 
 class DialogOrigin : public testing::TestWithParam<OriginCase> {};

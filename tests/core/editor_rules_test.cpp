@@ -9,17 +9,17 @@ TEST(EditorLayout, ClientHeightIs332WithTheTextFieldAnd104Without) {
     const EditorLayout with_text = layout_text_editor(true, 96);
     EXPECT_EQ(with_text.client_width, 440);
     EXPECT_EQ(with_text.client_height, 332);
-    EXPECT_EQ(with_text.ok, (ControlBox{252, 294, 84, 26}));
-    EXPECT_EQ(with_text.cancel, (ControlBox{344, 294, 84, 26}));
+    EXPECT_EQ(with_text.ok, (box(252, 294, 84, 26)));
+    EXPECT_EQ(with_text.cancel, (box(344, 294, 84, 26)));
     ASSERT_TRUE(with_text.text_field);
-    EXPECT_EQ(*with_text.text_field, (ControlBox{12, 84, 416, 180}));
-    EXPECT_EQ(with_text.hint->y, 268);
+    EXPECT_EQ(*with_text.text_field, (box(12, 84, 416, 180)));
+    EXPECT_EQ(with_text.hint->top, 268);
 
     const EditorLayout name_only = layout_text_editor(false, 96);
     EXPECT_EQ(name_only.client_height, 104);
-    EXPECT_EQ(name_only.ok.y, 66);
+    EXPECT_EQ(name_only.ok.top, 66);
     EXPECT_FALSE(name_only.text_label || name_only.text_field || name_only.hint);
-    EXPECT_EQ(name_only.name_field, (ControlBox{12, 30, 416, 24}));
+    EXPECT_EQ(name_only.name_field, (box(12, 30, 416, 24)));
 }
 
 TEST(EditorLayout, ScalesEachQuantityOnItsOwn) {

@@ -25,27 +25,27 @@ TEST(FillLayout, ThreeVariablesGiveTheDocumentedClientHeight) {
     EXPECT_EQ(layout.client_width, 400);
     EXPECT_EQ(layout.client_height, 12 + (20 + 24 + 12) + (20 + 66 + 12) + (20 + 24 + 12) + 20 + 26 + 12);
     ASSERT_EQ(layout.rows.size(), 3u);
-    EXPECT_EQ(layout.rows[0].label, (ControlBox{12, 12, 376, 20}));
-    EXPECT_EQ(layout.rows[0].inputs, (std::vector<ControlBox>{{12, 32, 376, 24}}));
-    EXPECT_EQ(layout.rows[1].label.y, 68);
-    EXPECT_EQ(layout.rows[2].inputs.front().y, 12 + 56 + 98 + 20);
+    EXPECT_EQ(layout.rows[0].label, (box(12, 12, 376, 20)));
+    EXPECT_EQ(layout.rows[0].inputs, (std::vector<Rect>{box(12, 32, 376, 24)}));
+    EXPECT_EQ(layout.rows[1].label.top, 68);
+    EXPECT_EQ(layout.rows[2].inputs.front().top, 12 + 56 + 98 + 20);
     const int below_rows = 12 + 56 + 98 + 56;
-    EXPECT_EQ(layout.message, (ControlBox{12, below_rows - 6, 376, 20}));
-    EXPECT_EQ(layout.paste, (ControlBox{400 - 12 - 84 - 8 - 84, below_rows + 20, 84, 26}));
-    EXPECT_EQ(layout.cancel, (ControlBox{400 - 12 - 84, below_rows + 20, 84, 26}));
+    EXPECT_EQ(layout.message, (box(12, below_rows - 6, 376, 20)));
+    EXPECT_EQ(layout.paste, (box(400 - 12 - 84 - 8 - 84, below_rows + 20, 84, 26)));
+    EXPECT_EQ(layout.cancel, (box(400 - 12 - 84, below_rows + 20, 84, 26)));
 }
 
 TEST(FillLayout, ScalesEachQuantityOnItsOwnAt144Dpi) {
     // At 144 dpi 20 + 24 + 12 DIPs are 30 + 36 + 18 pixels; the message line rises 9 pixels.
     const FillLayout layout = layout_fill_in({variable("Count", VariableKind::Number)}, 144);
     EXPECT_EQ(layout.client_width, 600);
-    EXPECT_EQ(layout.rows[0].inputs.front(), (ControlBox{18, 48, 564, 36}));
-    EXPECT_EQ(layout.message.y, 18 + 84 - 9);
+    EXPECT_EQ(layout.rows[0].inputs.front(), (box(18, 48, 564, 36)));
+    EXPECT_EQ(layout.message.top, 18 + 84 - 9);
     EXPECT_EQ(layout.client_height, 18 + 84 + 30 + 39 + 18);
     // At 120 dpi a 22-DIP line is 27 pixels (27.5 truncated): three lines are 81 pixels, not
     // the 82 that scaling 66 DIPs at once would give, so the buttons fill the row exactly.
     const FillLayout odd = layout_fill_in({variable("Pick", VariableKind::MultipleChoice, numbered_options(3))}, 120);
-    EXPECT_EQ(odd.rows[0].inputs[2].y, 15 + 25 + 2 * 27);
+    EXPECT_EQ(odd.rows[0].inputs[2].top, 15 + 25 + 2 * 27);
     EXPECT_EQ(odd.client_height, 15 + 25 + 3 * 27 + 15 + 25 + 32 + 15);
 }
 
@@ -53,7 +53,7 @@ TEST(FillLayout, NoRowsLeaveOnlyTheMessageAndButtons) {
     const FillLayout layout = layout_fill_in({}, 96);
     EXPECT_TRUE(layout.rows.empty());
     EXPECT_EQ(layout.client_height, 12 + 20 + 26 + 12);
-    EXPECT_EQ(layout.paste.y, 32);
+    EXPECT_EQ(layout.paste.top, 32);
 }
 
 struct ColumnCase {
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, OptionGrid,
 // Column index and line of every button, read back from the boxes.
 std::vector<std::pair<int, int>> grid_of(const FillRowLayout& row) {
     std::vector<std::pair<int, int>> grid;
-    for (const ControlBox& box : row.inputs) grid.push_back({(box.x - 20) / box.width, (box.y - 32) / 22});
+    for (const Rect& box : row.inputs) grid.push_back({(box.left - 20) / box.width(), (box.top - 32) / 22});
     return grid;
 }
 
@@ -85,8 +85,8 @@ TEST(FillLayout, SevenOptionsFillTwoColumnsOfFourAndThree) {
     const FillLayout layout = layout_fill_in({variable("Pick", VariableKind::MultipleChoice, numbered_options(7))}, 96);
     const FillRowLayout& row = layout.rows.at(0);
     ASSERT_EQ(row.inputs.size(), 7u);
-    EXPECT_EQ(row.inputs[0], (ControlBox{20, 32, 184, 22}));
-    EXPECT_EQ(row.inputs[4], (ControlBox{20 + 184, 32, 184, 22}));
+    EXPECT_EQ(row.inputs[0], (box(20, 32, 184, 22)));
+    EXPECT_EQ(row.inputs[4], (box(20 + 184, 32, 184, 22)));
     EXPECT_EQ(grid_of(row), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}}));
     EXPECT_EQ(layout.client_height, 12 + 20 + 4 * 22 + 12 + 20 + 26 + 12);
 }
@@ -95,14 +95,14 @@ TEST(FillLayout, ThirteenOptionsFillThreeColumnsOfFiveFiveAndThree) {
     const FillLayout layout = layout_fill_in({variable("Pick", VariableKind::SingleChoice, numbered_options(13))}, 96);
     const FillRowLayout& row = layout.rows.at(0);
     ASSERT_EQ(row.inputs.size(), 13u);
-    EXPECT_EQ(row.inputs[0].width, (376 - 8) / 3);
+    EXPECT_EQ(row.inputs[0].width(), (376 - 8) / 3);
     std::vector<int> per_column(3, 0);
     for (auto [column, line] : grid_of(row)) {
         ASSERT_LT(column, 3);
         EXPECT_EQ(line, per_column[column]++);
     }
     EXPECT_EQ(per_column, (std::vector<int>{5, 5, 3}));
-    EXPECT_EQ(row.inputs[10].x, 20 + 2 * 122);
+    EXPECT_EQ(row.inputs[10].left, 20 + 2 * 122);
 }
 
 TEST(FillLayout, NumbersTheInputsOneAfterAnotherSoNoTwoShareAnId) {
@@ -167,15 +167,15 @@ TEST(FitFillIn, TooManyRowsScrollAboveTheMessageAndTheButtons) {
     EXPECT_EQ(fit.client_height, 1000);
     EXPECT_EQ(fit.viewport_height, 1000 - 64);
     EXPECT_EQ(fit.client_width, 417);
-    EXPECT_EQ(fit.message, (ControlBox{12, 936, 376, 20}));
-    EXPECT_EQ(fit.paste, (ControlBox{417 - 12 - 84 - 8 - 84, 936 + 6 + 20, 84, 26}));
-    EXPECT_EQ(fit.cancel, (ControlBox{417 - 12 - 84, 962, 84, 26}));
+    EXPECT_EQ(fit.message, (box(12, 936, 376, 20)));
+    EXPECT_EQ(fit.paste, (box(417 - 12 - 84 - 8 - 84, 936 + 6 + 20, 84, 26)));
+    EXPECT_EQ(fit.cancel, (box(417 - 12 - 84, 962, 84, 26)));
 
     // At 144 dpi the part below the rows is 9 + 30 + 39 + 18 pixels.
     const FillFit big = fit_fill_in(layout_fill_in(free_text_rows(40), 144), 1040, 25, 144);
     EXPECT_EQ(big.viewport_height, 1040 - 96);
-    EXPECT_EQ(big.paste.y, 1040 - 96 + 9 + 30);
-    EXPECT_EQ(big.cancel.x, 600 + 25 - 18 - 126);
+    EXPECT_EQ(big.paste.top, 1040 - 96 + 9 + 30);
+    EXPECT_EQ(big.cancel.left, 600 + 25 - 18 - 126);
 
     // A work area too low for even one row keeps one row in sight and lets the window grow.
     const FillFit tiny = fit_fill_in(layout, 50, 17, 96);

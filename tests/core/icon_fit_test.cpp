@@ -6,12 +6,12 @@ namespace korvane {
 namespace {
 
 TEST(FitIcon, CentresTheImageScaledToTheSquare) {
-    EXPECT_EQ(fit_icon(200, 100), (IconPlacement{0, 24, 96, 48}));
-    EXPECT_EQ(fit_icon(1, 1), (IconPlacement{0, 0, 96, 96}));
-    EXPECT_EQ(fit_icon(1000, 1), (IconPlacement{0, 48, 96, 1}));  // 0.096 high, raised to 1
-    EXPECT_EQ(fit_icon(48, 96), (IconPlacement{24, 0, 48, 96}));
-    EXPECT_EQ(fit_icon(30, 20), (IconPlacement{0, 16, 96, 64}));   // small images grow
-    EXPECT_EQ(fit_icon(3, 2), (IconPlacement{0, 16, 96, 64}));
+    EXPECT_EQ(fit_icon(200, 100), (box(0, 24, 96, 48)));
+    EXPECT_EQ(fit_icon(1, 1), (box(0, 0, 96, 96)));
+    EXPECT_EQ(fit_icon(1000, 1), (box(0, 48, 96, 1)));  // 0.096 high, raised to 1
+    EXPECT_EQ(fit_icon(48, 96), (box(24, 0, 48, 96)));
+    EXPECT_EQ(fit_icon(30, 20), (box(0, 16, 96, 64)));   // small images grow
+    EXPECT_EQ(fit_icon(3, 2), (box(0, 16, 96, 64)));
 }
 
 TEST(IconFileReader, SvgIsChosenByAThreeLetterExtensionInAnyCase) {

@@ -39,13 +39,13 @@ TEST(ScalePicture, HandlesOddSizesAndBadInput) {
 }
 
 TEST(ThumbnailSize, FitsWithoutEnlargingAndNeverBelowOnePixel) {
-    EXPECT_EQ(thumbnail_size(10, 400, 16, 16), (PixelSize{1, 16}));  // 0.4 rounds to 0, raised to 1
-    EXPECT_EQ(thumbnail_size(8, 4, 16, 16), (PixelSize{8, 4}));       // smaller than the area: as it is
-    EXPECT_EQ(thumbnail_size(200, 100, 16, 16), (PixelSize{16, 8}));
-    EXPECT_EQ(thumbnail_size(3, 1, 16, 16), (PixelSize{3, 1}));
-    EXPECT_EQ(thumbnail_size(2000, 30, 16, 16), (PixelSize{16, 1}));  // 0.24
-    EXPECT_EQ(thumbnail_size(33, 32, 16, 16), (PixelSize{16, 16}));   // 15.52 rounds up
-    EXPECT_EQ(thumbnail_size(0x7FFFFFFF, 1, 16, 16), (PixelSize{16, 1}));
+    EXPECT_EQ(thumbnail_size(10, 400, 16, 16), (Size{1, 16}));  // 0.4 rounds to 0, raised to 1
+    EXPECT_EQ(thumbnail_size(8, 4, 16, 16), (Size{8, 4}));       // smaller than the area: as it is
+    EXPECT_EQ(thumbnail_size(200, 100, 16, 16), (Size{16, 8}));
+    EXPECT_EQ(thumbnail_size(3, 1, 16, 16), (Size{3, 1}));
+    EXPECT_EQ(thumbnail_size(2000, 30, 16, 16), (Size{16, 1}));  // 0.24
+    EXPECT_EQ(thumbnail_size(33, 32, 16, 16), (Size{16, 16}));   // 15.52 rounds up
+    EXPECT_EQ(thumbnail_size(0x7FFFFFFF, 1, 16, 16), (Size{16, 1}));
 }
 
 TEST(RoundSaturated, RoundsHalvesAwayFromZeroAndClamps) {

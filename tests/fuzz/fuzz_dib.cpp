@@ -25,7 +25,7 @@ void check_rows_inside(const uint8_t* data, size_t size, const korvane::DibInfo&
 }
 
 void check_thumbnail(int64_t width, int64_t height, int32_t area_width, int32_t area_height) {
-    const korvane::PixelSize fitted = korvane::thumbnail_size(width, height, area_width, area_height);
+    const korvane::Size fitted = korvane::thumbnail_size(width, height, area_width, area_height);
     if (fitted.width < 1 || fitted.height < 1) std::abort();
     if (fitted.width > std::max<int64_t>(1, std::min<int64_t>(width, area_width))) std::abort();
     if (fitted.height > std::max<int64_t>(1, std::min<int64_t>(height, area_height))) std::abort();

@@ -32,12 +32,12 @@ int px(int dips) { return scale(dips, GetDpiForSystem()); }
 struct Expected {
     const wchar_t* window_class;
     const wchar_t* text;
-    ControlBox box;
+    Rect place;
     DWORD styles;
     int id;
 };
 
-ControlBox dips(int x, int y, int width, int height) { return {px(x), px(y), px(width), px(height)}; }
+Rect dips(int x, int y, int width, int height) { return box(px(x), px(y), px(width), px(height)); }
 
 // The style bits compared for each class: the groups and tab stops, and what changes how the
 // control shows its text or takes keys.
@@ -66,8 +66,7 @@ void expect_controls(Driver& d, const std::vector<Expected>& expected) {
         const RECT r = test::rect_in(child, d.dialog());
         d.expect(_wcsicmp(window_class.c_str(), e.window_class) == 0, describe(i, e) + ": class");
         d.expect(!e.text || test::text_of(child) == e.text, describe(i, e) + ": text");
-        d.expect(r.left == e.box.x && r.top == e.box.y && r.right - r.left == e.box.width &&
-                     r.bottom - r.top == e.box.height,
+        d.expect((Rect{r.left, r.top, r.right, r.bottom}) == e.place,
                  describe(i, e) + ": place " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
                      std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
         const DWORD mask = compared_styles(window_class);

@@ -32,20 +32,19 @@ bool same_class(HWND window, const wchar_t* name) { return _wcsicmp(test::class_
 
 // The fill-in's controls found by the place their layout gives them in the window that holds
 // the rows, whatever their ids.
-HWND placed(const Driver& d, const ControlBox& box, const wchar_t* window_class) {
+HWND placed(const Driver& d, const Rect& place, const wchar_t* window_class) {
     for (HWND child : test::descendants(d.dialog())) {
         if (!same_class(child, window_class)) continue;
         const RECT r = test::rect_in(child, GetParent(child));
-        if (r.left == box.x && r.top == box.y && r.right - r.left == box.width && r.bottom - r.top == box.height)
-            return child;
+        if ((Rect{r.left, r.top, r.right, r.bottom}) == place) return child;
     }
     return nullptr;
 }
 
 HWND row_input(const Driver& d, const FillLayout& layout, size_t row, size_t input = 0) {
-    const ControlBox& box = layout.rows[row].inputs[input];
-    if (HWND edit = placed(d, box, L"Edit")) return edit;
-    return placed(d, box, L"Button");
+    const Rect& place = layout.rows[row].inputs[input];
+    if (HWND edit = placed(d, place, L"Edit")) return edit;
+    return placed(d, place, L"Button");
 }
 
 HWND row_label(const Driver& d, const FillLayout& layout, size_t row) { return placed(d, layout.rows[row].label, L"Static"); }
@@ -121,7 +120,7 @@ TEST(FillInDialog, AWordInANumberIsReportedAndTheDialogStaysOpenOnThatEdit) {
                                                       variable("Price", VariableKind::Number)};
     Driver driver(FILL_CLASS, [&](Driver& d) {
         const FillLayout layout = layout_fill_in(definitions, dpi());
-        HWND message = d.at(layout.message.x + 1, layout.message.y + 1);
+        HWND message = d.at(layout.message.left + 1, layout.message.top + 1);
         HWND price = row_input(d, layout, 1);
         if (!d.wait_focus(row_input(d, layout, 0), "the first edit")) return;
         d.type(L"x");
@@ -209,7 +208,7 @@ TEST(FillInDialog, AnAmpersandIsShownAsWrittenAndNeverPressesAnOption) {
         d.click(row_input(d, layout, 1));
         if (!d.wait_focus(row_input(d, layout, 1), "the number")) return;
         d.type(L"x\n");
-        HWND message = d.at(layout.message.x + 1, layout.message.y + 1);
+        HWND message = d.at(layout.message.left + 1, layout.message.top + 1);
         if (!d.wait_text(message, L"R&D must be a number.", "the message")) return;
         d.expect(test::rendering(message) == test::reference_rendering(message, L"R&&D must be a number.", SS_NOPREFIX),
                  "the message shows \"R&D must be a number.\"");

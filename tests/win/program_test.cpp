@@ -401,7 +401,7 @@ TEST(Program, TheCreditLineNamesTheVersionAndLicenceAndLinksToTheNoticesBesideTh
         const wchar_t* opened;
     } links[] = {{{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"LICENSE.txt"},
                  {{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"THIRD-PARTY-NOTICES.txt"}};
-    const ControlBox place = layout_settings_dialog(96).credit;
+    const Rect place = layout_settings_dialog(96).credit;
     for (const auto& link : links) {
         HWND dialog = open_settings(program->id);
         ASSERT_NE(dialog, nullptr);
@@ -416,10 +416,7 @@ TEST(Program, TheCreditLineNamesTheVersionAndLicenceAndLinksToTheNoticesBesideTh
         RECT frame{};
         GetWindowRect(credit, &frame);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame), 2);
-        EXPECT_EQ(frame.left, place.x);
-        EXPECT_EQ(frame.top, place.y);
-        EXPECT_EQ(frame.right - frame.left, place.width);
-        EXPECT_EQ(frame.bottom - frame.top, place.height);
+        EXPECT_EQ((Rect{frame.left, frame.top, frame.right, frame.bottom}), place);
 
         for (WORD key : link.keys) press(key);
         TitledWindow viewer{link.opened};

@@ -98,6 +98,11 @@ TEST_F(Shell, TheStripIsRegisteredWithTheShellOnlyWhileDocked) {
     SHAppBarMessage(ABM_REMOVE, &bar);
     show_docked_toolbar();
     EXPECT_EQ(SHAppBarMessage(ABM_NEW, &bar), 0u);
+    // "TaskbarCreated" from a shell that did not forget the bar: it is registered anew, not lost
+    // (a bar the program thinks gone is never removed, and the next strip docks beside it).
+    SendMessageW(main_window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(borrow_app()->dock.appbar_registered);
+    EXPECT_EQ(SHAppBarMessage(ABM_NEW, &bar), 0u);
 }
 
 TEST_F(Shell, OnWineTheWindowInFrontIsFollowedAlsoWhenItOpensAfterKorvane) {
