@@ -428,6 +428,9 @@ private:
     DWORD thread_;  // the record lives in that thread's slot; COM brings outside callers there
 };
 
+// Whether on_get_object entered this thread into a COM apartment (which leave_accessibility ends).
+thread_local bool in_apartment = false;
+
 }  // namespace
 
 std::wstring tile_accessible_name(const Clip& clip) {
@@ -438,11 +441,17 @@ std::wstring tile_accessible_name(const Clip& clip) {
 
 LRESULT on_get_object(HWND window, WPARAM flags, LPARAM object_id) {
     if (DWORD(object_id) != DWORD(OBJID_CLIENT)) return DefWindowProcW(window, WM_GETOBJECT, flags, object_id);
+    if (!in_apartment) in_apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     auto* object = new (std::nothrow) ToolbarAccessible(window);
     if (!object) return LRESULT(E_OUTOFMEMORY);
     const LRESULT result = LresultFromObject(__uuidof(IAccessible), flags, object);
     object->Release();
     return result;
+}
+
+void leave_accessibility() {
+    if (in_apartment) CoUninitialize();
+    in_apartment = false;
 }
 
 LRESULT on_accessible_action(HWND window, WPARAM kind, LPARAM clip) {

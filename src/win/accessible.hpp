@@ -14,7 +14,12 @@
 namespace korvane {
 
 // WM_GETOBJECT: the client object for OBJID_CLIENT, the system's objects for everything else.
+// The first request makes the thread a COM apartment, through which readers in other processes
+// reach the objects; start-up does not wait for that (tens of milliseconds under Wine).
 LRESULT on_get_object(HWND window, WPARAM flags, LPARAM object_id);
+
+// Leaves the apartment the first request entered, at exit.
+void leave_accessibility();
 
 // WM_ACCESSIBLE_ACTION, posted by a default action: runs what a click on the item does, if the
 // toolbar still shows it.

@@ -1,12 +1,12 @@
 #include "win/main.hpp"
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <atomic>
 #include <memory>
 
+#include "win/accessible.hpp"
 #include "win/app.hpp"
 #include "win/capture.hpp"
 #include "win/dock.hpp"
@@ -244,12 +244,10 @@ int run_korvane(HINSTANCE instance) {
     LoadedPins loaded = load_pins();
     if (loaded.error) show_warning(LOAD_FAILED + *loaded.error);
 
-    // Screen readers in other processes reach the toolbars' accessible objects through COM.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     start_shell(instance, std::move(loaded.pins));
     run_message_loop();
     take_app();
-    if (SUCCEEDED(com)) CoUninitialize();
+    leave_accessibility();
     return 0;
 }
 

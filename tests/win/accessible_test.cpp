@@ -240,6 +240,7 @@ protected:
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) DispatchMessageW(&message);
         take_app();
+        leave_accessibility();
         CoUninitialize();
     }
 
@@ -303,7 +304,7 @@ TEST_F(ScreenReaders, AnotherProcessReadsThePopupsItemsAndTheFocusAnArrowKeyMove
     hide_popup();
 }
 
-// Korvane.exe itself, so its start-up makes the thread ready for callers from other processes.
+// Korvane.exe itself, whose thread becomes a COM apartment only when the first reader asks.
 TEST(ScreenReadersOfKorvaneExe, TheStripsTreeGainsATileWhenSomethingIsCopied) {
     TempAppData appdata;
     std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
