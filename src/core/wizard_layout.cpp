@@ -1,5 +1,7 @@
 #include "core/wizard_layout.hpp"
 
+#include <cstddef>
+
 namespace korvane {
 namespace {
 
@@ -23,7 +25,7 @@ WizardLayout layout_wizard(int dpi) {
     layout.caption = box(m, px(12), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     layout.kind_label = box(m, px(38), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     for (int kind = 0; kind < 4; ++kind)
-        layout.kinds[size_t(kind)] = box(px(KIND_INDENT), px(58 + KIND_HEIGHT * kind), px(KIND_WIDTH), px(KIND_HEIGHT));
+        layout.kinds[std::size_t(kind)] = box(px(KIND_INDENT), px(58 + KIND_HEIGHT * kind), px(KIND_WIDTH), px(KIND_HEIGHT));
     layout.options_label = box(m, px(146), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     layout.options = box(m, px(166), px(CONTENT_WIDTH), px(110));
     layout.message = box(m, px(280), px(CONTENT_WIDTH), px(LABEL_HEIGHT));

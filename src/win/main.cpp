@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "win/accessible.hpp"
 #include "win/app.hpp"
 #include "win/capture.hpp"
 #include "win/crash.hpp"
@@ -240,6 +241,7 @@ int run_korvane(HINSTANCE instance) {
     start_shell(instance, std::move(loaded.pins));
     run_message_loop();
     take_app();
+    leave_accessibility();
     return 0;
 }
 

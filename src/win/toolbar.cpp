@@ -4,11 +4,13 @@
 #include <dwmapi.h>
 
 #include "core/store.hpp"
+#include "win/accessible.hpp"
 #include "win/app.hpp"
 #include "win/commands.hpp"
 #include "win/dialog.hpp"
 #include "win/dpi.hpp"
 #include "win/glyphs.hpp"
+#include "win/messages.hpp"
 #include "win/popup.hpp"
 #include "win/program_info.hpp"
 #include "win/toolbar_focus.hpp"
@@ -115,6 +117,8 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
         break;
     case WM_CHAR: return on_char(window, wparam);
     case WM_SETFOCUS: return on_set_focus(window);
+    case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
+    case WM_ACCESSIBLE_ACTION: return on_accessible_action(window, wparam, lparam);
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -134,6 +138,8 @@ void refresh_toolbar(HWND window) {
     }
     rebuild_tooltips(window);
     InvalidateRect(window, nullptr, FALSE);
+    // A screen reader that keeps the items learns that they may have changed.
+    NotifyWinEvent(EVENT_OBJECT_REORDER, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void refresh_all_toolbars() {

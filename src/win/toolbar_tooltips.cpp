@@ -18,21 +18,11 @@ struct Tool {
 
 RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-const wchar_t* button_tip(HitKind kind) {
-    switch (kind) {
-    case HitKind::NewTextButton: return L"Create a pinned icon with your own text";
-    case HitKind::SettingsButton: return L"Settings";
-    case HitKind::ClearButton: return L"Clear the recent clips and empty the clipboard";
-    case HitKind::MinimizeButton: return L"Minimize to the notification area";
-    default: return L"";
-    }
-}
-
 std::vector<Tool> collect_tools(const ToolbarShape& shape, ClipStore& store) {
     std::vector<Tool> tools;
     for (const ToolbarItem& item : toolbar_items(shape.layout)) {
         if (!is_tile(item.target.kind)) {
-            tools.push_back({to_rect(item.rect), button_tip(item.target.kind)});
+            tools.push_back({to_rect(item.rect), button_tooltip_text(item.target.kind)});
         } else if (const std::optional<Rect> visible =
                        visible_tile_rect(shape.layout, area_of(item.target.kind), item.target.index)) {
             tools.push_back({to_rect(*visible), to_wide(tile_tooltip_text(*tile_clip(store, shape, item.target)))});
@@ -42,6 +32,16 @@ std::vector<Tool> collect_tools(const ToolbarShape& shape, ClipStore& store) {
 }
 
 }  // namespace
+
+const wchar_t* button_tooltip_text(HitKind kind) {
+    switch (kind) {
+    case HitKind::NewTextButton: return L"Create a pinned icon with your own text";
+    case HitKind::SettingsButton: return L"Settings";
+    case HitKind::ClearButton: return L"Clear the recent clips and empty the clipboard";
+    case HitKind::MinimizeButton: return L"Minimize to the notification area";
+    default: return L"";
+    }
+}
 
 void rebuild_tooltips(HWND window) {
     AppBorrow app = borrow_app();

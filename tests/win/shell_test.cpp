@@ -135,7 +135,8 @@ TEST_F(Shell, ClicksOnTheStripsTilesLeaveTheForegroundWhereItWasAndItsEmptyAreaT
     if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text("tile"));
     refresh_all_toolbars();
     SetForegroundWindow(other);
-    ASSERT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other; }, 5s));
+    // In front, and taken as the paste target by the foreground poll.
+    ASSERT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other && paste_target() == other; }, 5s));
     // A click on the tile pastes it into the other program, which stays in front.
     const HWND edit = FindWindowExW(other, nullptr, L"EDIT", nullptr);
     click_strip(docked, POINT{38, 128});

@@ -1,0 +1,32 @@
+// The toolbars as screen readers see them: each window's client area answers WM_GETOBJECT with
+// an IAccessible whose children are the items of toolbar_items (the shown tiles, then the
+// buttons), known by their position from 1.  The object keeps only its window: every call reads
+// the application record as it is then, so a reader that holds on to it hears the toolbar of the
+// moment.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/clip.hpp"
+
+namespace korvane {
+
+// WM_GETOBJECT: the client object for OBJID_CLIENT, the system's objects for everything else.
+// The first request makes the thread a COM apartment, through which readers in other processes
+// reach the objects; start-up does not wait for that (tens of milliseconds under Wine).
+LRESULT on_get_object(HWND window, WPARAM flags, LPARAM object_id);
+
+// Leaves the apartment the first request entered, at exit.
+void leave_accessibility();
+
+// WM_ACCESSIBLE_ACTION, posted by a default action: runs what a click on the item does, if the
+// toolbar still shows it.
+LRESULT on_accessible_action(HWND window, WPARAM kind, LPARAM clip);
+
+// What a screen reader calls a tile: its name, or the text as its tooltip shows it; a picture by
+// its size; a file list by its first file's name and how many more there are.
+std::wstring tile_accessible_name(const Clip& clip);
+
+}  // namespace korvane

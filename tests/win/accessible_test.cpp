@@ -1,0 +1,684 @@
+// The toolbars as a screen reader finds them: their accessible trees read in this process and by
+// another one (tools/accessible_reader.exe), the focus events of the keyboard, the default
+// action, and the names the dialogs' fields get from their labels.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <oleacc.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "../core/variable_builder.hpp"
+#include "core/store.hpp"
+#include "win/accessible.hpp"
+#include "win/app.hpp"
+#include "win/editor.hpp"
+#include "win/fill.hpp"
+#include "win/main.hpp"
+#include "win/popup.hpp"
+#include "win/settings_dialog.hpp"
+#include "win/toolbar.hpp"
+#include "win/wide.hpp"
+#include "win/wizard.hpp"
+#include "korvane_observer.hpp"
+#include "win_test_support.hpp"
+
+namespace korvane {
+namespace {
+
+using namespace std::chrono_literals;
+using test::TempAppData;
+using test::variable;
+
+struct Releaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+using Accessible = std::unique_ptr<IAccessible, Releaser>;
+
+Accessible accessible_of(HWND window) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible), reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return Accessible(object);
+}
+
+VARIANT child(LONG id) {
+    VARIANT v{};
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+std::wstring take(BSTR text) {
+    std::wstring result = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+    SysFreeString(text);
+    return result;
+}
+
+std::wstring name_of(IAccessible* object, LONG id) {
+    BSTR name = nullptr;
+    object->get_accName(child(id), &name);
+    return take(name);
+}
+
+LONG role_of(IAccessible* object, LONG id) {
+    VARIANT role{};
+    return SUCCEEDED(object->get_accRole(child(id), &role)) && role.vt == VT_I4 ? role.lVal : -1;
+}
+
+LONG state_of(IAccessible* object, LONG id) {
+    VARIANT state{};
+    return SUCCEEDED(object->get_accState(child(id), &state)) && state.vt == VT_I4 ? state.lVal : -1;
+}
+
+LONG count_of(IAccessible* object) {
+    LONG count = -1;
+    object->get_accChildCount(&count);
+    return count;
+}
+
+// A VARIANT answer as text: "empty", a child id, or "object".
+std::string answer(const VARIANT& v) {
+    if (v.vt == VT_EMPTY) return "empty";
+    if (v.vt == VT_I4) return std::to_string(v.lVal);
+    return "object";
+}
+
+std::string navigated(IAccessible* object, LONG direction, LONG from) {
+    VARIANT end{};
+    const HRESULT result = object->accNavigate(direction, child(from), &end);
+    if (FAILED(result)) return "failed";
+    std::string text = answer(end);
+    VariantClear(&end);
+    return text;
+}
+
+std::string hit(IAccessible* object, POINT at) {
+    VARIANT found{};
+    if (FAILED(object->accHitTest(at.x, at.y, &found))) return "failed";
+    std::string text = answer(found);
+    VariantClear(&found);
+    return text;
+}
+
+RECT location_of(IAccessible* object, LONG id) {
+    LONG left = 0, top = 0, width = 0, height = 0;
+    object->accLocation(&left, &top, &width, &height, child(id));
+    return RECT{left, top, left + width, top + height};
+}
+
+RECT window_rect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+// Waits for a condition while this thread serves its windows (and the COM calls that reach them).
+bool wait_pumping(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    return test::wait_until([&] {
+        pump();
+        return condition();
+    }, limit);
+}
+
+std::optional<std::wstring> clipboard_text() {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<std::wstring> text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+        if (const auto* units = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = units;
+            GlobalUnlock(data);
+        }
+    CloseClipboard();
+    return text;
+}
+
+void put_on_clipboard(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(::GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+}
+
+// What tools/accessible_reader.exe printed about a window.
+struct ReadChild {
+    LONG id;
+    LONG role;
+    LONG state;
+    std::wstring name;
+};
+struct ReadTree {
+    LONG children = -1;
+    std::vector<ReadChild> items;
+    std::string focus;
+    std::string failure;  // the reader's "failed" line, empty when it read everything
+};
+
+std::wstring unescaped(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        out += c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+    }
+    return to_wide(out);
+}
+
+ReadTree parse_tree(const std::string& output) {
+    ReadTree tree;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind("children ", 0) == 0) tree.children = std::stol(line.substr(9));
+        else if (line.rfind("focus ", 0) == 0) tree.focus = line.substr(6);
+        else if (line.rfind("failed ", 0) == 0) tree.failure = line;
+        else {
+            std::istringstream fields(line);
+            std::string id, role, state, name;
+            std::getline(fields, id, '\t');
+            std::getline(fields, role, '\t');
+            std::getline(fields, state, '\t');
+            std::getline(fields, name);
+            tree.items.push_back({std::stol(id), std::stol(role), LONG(std::stoul(state, nullptr, 16)), unescaped(name)});
+        }
+    }
+    return tree;
+}
+
+// Runs the reader on a window while this thread keeps serving its own windows, whose objects
+// the reader's calls reach.
+std::optional<ReadTree> read_from_another_process(HWND window, const TempAppData& appdata) {
+    const std::wstring output = appdata.root() + L"\\tree.txt";
+    DeleteFileW(output.c_str());
+    const std::optional<test::Process> reader =
+        test::start_program(test::program_folder() + L"\\accessible_reader.exe",
+                            std::to_wstring(reinterpret_cast<uintptr_t>(window)) + L" \"" + output + L"\"");
+    if (!reader) return std::nullopt;
+    bool ended = false;
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (!ended && std::chrono::steady_clock::now() < end) {
+        ended = MsgWaitForMultipleObjects(1, &reader->process, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
+        pump();
+    }
+    if (!ended) {
+        reader->kill();
+        return std::nullopt;
+    }
+    const std::optional<std::vector<uint8_t>> bytes = test::read_file(output);
+    if (!bytes) return std::nullopt;
+    return parse_tree(std::string(bytes->begin(), bytes->end()));
+}
+
+class ScreenReaders : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        start_shell(GetModuleHandleW(nullptr), {});
+        AppBorrow app = borrow_app();
+        main_window = app->main_window;
+        docked = app->docked.window;
+        popup = app->popup.window;
+    }
+
+    void TearDown() override {
+        if (IsWindow(main_window)) DestroyWindow(main_window);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) DispatchMessageW(&message);
+        take_app();
+        leave_accessibility();
+        CoUninitialize();
+    }
+
+    static void capture(std::string text) {
+        if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text(std::move(text)));
+        refresh_all_toolbars();
+    }
+
+    // The popup as the shortcut opens it, with the keyboard.
+    void open_popup_from_keyboard() const {
+        toggle_popup_from_shortcut();
+        EXPECT_TRUE(wait_pumping([&] { return IsWindowVisible(popup) && GetFocus() == popup; }, 5s));
+    }
+
+    TempAppData appdata;
+    HWND main_window = nullptr;
+    HWND docked = nullptr;
+    HWND popup = nullptr;
+};
+
+constexpr LONG TILE = ROLE_SYSTEM_LISTITEM;
+constexpr LONG BUTTON = ROLE_SYSTEM_PUSHBUTTON;
+constexpr LONG KEYBOARD_ON_TILE = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_SELECTED;
+
+TEST_F(ScreenReaders, AnotherProcessReadsThePopupsItemsAndTheFocusAnArrowKeyMovedOn) {
+    {
+        AppBorrow app = borrow_app();
+        record_capture(app->store, ClipContent::make_text("  first text \n"));
+        record_capture(app->store, ClipContent::make_files({u"C:\\docs\\report.pdf", u"C:\\docs\\b.txt", u"C:\\c.txt",
+                                                            u"D:\\d.txt"}));
+        record_capture(app->store, ClipContent::make_image(test::solid_dib(40, 30, 0xFF336699)));
+        std::vector<VariableDefinition> asks;
+        asks.push_back(variable("name", VariableKind::FreeText));
+        add_pin(app->store, ClipContent::make_text("Dear ${name}"), std::string("Letter"), std::move(asks));
+    }
+    open_popup_from_keyboard();
+    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
+
+    const std::optional<ReadTree> tree = read_from_another_process(popup, appdata);
+    ASSERT_TRUE(tree);
+    ASSERT_EQ(tree->failure, "");
+    EXPECT_EQ(tree->children, 7);
+    ASSERT_EQ(tree->items.size(), 7u);
+    const std::pair<LONG, std::wstring> expected[] = {
+        {TILE, L"Picture, 40 \u00D7 30"},
+        {TILE, L"report.pdf and 3 more files"},
+        {TILE, L"first text"},
+        {TILE, L"Letter\nAsks for: name"},
+        {BUTTON, L"Settings"},
+        {BUTTON, L"Clear the recent clips and empty the clipboard"},
+        {BUTTON, L"Create a pinned icon with your own text"},
+    };
+    for (size_t i = 0; i < 7; ++i) {
+        EXPECT_EQ(tree->items[i].id, LONG(i + 1));
+        EXPECT_EQ(tree->items[i].role, expected[i].first) << i;
+        EXPECT_EQ(tree->items[i].name, expected[i].second) << i;
+        EXPECT_EQ(tree->items[i].state & KEYBOARD_ON_TILE, i == 1 ? KEYBOARD_ON_TILE : 0) << i;
+        EXPECT_FALSE(tree->items[i].state & STATE_SYSTEM_INVISIBLE) << i;
+    }
+    EXPECT_EQ(tree->focus, "2");
+    hide_popup();
+}
+
+// Korvane.exe itself, whose thread becomes a COM apartment only when the first reader asks.
+TEST(ScreenReadersOfKorvaneExe, TheStripsTreeGainsATileWhenSomethingIsCopied) {
+    TempAppData appdata;
+    std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
+    ASSERT_TRUE(korvane);
+    std::optional<ReadTree> tree = read_from_another_process(korvane->dock(), appdata);
+    ASSERT_TRUE(tree);
+    ASSERT_EQ(tree->failure, "");
+    ASSERT_EQ(tree->children, 4);  // the four buttons
+    for (const ReadChild& item : tree->items) EXPECT_EQ(item.role, BUTTON);
+    EXPECT_EQ(tree->focus, "none");  // the strip does not take the keyboard by itself
+
+    put_on_clipboard(L"copied for the reader");
+    ASSERT_TRUE(wait_pumping([&] { return korvane->wait_for_front(L"copied for the reader", 100ms); }, 10s));
+    tree = read_from_another_process(korvane->dock(), appdata);
+    ASSERT_TRUE(tree);
+    ASSERT_EQ(tree->failure, "");
+    ASSERT_EQ(tree->children, 5);
+    ASSERT_EQ(tree->items.size(), 5u);
+    EXPECT_EQ(tree->items[0].role, TILE);
+    EXPECT_EQ(tree->items[0].name, L"copied for the reader");
+    EXPECT_EQ(korvane->close(), std::optional<DWORD>(0));
+}
+
+TEST(TileNames, SayWhatTheTileHoldsAsBrieflyAsItsTooltip) {
+    const auto files = [](std::vector<FilePath> paths) {
+        Clip clip;
+        clip.content = ClipContent::make_files(std::move(paths));
+        return tile_accessible_name(clip);
+    };
+    const auto picture = [](Bytes dib) {
+        Clip clip;
+        clip.content = ClipContent::make_image(std::move(dib));
+        return tile_accessible_name(clip);
+    };
+    EXPECT_EQ(files({u"C:\\a\\one.txt"}), L"one.txt");
+    EXPECT_EQ(files({u"C:\\a\\one.txt", u"C:\\b.txt"}), L"one.txt and 1 more file");
+    EXPECT_EQ(files({u"C:\\data\\photos\\", u"C:\\b", u"C:\\c"}), L"photos and 2 more files");  // a folder
+    EXPECT_EQ(files({u"C:\\"}), L"C:");
+    EXPECT_EQ(files({u"\\\\server\\share\\plan.doc"}), L"plan.doc");
+    EXPECT_EQ(picture(test::solid_dib(40, -30, 0)), L"Picture, 40 \u00D7 30");  // top-down
+    EXPECT_EQ(picture(Bytes{1, 2, 3}), L"Picture");
+    Clip named;
+    named.content = ClipContent::make_image(test::solid_dib(4, 4, 0));
+    named.name = "Holiday";
+    EXPECT_EQ(tile_accessible_name(named), L"Holiday");
+}
+
+TEST_F(ScreenReaders, TheStripsItemsHaveTheirPlaceStatesAndNeighbours) {
+    {
+        AppBorrow app = borrow_app();
+        record_capture(app->store, ClipContent::make_text("older"));
+        record_capture(app->store, ClipContent::make_text("newer"));
+        for (int i = 0; i < 20; ++i) add_pin(app->store, ClipContent::make_text("pin " + std::to_string(i)), std::nullopt, {});
+    }
+    refresh_all_toolbars();
+    const Accessible strip = accessible_of(docked);
+    ASSERT_TRUE(strip);
+    // 2 Recent tiles, 20 pins, then NewText, Settings, Minimize and Clear.
+    ASSERT_EQ(count_of(strip.get()), 26);
+    EXPECT_EQ(role_of(strip.get(), CHILDID_SELF), ROLE_SYSTEM_LIST);
+    EXPECT_EQ(name_of(strip.get(), 1), L"newer");
+    EXPECT_EQ(name_of(strip.get(), 22), L"pin 19");
+    EXPECT_EQ(name_of(strip.get(), 24), L"Settings");
+
+    const RECT strip_rect = window_rect(docked);
+    const RECT first = location_of(strip.get(), 1);
+    EXPECT_EQ(first.left, strip_rect.left + 14);
+    EXPECT_EQ(first.top, strip_rect.top + 104);
+    EXPECT_EQ(first.right - first.left, 48);
+    EXPECT_EQ(first.bottom - first.top, 48);
+    EXPECT_EQ(location_of(strip.get(), 2).top, strip_rect.top + 158);
+
+    const LONG tile_state = state_of(strip.get(), 1);
+    EXPECT_EQ(tile_state, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE);  // no keyboard, so no focus
+    EXPECT_TRUE(state_of(strip.get(), 22) & STATE_SYSTEM_OFFSCREEN);  // below the screen's bottom
+    EXPECT_TRUE(state_of(strip.get(), 23) & STATE_SYSTEM_UNAVAILABLE);  // "+ New text" with 20 pins
+    EXPECT_FALSE(state_of(strip.get(), 24) & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_EQ(state_of(strip.get(), 27), -1);  // there is no 27th item
+
+    EXPECT_EQ(hit(strip.get(), {first.left + 24, first.top + 24}), "1");
+    EXPECT_EQ(hit(strip.get(), {first.left + 24, first.bottom + 3}), "0");  // the gap between tiles
+    EXPECT_EQ(hit(strip.get(), {strip_rect.left - 5, first.top}), "empty");
+
+    EXPECT_EQ(navigated(strip.get(), NAVDIR_FIRSTCHILD, CHILDID_SELF), "1");
+    EXPECT_EQ(navigated(strip.get(), NAVDIR_LASTCHILD, CHILDID_SELF), "26");
+    EXPECT_EQ(navigated(strip.get(), NAVDIR_NEXT, 1), "2");
+    EXPECT_EQ(navigated(strip.get(), NAVDIR_PREVIOUS, 1), "empty");
+    EXPECT_EQ(navigated(strip.get(), NAVDIR_NEXT, 26), "empty");
+    EXPECT_EQ(navigated(strip.get(), NAVDIR_DOWN, 2), "3");  // from the last Recent tile to the first pin
+    EXPECT_EQ(navigated(strip.get(), NAVDIR_FIRSTCHILD, 1), "failed");
+
+    IDispatch* simple = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(strip->get_accChild(child(1), &simple), S_FALSE);
+    EXPECT_EQ(simple, nullptr);
+    IDispatch* parent = nullptr;
+    ASSERT_EQ(strip->get_accParent(&parent), S_OK);
+    ASSERT_NE(parent, nullptr);
+    IOleWindow* window_object = nullptr;  // the system's object of the strip's window
+    EXPECT_EQ(parent->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window_object)), S_OK);
+    if (window_object) {
+        HWND parent_window = nullptr;
+        window_object->GetWindow(&parent_window);
+        EXPECT_EQ(parent_window, docked);
+        window_object->Release();
+    }
+    parent->Release();
+
+    BSTR keys = nullptr;
+    ASSERT_EQ(strip->get_accKeyboardShortcut(child(2), &keys), S_OK);
+    EXPECT_EQ(take(keys), L"2");  // the digit key pastes the second Recent clip
+    EXPECT_EQ(strip->get_accKeyboardShortcut(child(3), &keys), DISP_E_MEMBERNOTFOUND);
+    BSTR section = nullptr;
+    ASSERT_EQ(strip->get_accDescription(child(3), &section), S_OK);
+    EXPECT_EQ(take(section), L"Pinned");
+}
+
+TEST_F(ScreenReaders, TheFocusAndTheSelectionFollowTheKeyboardFromTilesToButtons) {
+    capture("one");
+    capture("two");
+    open_popup_from_keyboard();
+    const Accessible list = accessible_of(popup);
+    ASSERT_TRUE(list);
+    VARIANT focus{};
+    ASSERT_EQ(list->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(answer(focus), "1");
+    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(state_of(list.get(), 1) & KEYBOARD_ON_TILE, 0);
+    EXPECT_EQ(state_of(list.get(), 2) & KEYBOARD_ON_TILE, KEYBOARD_ON_TILE);
+    VARIANT selection{};
+    ASSERT_EQ(list->get_accSelection(&selection), S_OK);
+    EXPECT_EQ(answer(selection), "2");
+
+    SendMessageW(popup, WM_KEYDOWN, VK_TAB, 0);  // no pins: on to the buttons
+    ASSERT_EQ(list->get_accFocus(&focus), S_OK);
+    ASSERT_EQ(focus.vt, VT_I4);
+    EXPECT_EQ(role_of(list.get(), focus.lVal), BUTTON);
+    EXPECT_EQ(state_of(list.get(), focus.lVal) & KEYBOARD_ON_TILE, STATE_SYSTEM_FOCUSED);  // a button is not selected
+    EXPECT_EQ(list->get_accSelection(&selection), S_FALSE);
+    EXPECT_EQ(selection.vt, VT_EMPTY);
+
+    hide_popup();
+    ASSERT_TRUE(wait_pumping([&] { return GetFocus() != popup; }, 5s));
+    EXPECT_EQ(list->get_accFocus(&focus), S_FALSE);
+    EXPECT_EQ(focus.vt, VT_EMPTY);
+    EXPECT_TRUE(state_of(list.get(), CHILDID_SELF) & STATE_SYSTEM_INVISIBLE);
+}
+
+TEST_F(ScreenReaders, AHeldObjectAnswersForTheToolbarAsItIsNowAndNeverWaits) {
+    const Accessible strip = accessible_of(docked);
+    ASSERT_TRUE(strip);
+    ASSERT_EQ(count_of(strip.get()), 4);
+    capture("arrived later");
+    EXPECT_EQ(count_of(strip.get()), 5);
+    EXPECT_EQ(name_of(strip.get(), 1), L"arrived later");
+
+    LONG count = -1;
+    {
+        const AppBorrow busy = borrow_app();  // as while the program waits on another process
+        EXPECT_EQ(strip->get_accChildCount(&count), E_PENDING);
+    }
+    HRESULT from_another_thread = S_OK;
+    std::thread([&] { from_another_thread = strip->get_accChildCount(&count); }).join();
+    EXPECT_EQ(from_another_thread, RPC_E_WRONG_THREAD);
+
+    DestroyWindow(main_window);  // takes the strip with it
+    ASSERT_FALSE(IsWindow(docked));
+    EXPECT_EQ(strip->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    BSTR name = nullptr;
+    EXPECT_EQ(strip->get_accName(child(1), &name), RPC_E_DISCONNECTED);
+    EXPECT_EQ(name, nullptr);
+}
+
+TEST_F(ScreenReaders, TheDefaultActionPastesAfterTheCallReturnsAndFindsItsClipAgain) {
+    capture("to be pasted");
+    const Accessible strip = accessible_of(docked);
+    ASSERT_TRUE(strip);
+    BSTR action = nullptr;
+    ASSERT_EQ(strip->get_accDefaultAction(child(1), &action), S_OK);
+    EXPECT_EQ(take(action), L"Paste");
+
+    put_on_clipboard(L"something else");
+    ASSERT_EQ(strip->accDoDefaultAction(child(1)), S_OK);
+    EXPECT_EQ(clipboard_text(), std::optional<std::wstring>(L"something else"));  // nothing ran inside the call
+    // A copy before the posted action runs moves the tile down; the action keeps to its clip.
+    capture("copied meanwhile");
+    EXPECT_TRUE(wait_pumping([&] { return GetClipboardOwner() == main_window; }, 5s));
+    EXPECT_EQ(clipboard_text(), std::optional<std::wstring>(L"to be pasted"));
+    EXPECT_EQ(strip->accDoDefaultAction(child(CHILDID_SELF)), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(strip->accDoDefaultAction(child(99)), E_INVALIDARG);
+}
+
+// The focus events a reader hooks, with the name it would speak for each.
+struct FocusEvents {
+    HWND window = nullptr;
+    std::vector<LONG> children;
+    std::vector<std::wstring> names;
+};
+FocusEvents* heard = nullptr;
+
+void CALLBACK on_focus_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child_id, DWORD, DWORD) {
+    if (!heard || event != EVENT_OBJECT_FOCUS || window != heard->window || object != OBJID_CLIENT) return;
+    heard->children.push_back(child_id);
+    IAccessible* source = nullptr;
+    VARIANT which{};
+    std::wstring name;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, DWORD(object), DWORD(child_id), &source, &which)) && source) {
+        BSTR text = nullptr;
+        source->get_accName(which, &text);
+        name = take(text);
+        source->Release();
+    }
+    heard->names.push_back(name);
+}
+
+TEST_F(ScreenReaders, EachFocusMoveIsAnnouncedWithTheItemAReaderThenNames) {
+    capture("first");
+    capture("second");
+    capture("third");
+    FocusEvents events;
+    events.window = popup;
+    heard = &events;
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, on_focus_event,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    open_popup_from_keyboard();
+    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_TRUE(wait_pumping([&] { return !events.children.empty() && events.children.back() == 3; }, 5s));
+    UnhookWinEvent(hook);
+    heard = nullptr;
+    // The opening announces the first tile (once more when the window takes the keyboard).
+    ASSERT_GE(events.children.size(), 3u);
+    EXPECT_EQ(events.children.front(), 1);
+    EXPECT_EQ(events.names.front(), L"third");
+    const size_t n = events.children.size();
+    EXPECT_EQ(events.children[n - 2], 2);
+    EXPECT_EQ(events.names[n - 2], L"second");
+    EXPECT_EQ(events.names[n - 1], L"first");
+    hide_popup();
+}
+
+// ---- the dialogs' fields ----
+
+// What a reader hears for each field of a dialog: for a field without text of its own (an edit,
+// the shortcut field) the label right before it, which is where Windows takes its name from,
+// and the name Wine's standard object gives; for a button, its own text.
+struct Field {
+    std::wstring kind;
+    std::wstring label;     // the text of the static control just before it, if there is one
+    std::wstring name;      // get_accName of its standard object
+    std::wstring own_text;
+};
+
+std::wstring class_of(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring text_of(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::vector<Field> fields_of(HWND dialog) {
+    std::vector<Field> fields;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        const std::wstring kind = class_of(control);
+        if (_wcsicmp(kind.c_str(), L"STATIC") == 0) continue;
+        Field field{kind, {}, {}, text_of(control)};
+        if (HWND before = GetWindow(control, GW_HWNDPREV); before && _wcsicmp(class_of(before).c_str(), L"STATIC") == 0)
+            field.label = text_of(before);
+        if (const Accessible object = accessible_of(control)) field.name = name_of(object.get(), CHILDID_SELF);
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+bool has_own_text(const std::wstring& kind) { return _wcsicmp(kind.c_str(), L"BUTTON") == 0; }
+
+// Reads the fields of the dialog of a class once it is open, from a second thread, then cancels it.
+class FieldReader {
+public:
+    explicit FieldReader(const wchar_t* window_class)
+        : thread_([this, window_class] {
+              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+              if (HWND dialog = test::wait_for_dialog(window_class, 10s)) {
+                  fields_ = fields_of(dialog);
+                  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+              }
+              CoUninitialize();
+          }) {}
+    std::vector<Field> finish() {
+        thread_.join();
+        return fields_;
+    }
+
+private:
+    std::vector<Field> fields_;
+    std::thread thread_;
+};
+
+// Every field can be named: a button by its text, any other field by the label before it.
+void expect_every_field_named(const std::vector<Field>& fields, const char* dialog) {
+    EXPECT_FALSE(fields.empty()) << dialog;
+    for (const Field& field : fields) {
+        const std::string what = std::string(dialog) + ": " + from_wide(field.kind) + " " + from_wide(field.own_text);
+        if (has_own_text(field.kind)) {
+            EXPECT_FALSE(field.own_text.empty()) << what;
+            EXPECT_EQ(field.name, field.own_text) << what;
+        } else {
+            EXPECT_FALSE(field.label.empty()) << what << " has no label right before it";
+            // Wine's standard objects take an edit's name from its label, as Windows does; for the
+            // other fields they give only the window text (see the report in the README).
+            if (_wcsicmp(field.kind.c_str(), L"EDIT") == 0) EXPECT_EQ(field.name, field.label) << what;
+        }
+    }
+}
+
+TEST(DialogFields, EveryFieldOfTheFourDialogsHasANameAReaderCanSay) {
+    MSG leftover{};  // a quit left by a test that closed a main window would end the dialogs at once
+    PeekMessageW(&leftover, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    std::vector<VariableDefinition> definitions;
+    definitions.push_back(variable("Note", VariableKind::FreeText));
+    definitions.push_back(variable("Count", VariableKind::Number));
+    definitions.push_back(variable("Size", VariableKind::SingleChoice, {"S", "M"}));
+    definitions.push_back(variable("Extras", VariableKind::MultipleChoice, {"Ice", "Lemon"}));
+    {
+        FieldReader reader(L"KorvaneFill");
+        fill_in("Fill in: Order", definitions);
+        const std::vector<Field> fields = reader.finish();
+        expect_every_field_named(fields, "fill-in");
+        size_t edits = 0;
+        for (const Field& field : fields) edits += _wcsicmp(field.kind.c_str(), L"EDIT") == 0;
+        EXPECT_EQ(edits, 2u);
+    }
+    {
+        FieldReader reader(L"KorvaneWizard");
+        run_variables_wizard({variable("Size", VariableKind::SingleChoice, {"S", "M"})}, 0);
+        expect_every_field_named(reader.finish(), "wizard");
+    }
+    {
+        FieldReader reader(L"KorvaneEditor");
+        run_text_editor("Edit text", "Greeting", std::string_view("Hello"), false);
+        const std::vector<Field> fields = reader.finish();
+        expect_every_field_named(fields, "editor");
+        ASSERT_GE(fields.size(), 2u);
+        EXPECT_EQ(fields[0].name, L"Name (shown when you hover over the icon):");
+        EXPECT_EQ(fields[1].name, L"Text to paste:");
+    }
+    {
+        TempAppData appdata;
+        start_shell(GetModuleHandleW(nullptr), {});
+        HWND main_window = nullptr;
+        if (AppBorrow app = borrow_app()) main_window = app->main_window;
+        FieldReader reader(L"KorvaneSettings");
+        run_settings_dialog();
+        const std::vector<Field> fields = reader.finish();
+        expect_every_field_named(fields, "settings");
+        bool shortcut_field = false;
+        for (const Field& field : fields)
+            if (field.kind == L"msctls_hotkey32") {
+                shortcut_field = true;
+                EXPECT_EQ(field.label, L"Keyboard shortcut that opens the popup:");
+            }
+        EXPECT_TRUE(shortcut_field);
+        DestroyWindow(main_window);
+        pump();
+        take_app();
+    }
+    CoUninitialize();
+}
+
+}  // namespace
+}  // namespace korvane
