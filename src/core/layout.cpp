@@ -333,6 +333,30 @@ Rect focus_frame_rect(const ToolbarLayout& layout, const Rect& item) {
 
 int32_t focus_frame_width(const ToolbarLayout& layout) { return px(layout, 2); }
 
+TileParts tile_parts(const Rect& tile, uint32_t dpi) {
+    const auto px = [dpi](int32_t dips) { return scale(dips, dpi); };
+    const int32_t l = tile.left, t = tile.top, r = tile.right, b = tile.bottom;
+    TileParts parts;
+    parts.picture = box(l + px(4), t + px(4), px(36), px(36));
+    parts.template_badge = {r - px(26), b - px(22), r - px(2), b - px(2)};
+    parts.kind_badge = {r - px(22), b - px(22), r - px(2), b - px(2)};
+    parts.thumbnail_area = {r - px(20), b - px(20), r - px(4), b - px(4)};
+    parts.file_icon = box(r - px(20), b - px(20), px(16), px(16));
+    parts.count_badge = {r - px(20), t + px(2), r - px(2), t + px(16)};
+    parts.stroke_from = {l + px(8), b - px(8)};
+    parts.stroke_to = {r - px(8), t + px(8)};
+    parts.stroke_width = px(3);
+    return parts;
+}
+
+Point centred_in(const Rect& area, Size size) {
+    return {area.left + (area.width() - size.width) / 2, area.top + (area.height() - size.height) / 2};
+}
+
+int32_t frame_corner(uint32_t dpi) { return scale(8, dpi); }
+
+int32_t frame_pen_width(uint32_t dpi) { return int32_t(dpi / 96); }
+
 int32_t docked_strip_width(uint32_t dpi) { return scale(76, dpi); }
 
 int32_t popup_gap(uint32_t dpi) { return scale(8, dpi); }

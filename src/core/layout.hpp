@@ -147,6 +147,27 @@ std::optional<HitTarget> moved_focus(const ToolbarLayout& layout, std::optional<
 Rect focus_frame_rect(const ToolbarLayout& layout, const Rect& item);
 int32_t focus_frame_width(const ToolbarLayout& layout);
 
+// Where the parts of a tile go, in pixels, for a tile's rectangle at a DPI.
+struct TileParts {
+    Rect picture;         // the clip's picture, 36 DIPs square, 4 DIPs in from the top left
+    Rect template_badge;  // "${}" at the bottom right
+    Rect kind_badge;      // the picture's or the files' badge at the bottom right
+    Rect thumbnail_area;  // inside the kind badge, 2 DIPs in
+    Rect file_icon;       // the shell's small icon, 16 DIPs square, in the kind badge
+    Rect count_badge;     // the number of files, at the top right
+    Point stroke_from;    // the missing-files stroke, bottom left to top right
+    Point stroke_to;
+    int32_t stroke_width = 0;
+};
+TileParts tile_parts(const Rect& tile, uint32_t dpi);
+
+// Where a thumbnail of this size sits centred in its area (halves truncate).
+Point centred_in(const Rect& area, Size size);
+
+// The rounded frames' corner ellipse (8 DIPs) and pen (a pixel up to 191 dpi, then two).
+int32_t frame_corner(uint32_t dpi);
+int32_t frame_pen_width(uint32_t dpi);
+
 // The docked strip's width, which is also the height of its header band (76 DIPs).
 int32_t docked_strip_width(uint32_t dpi);
 // The distance the popup keeps from its anchor and from the work area's edges (8 DIPs).

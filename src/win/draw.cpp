@@ -7,9 +7,11 @@
 
 #include "core/animals.hpp"
 #include "core/dib.hpp"
+#include "core/layout.hpp"
 #include "core/picture.hpp"
 #include "win/dpi.hpp"
 #include "win/files.hpp"
+#include "win/palette.hpp"
 #include "win/wide.hpp"
 
 namespace korvane {
@@ -25,17 +27,7 @@ void release_tile_cache(TileCache* cache) { delete cache; }
 
 namespace {
 
-constexpr COLORREF FRAME_FILL = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF FRAME_BORDER = RGB(0xD0, 0xD0, 0xD0);
-constexpr COLORREF HOT_FILL = RGB(0xE5, 0xF1, 0xFB);
-constexpr COLORREF HOT_BORDER = RGB(0x00, 0x78, 0xD4);
-constexpr COLORREF KIND_BADGE_FILL = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF KIND_BADGE_BORDER = RGB(0xB4, 0xB4, 0xB4);
-constexpr COLORREF COUNT_BADGE = RGB(0x00, 0x5F, 0xB8);
-constexpr COLORREF BADGE_TEXT = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF MISSING_STROKE = RGB(0xC8, 0x1E, 0x1E);
-
-constexpr int PICTURE_DIPS = 36;
+using namespace palette;
 
 struct AnimalBitmap {
     unsigned index;
@@ -59,9 +51,9 @@ TileCache& cache_of(Clip& clip) {
     return *clip.cache.handles();
 }
 
-RECT inset_from(const RECT& r, int left, int top, int right, int bottom) {
-    return RECT{r.right - scale(left), r.bottom - scale(top), r.right - scale(right), r.bottom - scale(bottom)};
-}
+RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+TileParts parts_of(const RECT& tile) { return tile_parts(Rect{tile.left, tile.top, tile.right, tile.bottom}, system_dpi()); }
 
 void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT font) {
     draw_text_in_rect(dc, text, badge, font, BADGE_TEXT, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -72,12 +64,10 @@ void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT fon
 void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
     const std::optional<DibInfo> dib = check_dib_pixels(clip.content.dib);
     if (!dib) return;
-    const RECT area = inset_from(tile, 20, 20, 4, 4);
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+    const Rect area = parts_of(tile).thumbnail_area;
     TileCache& cache = cache_of(clip);
     if (!cache.thumbnail) {
-        const Size size = thumbnail_size(dib->width, dib->height, width, height);
+        const Size size = thumbnail_size(dib->width, dib->height, area.width(), area.height());
         // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
         // every paint costs Wine a round trip to the display driver.
         OwnedDc memory(CreateCompatibleDC(dc));
@@ -97,8 +87,8 @@ void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
     BITMAP bitmap{};
     GetObjectW(cache.thumbnail.get(), sizeof bitmap, &bitmap);
     const Selected selected(source, cache.thumbnail.get());
-    BitBlt(dc, area.left + (width - bitmap.bmWidth) / 2, area.top + (height - bitmap.bmHeight) / 2, bitmap.bmWidth,
-           bitmap.bmHeight, source, 0, 0, SRCCOPY);
+    const Point at = centred_in(area, Size{int32_t(bitmap.bmWidth), int32_t(bitmap.bmHeight)});
+    BitBlt(dc, at.x, at.y, bitmap.bmWidth, bitmap.bmHeight, source, 0, 0, SRCCOPY);
 }
 
 void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
@@ -116,21 +106,22 @@ void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
         const std::wstring wide = to_wide(first);
         if (SHGetFileInfoW(wide.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) cache.file_icon.reset(info.hIcon);
     }
-    draw_rounded_rect(dc, inset_from(tile, 22, 22, 2, 2), KIND_BADGE_FILL, KIND_BADGE_BORDER);
+    const TileParts parts = parts_of(tile);
+    draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER);
     if (cache.file_icon)
-        DrawIconEx(dc, tile.right - scale(20), tile.bottom - scale(20), cache.file_icon.get(), scale(16), scale(16), 0,
-                   nullptr, DI_NORMAL);
+        DrawIconEx(dc, parts.file_icon.left, parts.file_icon.top, cache.file_icon.get(), parts.file_icon.width(),
+                   parts.file_icon.height(), 0, nullptr, DI_NORMAL);
     const size_t count = clip.content.files.size();
     if (count >= 2) {
-        const RECT badge{tile.right - scale(20), tile.top + scale(2), tile.right - scale(2), tile.top + scale(16)};
+        const RECT badge = to_rect(parts.count_badge);
         draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
         draw_badge_text(dc, badge, count >= 100 ? "99+" : std::to_string(count), badge_font);
     }
     if (missing) {
-        OwnedPen pen(CreatePen(PS_SOLID, scale(3), MISSING_STROKE));
+        OwnedPen pen(CreatePen(PS_SOLID, parts.stroke_width, MISSING_STROKE));
         const Selected selected(dc, pen.get());
-        MoveToEx(dc, tile.left + scale(8), tile.bottom - scale(8), nullptr);
-        LineTo(dc, tile.right - scale(8), tile.top + scale(8));
+        MoveToEx(dc, parts.stroke_from.x, parts.stroke_from.y, nullptr);
+        LineTo(dc, parts.stroke_to.x, parts.stroke_to.y);
     }
 }
 
@@ -140,22 +131,24 @@ size_t animal_bitmap_count() { return animal_cache.size(); }
 
 void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
     OwnedBrush brush(CreateSolidBrush(fill));
-    OwnedPen pen(CreatePen(PS_SOLID, int(system_dpi() / 96), border));
+    OwnedPen pen(CreatePen(PS_SOLID, frame_pen_width(system_dpi()), border));
     const Selected selected_brush(dc, brush.get());
     const Selected selected_pen(dc, pen.get());
-    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, scale(8), scale(8));
+    const int corner = frame_corner(system_dpi());
+    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
 }
 
 void draw_tile_frame(HDC dc, const RECT& rect, bool hot) {
-    draw_rounded_rect(dc, rect, hot ? HOT_FILL : FRAME_FILL, hot ? HOT_BORDER : FRAME_BORDER);
+    draw_rounded_rect(dc, rect, hot ? HOT_FILL : TILE_FILL, hot ? HOT_BORDER : TILE_BORDER);
 }
 
 void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font) {
     if (clip.cache.busy) return;  // a tile drawn from inside its own drawing
     clip.cache.busy = true;
-    const int picture = scale(PICTURE_DIPS);
-    const int x = rect.left + scale(4);
-    const int y = rect.top + scale(4);
+    const TileParts parts = parts_of(rect);
+    const int picture = parts.picture.width();
+    const int x = parts.picture.left;
+    const int y = parts.picture.top;
     if (clip.custom_icon) {
         TileCache& cache = cache_of(clip);
         if (!cache.custom_icon) cache.custom_icon = scale_picture(*clip.custom_icon, picture);
@@ -166,13 +159,13 @@ void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_fon
     switch (clip.content.kind) {
     case ClipKind::Text:
         if (!clip.variables.empty()) {
-            const RECT badge = inset_from(rect, 26, 22, 2, 2);
+            const RECT badge = to_rect(parts.template_badge);
             draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
             draw_badge_text(dc, badge, "${}", badge_font);
         }
         break;
     case ClipKind::Image:
-        draw_rounded_rect(dc, inset_from(rect, 22, 22, 2, 2), KIND_BADGE_FILL, KIND_BADGE_BORDER);
+        draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER);
         draw_thumbnail(dc, source, clip, rect);
         break;
     case ClipKind::Files: draw_files_badges(dc, clip, rect, badge_font); break;

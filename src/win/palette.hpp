@@ -1,5 +1,5 @@
-// The toolbars' colours: the window, its section titles and empty states, the buttons, and what
-// a drag shows.  The tiles' own colours are with the tile drawing.
+// The colours of the toolbars (the window, its section titles and empty states, the buttons,
+// what a drag shows) and of their tiles (frames and badges).
 #pragma once
 
 #include <windows.h>
@@ -23,6 +23,15 @@ constexpr COLORREF SCROLL_THUMB = RGB(170, 170, 170);
 constexpr COLORREF FOCUS_FRAME = RGB(0, 0, 0);
 constexpr COLORREF SEARCH_FILL = RGB(255, 255, 255);
 constexpr COLORREF SEARCH_BORDER = RGB(0, 120, 212);
+constexpr COLORREF TILE_FILL = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF TILE_BORDER = RGB(0xD0, 0xD0, 0xD0);
+constexpr COLORREF HOT_FILL = RGB(0xE5, 0xF1, 0xFB);
+constexpr COLORREF HOT_BORDER = RGB(0x00, 0x78, 0xD4);
+constexpr COLORREF KIND_BADGE_FILL = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF KIND_BADGE_BORDER = RGB(0xB4, 0xB4, 0xB4);
+constexpr COLORREF COUNT_BADGE = RGB(0x00, 0x5F, 0xB8);
+constexpr COLORREF BADGE_TEXT = RGB(0xFF, 0xFF, 0xFF);
+constexpr COLORREF MISSING_STROKE = RGB(0xC8, 0x1E, 0x1E);
 constexpr COLORREF WORD_MARK = RGB(21, 67, 96);
 constexpr COLORREF WORD_MARK_MIDDLE = RGB(0, 128, 128);
 constexpr COLORREF WORD_MARK_SUFFIX = RGB(128, 128, 128);

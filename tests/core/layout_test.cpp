@@ -464,5 +464,27 @@ TEST(PopupLayout, ASearchLinePushesTheSectionsDownAndKeepsTheWidth) {
     EXPECT_EQ(section_top(make_layout({.docked = false, .searching = false, .all_recent = 8}, {}, 96, 1, 0), R), 44);
 }
 
+TEST(TileParts, SitAtTheirInsetsFromTheTileAtEachDpi) {
+    const TileParts at96 = tile_parts({14, 104, 62, 152}, 96);
+    EXPECT_EQ(at96.picture, box(18, 108, 36, 36));
+    EXPECT_EQ(at96.template_badge, (Rect{36, 130, 60, 150}));  // 24 DIPs wide
+    EXPECT_EQ(at96.kind_badge, (Rect{40, 130, 60, 150}));
+    EXPECT_EQ(at96.thumbnail_area, (Rect{42, 132, 58, 148}));
+    EXPECT_EQ(at96.file_icon, box(42, 132, 16, 16));
+    EXPECT_EQ(at96.count_badge, (Rect{42, 106, 60, 120}));
+    EXPECT_EQ(at96.stroke_from, (Point{22, 144}));
+    EXPECT_EQ(at96.stroke_to, (Point{54, 112}));
+    EXPECT_EQ(at96.stroke_width, 3);
+    // Each inset scaled on its own: at 144 dpi 26 DIPs are 39 pixels and 22 are 33.
+    const TileParts at144 = tile_parts({21, 156, 93, 228}, 144);
+    EXPECT_EQ(at144.template_badge, (Rect{93 - 39, 228 - 33, 93 - 3, 228 - 3}));
+    EXPECT_EQ(at144.picture, box(27, 162, 54, 54));
+    EXPECT_EQ(frame_corner(144), 12);
+    EXPECT_EQ(frame_pen_width(191), 1);
+    EXPECT_EQ(frame_pen_width(192), 2);
+    // A 1-pixel-wide thumbnail stands in the middle of its 16-pixel area, halves truncating.
+    EXPECT_EQ(centred_in(at96.thumbnail_area, {1, 16}), (Point{42 + 7, 132}));
+}
+
 }  // namespace
 }  // namespace korvane

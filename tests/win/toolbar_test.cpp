@@ -23,12 +23,12 @@ constexpr uint32_t rgb_of(COLORREF colour) {
 }
 
 constexpr uint32_t BACKGROUND = rgb_of(palette::BACKGROUND);
-constexpr uint32_t FRAME_BORDER = 0xD0D0D0;
-constexpr uint32_t HOT_BORDER = 0x0078D4;
-constexpr uint32_t HOT_FILL = 0xE5F1FB;
-constexpr uint32_t TILE_FILL = 0xFFFFFF;
-constexpr uint32_t BADGE = 0x005FB8;
-constexpr uint32_t MISSING = 0xC81E1E;
+constexpr uint32_t FRAME_BORDER = rgb_of(palette::TILE_BORDER);
+constexpr uint32_t HOT_BORDER = rgb_of(palette::HOT_BORDER);
+constexpr uint32_t HOT_FILL = rgb_of(palette::HOT_FILL);
+constexpr uint32_t TILE_FILL = rgb_of(palette::TILE_FILL);
+constexpr uint32_t BADGE = rgb_of(palette::COUNT_BADGE);
+constexpr uint32_t MISSING = rgb_of(palette::MISSING_STROKE);
 constexpr uint32_t SEPARATOR = rgb_of(palette::SEPARATOR);
 
 // A top-down 32-bit bitmap to paint into, with its pixels readable as 0xRRGGBB.
@@ -67,6 +67,10 @@ protected:
         DestroyWindow(toolbar.window);
     }
     void paint(Canvas& canvas) { paint_toolbar(canvas.dc.get(), toolbar, store, canvas.width, canvas.height); }
+    // Where the strip puts things now, from the same functions the painting uses.
+    ToolbarLayout layout() const { return shape_of(toolbar, store).layout; }
+    Rect tile(Area area, uint64_t index) const { return tile_rect(layout(), area, index); }
+    TileParts parts(Area area, uint64_t index) const { return tile_parts(tile(area, index), 96); }
 
     ToolbarState toolbar;
     ClipStore store;
@@ -77,14 +81,18 @@ TEST_F(ToolbarPainting, TheDockedHeaderHasItsSeparatorAndThreeButtons) {
     paint(canvas);
     EXPECT_EQ(canvas.at(40, 300), BACKGROUND);
     EXPECT_EQ(canvas.at(0, 300), 0xC8C8C8u);  // the one-pixel frame
-    for (int x = 4; x < 72; ++x) EXPECT_EQ(canvas.at(x, 75), SEPARATOR) << x;
-    EXPECT_NE(canvas.at(3, 75), SEPARATOR);
-    EXPECT_NE(canvas.at(72, 75), SEPARATOR);
-    // Button frames: top edges at y = 46, 22 wide, starting at x = 3, 27 and 51.
-    for (int left : {3, 27, 51}) {
-        EXPECT_EQ(canvas.at(left + 11, 46), FRAME_BORDER) << left;
-        EXPECT_EQ(canvas.at(left + 11, 46 + 21), FRAME_BORDER) << left;
-        EXPECT_EQ(canvas.at(left, 46 + 11), FRAME_BORDER) << left;
+    const Rect separator = header_separator_rect(layout());
+    for (int x = separator.left; x < separator.right; ++x) EXPECT_EQ(canvas.at(x, separator.top), SEPARATOR) << x;
+    EXPECT_NE(canvas.at(separator.left - 1, separator.top), SEPARATOR);
+    EXPECT_NE(canvas.at(separator.right, separator.top), SEPARATOR);
+    // The three header buttons' frames (the fourth button is the Recent title's Clear).
+    const std::vector<Button> buttons = button_list(layout());
+    ASSERT_EQ(buttons.size(), 4u);
+    for (int i = 0; i < 3; ++i) {
+        const Rect r = buttons[size_t(i)].rect;
+        EXPECT_EQ(canvas.at(r.left + 11, r.top), FRAME_BORDER) << i;
+        EXPECT_EQ(canvas.at(r.left + 11, r.bottom - 1), FRAME_BORDER) << i;
+        EXPECT_EQ(canvas.at(r.left, r.top + 11), FRAME_BORDER) << i;
     }
 }
 
@@ -97,15 +105,15 @@ TEST_F(ToolbarPainting, TileFramesAreNormalOrHotAndTheTemplateBadgeIsDarkBlue) {
     toolbar.hover = HitTarget{HitKind::RecentTile, 1};
     Canvas canvas(76, 700);
     paint(canvas);
-    // The first tile at (14, 104) to (62, 152), the second one step (54) lower.
-    EXPECT_EQ(canvas.at(38, 104), FRAME_BORDER);
-    EXPECT_EQ(canvas.at(58, 148), TILE_FILL);  // no badge on a plain text
-    EXPECT_EQ(canvas.at(38, 158), HOT_BORDER);
-    EXPECT_EQ(canvas.at(15, 200), HOT_FILL);
-    // The template badge (R - 26, B - 22, R - 2, B - 2) with R = 62, B = 206.
-    EXPECT_EQ(canvas.at(62 - 24, 206 - 12), BADGE);
-    EXPECT_EQ(canvas.at(62 - 4, 206 - 12), BADGE);
-    EXPECT_EQ(canvas.at(62 - 28, 206 - 12), HOT_FILL);
+    const Rect plain = tile(Area::Recent, 0), hot = tile(Area::Recent, 1);
+    EXPECT_EQ(canvas.at(plain.left + 24, plain.top), FRAME_BORDER);
+    EXPECT_EQ(canvas.at(plain.right - 4, plain.bottom - 4), TILE_FILL);  // no badge on a plain text
+    EXPECT_EQ(canvas.at(hot.left + 24, hot.top), HOT_BORDER);
+    EXPECT_EQ(canvas.at(hot.left + 1, hot.bottom - 6), HOT_FILL);
+    const Rect badge = parts(Area::Recent, 1).template_badge;
+    EXPECT_EQ(canvas.at(badge.left + 2, badge.top + 10), BADGE);
+    EXPECT_EQ(canvas.at(badge.right - 2, badge.top + 10), BADGE);
+    EXPECT_EQ(canvas.at(badge.left - 2, badge.top + 10), HOT_FILL);
 }
 
 TEST_F(ToolbarPainting, FileTilesShowTheMissingStrokeAndImageThumbnailsFitTheirArea) {
@@ -119,13 +127,15 @@ TEST_F(ToolbarPainting, FileTilesShowTheMissingStrokeAndImageThumbnailsFitTheirA
     store.recent.push_back(std::move(image));
     Canvas canvas(76, 700);
     paint(canvas);
-    EXPECT_EQ(canvas.at(14 + 24, 104 + 24), MISSING);  // the stroke crosses the tile's centre
-    EXPECT_EQ(canvas.at(62 - 18, 104 + 9), BADGE);     // the count badge (R - 20, T + 2, R - 2, T + 16)
-    // The thumbnail area is (R - 20, B - 20, R - 4, B - 4): a 1 x 16 red column in its middle.
-    const int area_left = 62 - 20, area_top = 206 - 20;
-    EXPECT_EQ(canvas.at(area_left + 7, area_top + 8), 0xFF0000u);
-    EXPECT_NE(canvas.at(area_left + 6, area_top + 8), 0xFF0000u);
-    EXPECT_NE(canvas.at(area_left + 8, area_top + 8), 0xFF0000u);
+    const Rect files_tile = tile(Area::Recent, 0);
+    EXPECT_EQ(canvas.at(files_tile.left + 24, files_tile.top + 24), MISSING);  // the stroke crosses the tile's centre
+    const Rect count = parts(Area::Recent, 0).count_badge;
+    EXPECT_EQ(canvas.at(count.left + 2, count.top + 7), BADGE);
+    // In the 16 x 16 thumbnail area: a 1 x 16 red column in its middle.
+    const Rect area = parts(Area::Recent, 1).thumbnail_area;
+    EXPECT_EQ(canvas.at(area.left + 7, area.top + 8), 0xFF0000u);
+    EXPECT_NE(canvas.at(area.left + 6, area.top + 8), 0xFF0000u);
+    EXPECT_NE(canvas.at(area.left + 8, area.top + 8), 0xFF0000u);
 }
 
 Clip files_clip(size_t count, unsigned animal) {
@@ -137,12 +147,11 @@ Clip files_clip(size_t count, unsigned animal) {
     return clip;
 }
 
-// The inside of the count badge (R - 20, T + 2, R - 2, T + 16) of the tile at (left, top);
-// its rounded corners show the picture behind.
-std::vector<uint32_t> badge_pixels(const Canvas& canvas, int left, int top) {
+// The inside of a count badge; its rounded corners show the picture behind.
+std::vector<uint32_t> badge_pixels(const Canvas& canvas, const Rect& badge) {
     std::vector<uint32_t> out;
-    for (int y = top + 2 + 2; y < top + 16 - 2; ++y)
-        for (int x = left + 48 - 20 + 2; x < left + 48 - 2 - 2; ++x) out.push_back(canvas.at(x, y));
+    for (int y = badge.top + 2; y < badge.bottom - 2; ++y)
+        for (int x = badge.left + 2; x < badge.right - 2; ++x) out.push_back(canvas.at(x, y));
     return out;
 }
 
@@ -150,23 +159,24 @@ TEST_F(ToolbarPainting, TheCountBadgeShowsTheNumberOfFilesUpTo99Plus) {
     for (size_t count : {size_t(1), size_t(9), size_t(99), size_t(100), size_t(250)}) store.recent.push_back(files_clip(count, unsigned(count % 30)));
     Canvas canvas(76, 700);
     paint(canvas);
-    EXPECT_EQ(canvas.at(62 - 18, 104 + 9), TILE_FILL);  // one file: no count badge
+    const Rect first = parts(Area::Recent, 0).count_badge;
+    EXPECT_EQ(canvas.at(first.left + 2, first.top + 7), TILE_FILL);  // one file: no count badge
     // A reference badge drawn with each expected text.
     const auto reference = [&](const char* text) {
         Canvas badge(76, 700);
-        const RECT r{14 + 28, 104 + 2, 14 + 46, 104 + 16};
+        const RECT r{first.left, first.top, first.right, first.bottom};
         const RECT all{0, 0, 76, 700};
         FillRect(badge.dc.get(), &all, HBRUSH(GetStockObject(WHITE_BRUSH)));  // the tile's own fill
-        draw_rounded_rect(badge.dc.get(), r, RGB(0x00, 0x5F, 0xB8), RGB(0x00, 0x5F, 0xB8));
+        draw_rounded_rect(badge.dc.get(), r, palette::COUNT_BADGE, palette::COUNT_BADGE);
         SetBkMode(badge.dc.get(), TRANSPARENT);
-        draw_text_in_rect(badge.dc.get(), text, r, toolbar.badge_font.get(), RGB(255, 255, 255),
+        draw_text_in_rect(badge.dc.get(), text, r, toolbar.badge_font.get(), palette::BADGE_TEXT,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        return badge_pixels(badge, 14, 104);
+        return badge_pixels(badge, first);
     };
-    EXPECT_EQ(badge_pixels(canvas, 14, 104 + 54), reference("9"));
-    EXPECT_EQ(badge_pixels(canvas, 14, 104 + 108), reference("99"));
-    EXPECT_EQ(badge_pixels(canvas, 14, 104 + 162), reference("99+"));
-    EXPECT_EQ(badge_pixels(canvas, 14, 104 + 216), reference("99+"));
+    EXPECT_EQ(badge_pixels(canvas, parts(Area::Recent, 1).count_badge), reference("9"));
+    EXPECT_EQ(badge_pixels(canvas, parts(Area::Recent, 2).count_badge), reference("99"));
+    EXPECT_EQ(badge_pixels(canvas, parts(Area::Recent, 3).count_badge), reference("99+"));
+    EXPECT_EQ(badge_pixels(canvas, parts(Area::Recent, 4).count_badge), reference("99+"));
     EXPECT_NE(reference("99"), reference("99+"));
 }
 
@@ -190,7 +200,10 @@ TEST_F(ToolbarPainting, AnIndexBeyondThirtyDrawsThePictureOfItsRemainder) {
     Canvas canvas(76, 700);
     paint(canvas);
     for (int y = 0; y < 36; ++y)
-        for (int x = 0; x < 36; ++x) ASSERT_EQ(canvas.at(18 + x, 108 + y), canvas.at(18 + x, 162 + y)) << x << "," << y;
+        for (int x = 0; x < 36; ++x) {
+            const Rect a = parts(Area::Recent, 0).picture, b = parts(Area::Recent, 1).picture;
+            ASSERT_EQ(canvas.at(a.left + x, a.top + y), canvas.at(b.left + x, b.top + y)) << x << "," << y;
+        }
 }
 
 TEST_F(ToolbarPainting, AThousandPaintsLeakNoGdiObjects) {
