@@ -434,7 +434,7 @@ struct Shared {
 
 OwnedGlobal global_copy(const void* data, size_t size) {
     OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
-    const GlobalLock lock(block.get());
+    const LockedGlobal lock(block.get());
     if (!lock.data()) fail("GlobalAlloc failed");
     std::memcpy(lock.data(), data, size);
     return block;
@@ -508,7 +508,7 @@ LRESULT CALLBACK bare_listener_proc(HWND window, UINT message, WPARAM wparam, LP
         const HANDLE handle = GetClipboardData(picture ? CF_DIB : CF_UNICODETEXT);
         if (handle) {
             const SIZE_T size = GlobalSize(handle);
-            const GlobalLock lock(handle);
+            const LockedGlobal lock(handle);
             if (lock.data()) {
                 const auto* data = static_cast<const uint8_t*>(lock.data());
                 const Bytes copy(data, data + size);

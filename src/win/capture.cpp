@@ -39,7 +39,7 @@ bool excluded_from_history() {
     if (!IsClipboardFormatAvailable(format)) return false;
     const HANDLE handle = GetClipboardData(format);
     if (!handle || GlobalSize(handle) < 4) return false;
-    const GlobalLock lock(handle);
+    const LockedGlobal lock(handle);
     if (!lock.data()) return false;
     uint8_t first[4];
     std::memcpy(first, lock.data(), sizeof first);
@@ -92,7 +92,7 @@ std::optional<std::vector<FilePath>> paths_of_narrow_names(const std::vector<std
     std::vector<FilePath> paths;
     for (const std::string& name : names) {
         {
-            const GlobalLock lock(block.get());
+            const LockedGlobal lock(block.get());
             if (!lock.data()) return std::nullopt;
             DROPFILES header{};
             header.pFiles = sizeof header;
@@ -145,7 +145,7 @@ std::optional<Bytes> read_global_block(HANDLE handle) {
     if (!handle) return std::nullopt;
     const SIZE_T size = GlobalSize(handle);
     if (size == 0 || size > MAX_CLIPBOARD_BLOCK) return std::nullopt;
-    const GlobalLock lock(handle);
+    const LockedGlobal lock(handle);
     if (!lock.data()) return std::nullopt;
     const auto* bytes = static_cast<const uint8_t*>(lock.data());
     return Bytes(bytes, bytes + size);

@@ -97,12 +97,6 @@ std::string control_text(HWND control) {
     return from_wide(std::wstring_view(buffer.data(), size_t(copied)));
 }
 
-OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic) {
-    const int dpi = int(GetDpiForSystem());
-    return OwnedFont(CreateFontW(-scale(size_dips, dpi), 0, 0, 0, weight, italic ? TRUE : FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, face));
-}
 
 void show_default_button(HWND dialog, HWND focus) {
     const bool on_push_button = focus && IsChild(dialog, focus) && (dialog_code(focus) & PUSH_BUTTON_CODES);

@@ -56,8 +56,6 @@ void allow_long_text(HWND edit);
 // A control's whole text as UTF-8.
 std::string control_text(HWND control);
 
-// A toolbar font of the given size in DIPs.
-OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic);
 
 // The dialogs are ordinary windows, so what the system's dialog manager does for a dialog box
 // is done here.  Its rule for the default push button: a push button that has the focus is

@@ -203,6 +203,13 @@ void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size) {
     AlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
 }
 
+OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic) {
+    const int dpi = int(GetDpiForSystem());
+    return OwnedFont(CreateFontW(-scale(size_dips, dpi), 0, 0, 0, weight, italic ? TRUE : FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
 void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format) {
     const std::wstring wide = to_wide(text);
     RECT copy = rect;

@@ -27,6 +27,9 @@ OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits);
 OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size);
 void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size);
 
+// A font of the given size in DIPs, as the toolbars make theirs.
+OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic);
+
 void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format);
 
 struct TextRun {

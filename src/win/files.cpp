@@ -51,48 +51,37 @@ DWORD create_folders(const std::wstring& path) {
     return GetLastError();
 }
 
-struct FileRead {
-    std::vector<uint8_t> bytes;
-    DWORD error = 0;
-};
+// Every operation on files below reports as the system does: 0, or the error code.
 
-// A file too large for memory throws bad_alloc.
-FileRead read_whole_file(const std::wstring& path) {
-    FileRead result;
+// Reads a whole file into `bytes`.  A file too large for memory throws bad_alloc.
+DWORD read_whole_file(const std::wstring& path, std::vector<uint8_t>& bytes) {
     OwnedHandle file = owned_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        result.error = GetLastError();
-        return result;
-    }
+    if (!file) return GetLastError();
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<uint64_t>(size.QuadPart) > result.bytes.max_size()) {
-        result.error = GetLastError() ? GetLastError() : ERROR_FILE_TOO_LARGE;
-        return result;
-    }
-    result.bytes.resize(static_cast<size_t>(size.QuadPart));
+    if (!GetFileSizeEx(file.get(), &size)) return GetLastError();
+    if (size.QuadPart < 0 || static_cast<uint64_t>(size.QuadPart) > bytes.max_size()) return ERROR_FILE_TOO_LARGE;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
     size_t done = 0;
-    while (done < result.bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(result.bytes.size() - done, 1u << 26));
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 26));
         DWORD got = 0;
-        if (!ReadFile(file.get(), result.bytes.data() + done, chunk, &got, nullptr)) {
-            result.error = GetLastError();
-            return result;
-        }
+        if (!ReadFile(file.get(), bytes.data() + done, chunk, &got, nullptr)) return GetLastError();
         if (got == 0) break;  // the file shrank while being read
         done += got;
     }
-    result.bytes.resize(done);
-    return result;
+    bytes.resize(done);
+    return 0;
 }
 
-// An error code of this program's own (bit 29 marks codes that are not the system's): a write
-// that the system accepted without writing anything.
+// Error codes of this program's own (bit 29 marks codes that are not the system's): a write
+// that the system accepted without writing anything, and no APPDATA to save in.
 constexpr DWORD WRITE_MADE_NO_PROGRESS = 0x20000001;
+constexpr DWORD APPDATA_NOT_SET = 0x20000002;
 
 std::string error_text(DWORD code) {
     if (code == WRITE_MADE_NO_PROGRESS) return "failed to write whole buffer";
+    if (code == APPDATA_NOT_SET) return "APPDATA is not set";
     return os_error_text(code);
 }
 
@@ -194,42 +183,35 @@ DWORD replace_file(const std::wstring& from, const std::wstring& to) {
 // file (or a copy where the volume has no hard links), so that pins.dat itself is never missing:
 // the rename that follows replaces it in one step.  A run killed in between keeps it once more
 // on its next start.
-bool keep_under(const std::wstring& pins, const std::wstring& kept) {
-    if (CreateHardLinkW(kept.c_str(), pins.c_str(), nullptr)) return true;
+DWORD keep_under(const std::wstring& pins, const std::wstring& kept) {
+    if (CreateHardLinkW(kept.c_str(), pins.c_str(), nullptr)) return 0;
     const DWORD error = GetLastError();
-    if (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED) return false;
-    return CopyFileW(pins.c_str(), kept.c_str(), TRUE);
+    if (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED) return error;
+    return CopyFileW(pins.c_str(), kept.c_str(), TRUE) ? 0 : GetLastError();
 }
 
 DWORD keep_unloaded_pins(const std::wstring& folder) {
     const std::wstring pins = folder + L"\\pins.dat";
     for (unsigned attempt = 1; attempt < 1000; ++attempt) {
         const std::wstring kept = folder + L"\\" + unloaded_pins_name(attempt);
-        if (keep_under(pins, kept)) return 0;
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) return 0;  // gone meanwhile: nothing to keep
+        const DWORD error = keep_under(pins, kept);
+        if (error == 0 || error == ERROR_FILE_NOT_FOUND) return 0;  // kept, or gone meanwhile: nothing to keep
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
     }
     return ERROR_FILE_EXISTS;
 }
 
-// Copies the next n bytes of the file with ReadFile; the first failure's code is kept.
-bool read_exactly(HANDLE file, uint8_t* out, size_t n, DWORD& error) {
+// Copies the next n bytes of the file with ReadFile.
+DWORD read_exactly(HANDLE file, uint8_t* out, size_t n) {
     while (n > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(n, 1u << 26));
         DWORD got = 0;
-        if (!ReadFile(file, out, chunk, &got, nullptr)) {
-            error = GetLastError();
-            return false;
-        }
-        if (got == 0) {
-            error = ERROR_HANDLE_EOF;  // shorter than its size said
-            return false;
-        }
+        if (!ReadFile(file, out, chunk, &got, nullptr)) return GetLastError();
+        if (got == 0) return ERROR_HANDLE_EOF;  // shorter than its size said
         out += got;
         n -= got;
     }
-    return true;
+    return 0;
 }
 
 // Decodes the pins as the file is read with ReadFile, each picture straight into its own memory:
@@ -248,7 +230,8 @@ LoadedPins read_pins_file(const std::wstring& path) {
     }
     DWORD read_error = 0;
     const PinsFileSource source{static_cast<uint64_t>(size.QuadPart), [&](uint8_t* out, size_t n) {
-                                    return read_exactly(file.get(), out, n, read_error);
+                                    if (!read_error) read_error = read_exactly(file.get(), out, n);
+                                    return read_error == 0;
                                 }};
     DecodedPins decoded = decode_pins(source);
     if (read_error) {
@@ -261,23 +244,21 @@ LoadedPins read_pins_file(const std::wstring& path) {
     return loaded;
 }
 
-std::optional<std::string> try_save_pins(const std::vector<Clip>& pins) {
+DWORD save_through_scratch_file(const std::vector<Clip>& pins) {
     const std::optional<std::wstring> folder = app_folder();
-    if (!folder) return std::string("APPDATA is not set");
-    if (const DWORD error = create_folders(*folder)) return os_error_text(error);
+    if (!folder) return APPDATA_NOT_SET;
+    if (const DWORD error = create_folders(*folder)) return error;
     const std::wstring tmp = *folder + L"\\pins.tmp";
     const std::wstring dat = *folder + L"\\pins.dat";
     const PinsFilePieces file = encode_pins_pieces(pins);
     const WriteOptions options{.flush = true, .attributes = kept_attributes(tmp) | kept_attributes(dat),
                                .remove_on_failure = true};
-    if (const DWORD error = retry_while_held([&] { return write_whole_file(tmp, file.pieces, options); }))
-        return error_text(error);
+    if (const DWORD error = retry_while_held([&] { return write_whole_file(tmp, file.pieces, options); })) return error;
     if (pins_file_unloaded) {
-        if (const DWORD error = keep_unloaded_pins(*folder)) return os_error_text(error);
+        if (const DWORD error = keep_unloaded_pins(*folder)) return error;
         pins_file_unloaded = false;
     }
-    if (const DWORD error = retry_while_held([&] { return replace_file(tmp, dat); })) return os_error_text(error);
-    return std::nullopt;
+    return retry_while_held([&] { return replace_file(tmp, dat); });
 }
 
 }  // namespace
@@ -314,7 +295,10 @@ LoadedPins load_pins() {
     return loaded;
 }
 
-std::optional<std::string> write_pins_file(const std::vector<Clip>& pins) { return try_save_pins(pins); }
+std::optional<std::string> write_pins_file(const std::vector<Clip>& pins) {
+    if (const DWORD error = save_through_scratch_file(pins)) return error_text(error);
+    return std::nullopt;
+}
 
 void report_pins_save(const std::optional<std::string>& error) {
     if (!error) {
@@ -360,14 +344,13 @@ PathExists path_check() {
 Settings read_settings() {
     const std::optional<std::wstring> folder = app_folder();
     if (!folder) return {};
-    FileRead file;
+    std::vector<uint8_t> bytes;
     try {
-        file = read_whole_file(*folder + L"\\settings.ini");
+        if (read_whole_file(*folder + L"\\settings.ini", bytes)) return {};
     } catch (const std::bad_alloc&) {
         return {};  // a file too large for memory is unreadable like any other
     }
-    if (file.error) return {};
-    return parse_settings(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
+    return parse_settings(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void write_settings(const Settings& settings) {

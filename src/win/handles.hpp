@@ -108,12 +108,12 @@ private:
 };
 
 // A locked global memory block, unlocked when the lock ends.
-class GlobalLock {
+class LockedGlobal {
 public:
-    explicit GlobalLock(HGLOBAL block) : block_(block), data_(block ? ::GlobalLock(block) : nullptr) {}
-    GlobalLock(const GlobalLock&) = delete;
-    GlobalLock& operator=(const GlobalLock&) = delete;
-    ~GlobalLock() {
+    explicit LockedGlobal(HGLOBAL block) : block_(block), data_(block ? ::GlobalLock(block) : nullptr) {}
+    LockedGlobal(const LockedGlobal&) = delete;
+    LockedGlobal& operator=(const LockedGlobal&) = delete;
+    ~LockedGlobal() {
         if (data_) GlobalUnlock(block_);
     }
     void* data() const { return data_; }

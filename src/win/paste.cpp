@@ -88,7 +88,7 @@ bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size()));
     if (!block) return false;
     {
-        const GlobalLock lock(block.get());
+        const LockedGlobal lock(block.get());
         if (!lock.data()) return false;
         if (!bytes.empty()) std::memcpy(lock.data(), bytes.data(), bytes.size());
     }
