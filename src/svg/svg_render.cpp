@@ -130,4 +130,9 @@ void set_svg_limits(const SvgLimits& limits) noexcept {
     g_engine = nullptr;
 }
 
+SvgLimits svg_limits() noexcept {
+    std::lock_guard lock(g_lock);
+    return g_limits;
+}
+
 }  // namespace korvane

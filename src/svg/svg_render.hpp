@@ -43,5 +43,6 @@ struct SvgLimits {
     std::chrono::milliseconds time_limit = SVG_TIME_LIMIT;  // from the start of a conversion
 };
 void set_svg_limits(const SvgLimits& limits) noexcept;
+SvgLimits svg_limits() noexcept;
 
 }  // namespace korvane
