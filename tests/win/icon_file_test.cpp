@@ -9,6 +9,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -114,11 +115,30 @@ size_t threads_of_this_process() {
     return count;
 }
 
-SIZE_T peak_commit() {
+SIZE_T commit_now() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PeakPagefileUsage;
+    return counters.PagefileUsage;
+}
+
+// The most this process commits beyond what it did before, sampled while `work` runs (Wine's
+// peak counter follows the current one).
+template <class Work>
+SIZE_T commit_growth_during(Work work) {
+    const SIZE_T before = commit_now();
+    std::atomic<bool> done{false};
+    std::atomic<SIZE_T> most{before};
+    std::thread sampler([&] {
+        while (!done) {
+            most = std::max<SIZE_T>(most, commit_now());
+            Sleep(5);
+        }
+    });
+    work();
+    done = true;
+    sampler.join();
+    return most - before;
 }
 
 TEST(IconFile, DocumentsThatWouldRunForMinutesEndInTheTooLongReasonAndLeaveNothingRunning) {
@@ -153,9 +173,7 @@ TEST(IconFile, OnlyRasterImagesWithinTheSizeCapAreDecoded) {
     EXPECT_EQ(reason_of_path(metafile), "This file is not an image Windows can read.");
 
     // 50,000 x 50,000 pixels in 300 KB: refused before anything decodes it.
-    const SIZE_T peak_before = peak_commit();
-    EXPECT_EQ(reason_of("bomb-50000x50000.png"), TOO_LARGE);
-    EXPECT_LT(peak_commit() - peak_before, SIZE_T{64} << 20);
+    EXPECT_LT(commit_growth_during([] { EXPECT_EQ(reason_of("bomb-50000x50000.png"), TOO_LARGE); }), SIZE_T{64} << 20);
 
     // Headers alone, beyond the 2^26 pixels or the 65,536 pixels a side.
     const auto png_header = [](uint32_t width, uint32_t height) {
@@ -170,6 +188,22 @@ TEST(IconFile, OnlyRasterImagesWithinTheSizeCapAreDecoded) {
     ASSERT_TRUE(test::write_file(square, png_header(8193, 8192)));
     EXPECT_EQ(reason_of_path(wide), TOO_LARGE);
     EXPECT_EQ(reason_of_path(square), TOO_LARGE);
+}
+
+// GDI+ cannot be stopped; a read that never returns stands in for a decode that would not end.
+// Its thread is given up at the limit, and until it ends no other raster conversion starts.
+TEST(IconFile, ARasterConversionThatHangsIsGivenUpAtTheLimitAndNoOtherStartsUntilItEnds) {
+    const std::wstring pipe_name = L"\\\\.\\pipe\\korvane-icon-test.png";
+    OwnedHandle pipe = owned_file(
+        CreateNamedPipeW(pipe_name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe);
+    EXPECT_EQ(reason_of_path(pipe_name), TOO_LONG);  // its header is read from a pipe nobody writes
+    const size_t threads = threads_of_this_process();
+    EXPECT_EQ(reason_of("wide-200x100.png"), TOO_LONG);
+    EXPECT_EQ(threads_of_this_process(), threads);
+    EXPECT_EQ(alpha_at(picture_of("tall.svg"), 48, 48), 255);  // SVG files do not wait for GDI+
+    pipe.reset();  // the read fails, and the unfinished conversion ends
+    EXPECT_EQ(alpha_at(picture_of("wide-200x100.png"), 48, 48), 255);
 }
 
 // Waits for the file dialog, then types the path into its name field and confirms, or cancels.
