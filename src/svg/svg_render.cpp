@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -26,6 +27,7 @@ constexpr uint32_t KEPT_PAGES = 1024;  // 64 MiB
 std::mutex g_lock;
 ResvgEngine* g_engine = nullptr;
 SvgLimits g_limits;
+std::atomic<int64_t> g_time_limit_ms{SVG_TIME_LIMIT.count()};  // g_limits.time_limit, for svg_time_limit
 
 struct Conversion {
     std::span<const uint8_t> svg;
@@ -126,13 +128,11 @@ SvgResult render_svg(std::span<const uint8_t> svg) noexcept {
 void set_svg_limits(const SvgLimits& limits) noexcept {
     std::lock_guard lock(g_lock);
     g_limits = limits;
+    g_time_limit_ms = limits.time_limit.count();
     resvg_engine_free(g_engine);
     g_engine = nullptr;
 }
 
-SvgLimits svg_limits() noexcept {
-    std::lock_guard lock(g_lock);
-    return g_limits;
-}
+std::chrono::milliseconds svg_time_limit() noexcept { return std::chrono::milliseconds(g_time_limit_ms.load()); }
 
 }  // namespace korvane

@@ -43,6 +43,7 @@ struct SvgLimits {
     std::chrono::milliseconds time_limit = SVG_TIME_LIMIT;  // from the start of a conversion
 };
 void set_svg_limits(const SvgLimits& limits) noexcept;
-SvgLimits svg_limits() noexcept;
+// The time limit in force, read without waiting for a conversion that runs.
+std::chrono::milliseconds svg_time_limit() noexcept;
 
 }  // namespace korvane

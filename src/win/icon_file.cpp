@@ -189,8 +189,7 @@ bool wait_serving_messages(HANDLE object, ULONGLONG deadline) {
             } else if (is_input(message.message)) {
                 if (is_press(message.message)) MessageBeep(MB_ICONEXCLAMATION);
             } else {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
+                DispatchMessageW(&message);  // keys are dropped, so there is nothing to translate
             }
         }
         const ULONGLONG now = GetTickCount64();
@@ -246,7 +245,7 @@ std::variant<Bytes, std::string> read_icon_file(const std::wstring& path) {
     auto job = std::make_shared<Conversion>();
     job->path = path;
     job->svg = is_svg_path(to_units(path));
-    const ULONGLONG limit = job->svg ? ULONGLONG(svg_limits().time_limit.count()) + SVG_STOP_MS : RASTER_LIMIT_MS;
+    const ULONGLONG limit = job->svg ? ULONGLONG(svg_time_limit().count()) + SVG_STOP_MS : RASTER_LIMIT_MS;
     const ULONGLONG deadline = GetTickCount64() + limit;
     if (!job->svg) {
         start_gdiplus();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ void be16(Bytes& b, uint64_t v) { put(b, v, 2, true); }
 void be32(Bytes& b, uint64_t v) { put(b, v, 4, true); }
 void le16(Bytes& b, uint64_t v) { put(b, v, 2, false); }
 void le32(Bytes& b, uint64_t v) { put(b, v, 4, false); }
+void append(Bytes& b, std::initializer_list<uint8_t> bytes) {
+    for (uint8_t byte : bytes) b.push_back(byte);
+}
 void text(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
 
 // A PNG signature and IHDR chunk; no image data, which nothing here reads.
@@ -29,7 +33,7 @@ Bytes png(uint32_t width, uint32_t height) {
     text(b, "IHDR");
     be32(b, width);
     be32(b, height);
-    b.insert(b.end(), {8, 6, 0, 0, 0, 0, 0, 0, 0});  // depth, colour type, methods, CRC
+    append(b, {8, 6, 0, 0, 0, 0, 0, 0, 0});  // depth, colour type, methods, CRC
     return b;
 }
 
@@ -52,17 +56,17 @@ Bytes gif() {
     text(b, "GIF89a");
     le16(b, 100);
     le16(b, 50);
-    b.insert(b.end(), {0x81, 0, 0});     // a table of 4 colours
+    append(b, {0x81, 0, 0});     // a table of 4 colours
     b.insert(b.end(), 12, 0);
-    b.insert(b.end(), {0x21, 0xF9, 4, 0, 0, 0, 0, 0});
+    append(b, {0x21, 0xF9, 4, 0, 0, 0, 0, 0});
     for (auto [x, y, w, h] : {std::array<uint64_t, 4>{10, 20, 30, 20}, {90, 40, 300, 200}}) {
         b.push_back(0x2C);
         le16(b, x);
         le16(b, y);
         le16(b, w);
         le16(b, h);
-        b.insert(b.end(), {0x80, 0, 0, 0, 0, 0, 0});  // a local table of 2 colours
-        b.insert(b.end(), {2, 3, 0x4C, 0x01, 0x05, 0});  // code size, a sub-block, the end
+        append(b, {0x80, 0, 0, 0, 0, 0, 0});  // a local table of 2 colours
+        append(b, {2, 3, 0x4C, 0x01, 0x05, 0});  // code size, a sub-block, the end
     }
     b.push_back(0x3B);
     return b;
@@ -74,15 +78,15 @@ Bytes jpeg(uint16_t width, uint16_t height) {
     be16(b, 16);
     text(b, "JFIF");
     b.insert(b.end(), 10, 0);
-    b.insert(b.end(), {0xFF, 0xE1});
+    append(b, {0xFF, 0xE1});
     be16(b, 5000);
     b.insert(b.end(), 4998, 0xFF);  // an APP1 full of 0xFF bytes is still one segment
-    b.insert(b.end(), {0xFF, 0xFF, 0xC2});
+    append(b, {0xFF, 0xFF, 0xC2});
     be16(b, 17);
     b.push_back(8);
     be16(b, height);
     be16(b, width);
-    b.insert(b.end(), {3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1});
+    append(b, {3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1});
     return b;
 }
 
@@ -118,10 +122,10 @@ Bytes tiff(bool big_endian, uint64_t width, uint64_t height) {
 Bytes icon(uint8_t type) {
     Bytes b{0, 0, type, 0, 2, 0};
     const uint64_t dib_at = 6 + 2 * 16, png_at = dib_at + 40;
-    b.insert(b.end(), {16, 16, 0, 0, 1, 0, 32, 0});
+    append(b, {16, 16, 0, 0, 1, 0, 32, 0});
     le32(b, 40);
     le32(b, dib_at);
-    b.insert(b.end(), {0, 0, 0, 0, 1, 0, 32, 0});
+    append(b, {0, 0, 0, 0, 1, 0, 32, 0});
     le32(b, 33);
     le32(b, png_at);
     le32(b, 40);

@@ -143,7 +143,7 @@ SIZE_T commit_growth_during(Work work) {
 
 TEST(IconFile, DocumentsThatWouldRunForMinutesEndInTheTooLongReasonAndLeaveNothingRunning) {
     // With the renderer's own limit; the outer bound on the wait is the test's timeout.
-    ASSERT_EQ(svg_limits().time_limit, SVG_TIME_LIMIT);
+    ASSERT_EQ(svg_time_limit(), SVG_TIME_LIMIT);
     const size_t threads = threads_of_this_process();
     for (const char* name : SLOW_DOCUMENTS) {
         EXPECT_EQ(reason_of_path(svg_data_file(name)), TOO_LONG) << name;
