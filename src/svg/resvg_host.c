@@ -11,7 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "svg/call_depth.h"
+#include "svg/module_limits.h"
 #include "resvg_module.h"
 #include "wasm-rt-impl.h"
 
@@ -22,6 +22,7 @@
 #endif
 
 uint32_t korvane_resvg_call_depth_limit = KORVANE_RESVG_CALL_DEPTH;
+atomic_int korvane_resvg_stop_requested;
 
 enum { HANDLE_UNDEFINED = 128, HANDLE_FIRST = 132 };
 enum { WASM_PAGE = 65536 };
@@ -375,6 +376,7 @@ uint32_t wasm_rt_grow_memory_base(wasm_rt_memory_t*, uint32_t);
 void wasm_rt_free_memory_base(wasm_rt_memory_t*);
 
 static int g_grow_refused;
+static int g_stopped; /* the trap came from a stop point */
 static uint32_t g_reserve_pages = 65536; /* set before each instantiation */
 
 enum { RESERVATIONS = 8 };
@@ -477,6 +479,17 @@ struct ResvgEngine {
 };
 
 uint32_t resvg_call_depth_limit(void) { return korvane_resvg_call_depth_limit; }
+
+/* A stop point of the module saw the request.  Only module code calls it, so the trap unwinds
+ * from where the module could have trapped anyway: no lock is held, the C library's state is
+ * whole, and the engine is started afresh before its next use. */
+void korvane_resvg_stop(void) {
+  g_stopped = 1;
+  wasm_rt_trap(WASM_RT_TRAP_EXHAUSTION);
+}
+
+void resvg_request_stop(void) { atomic_store(&korvane_resvg_stop_requested, 1); }
+void resvg_clear_stop(void) { atomic_store(&korvane_resvg_stop_requested, 0); }
 void resvg_set_call_depth_limit(uint32_t limit) { korvane_resvg_call_depth_limit = limit; }
 
 static void engine_start(ResvgEngine* e) {
@@ -552,6 +565,10 @@ static void set_error_text(char* err, size_t cap, const char* text) {
 static int trapped(ResvgEngine* e, wasm_rt_trap_t trap, char* err, size_t cap) {
   char text[600];
   e->trapped = 1;
+  if (g_stopped) {
+    set_error_text(err, cap, "stopped");
+    return RESVG_STOPPED;
+  }
   if (g_grow_refused || e->host.out_of_memory)
     snprintf(text, sizeof text, "out of memory (limit %u MiB)",
              (unsigned)(e->instance.w2c_memory.max_pages / 16u));
@@ -573,6 +590,7 @@ static int trapped(ResvgEngine* e, wasm_rt_trap_t trap, char* err, size_t cap) {
   (e)->host.thrown = 0;                                                   \
   (e)->host.out_of_memory = 0;                                            \
   g_grow_refused = 0;                                                     \
+  g_stopped = 0;                                                          \
   wasm_rt_trap_t trap_ = (wasm_rt_trap_t)wasm_rt_impl_try();              \
   if (trap_ != WASM_RT_TRAP_NONE) return trapped((e), trap_, (err), (cap))
 
@@ -733,11 +751,11 @@ static int f32_at(const uint8_t* p, uint32_t offset, float v) {
 }
 
 /* Inside a trap scope.  Keeps the offsets that agree with every calibration document and
- * are the only ones that do. */
+ * are the only ones that do.  A trap on the way (a stop, or the memory limit) leaves the
+ * layout untried, for the next document to try again. */
 static void calibrate(ResvgEngine* e) {
   uint32_t trees[CALIBRATIONS] = {0};
   char err[64];
-  g_layout.state = -1;
   for (size_t i = 0; i < CALIBRATIONS; i++)
     if (parse(e, (const uint8_t*)k_calibration[i].svg, strlen(k_calibration[i].svg), NULL, &trees[i],
               err, sizeof err) != RESVG_OK)
@@ -777,6 +795,7 @@ static void calibrate(ResvgEngine* e) {
     g_layout.state = 1;
   }
 done:
+  if (g_layout.state != 1) g_layout.state = -1;
   for (size_t i = 0; i < CALIBRATIONS; i++)
     if (trees[i]) Z_resvgZ___wbg_resvg_free(&e->instance, trees[i]);
 }

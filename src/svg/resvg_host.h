@@ -21,7 +21,8 @@ enum {
   RESVG_REJECTED = 1, /* the library refused the document; the error text is its own */
   RESVG_TRAPPED = 2,  /* the module trapped (panic, memory limit, out-of-bounds access, call
                          depth); the engine is unusable until resvg_engine_restart */
-  RESVG_UNUSABLE = 3  /* the engine trapped before, or could not be made */
+  RESVG_UNUSABLE = 3, /* the engine trapped before, or could not be made */
+  RESVG_STOPPED = 4   /* resvg_request_stop ended the call; unusable until resvg_engine_restart */
 };
 
 #define RESVG_PICTURE_SIZE 96
@@ -49,6 +50,12 @@ uint32_t resvg_engine_memory_pages(const ResvgEngine* engine);
 /* Nested wasm calls allowed before a call traps; each needs native stack. */
 uint32_t resvg_call_depth_limit(void);
 void resvg_set_call_depth_limit(uint32_t limit);
+
+/* Asks the module to stop: whatever call runs now, or starts later, traps at its next function
+ * entry or loop iteration and returns RESVG_STOPPED.  The only call that may come from another
+ * thread than the one inside the module.  In force until resvg_clear_stop. */
+void resvg_request_stop(void);
+void resvg_clear_stop(void);
 
 /* Parses svg and renders it into a 96 x 96 premultiplied BGRA picture (rows top to bottom),
  * scaled by s = min(96 / w, 96 / h) and centred, after the document's own viewBox mapping.

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "core/fill_layout.hpp"
+#include "win/beep.hpp"
 #include "win/dialog.hpp"
 #include "win/wide.hpp"
 
@@ -192,7 +193,7 @@ LRESULT on_paste(HWND) {
     FillOutcome outcome = read_fill_values(definitions, readings);
     if (auto* refusal = std::get_if<FillRefusal>(&outcome)) {
         SetWindowTextW(message, to_wide(refusal->message).c_str());
-        MessageBeep(MB_ICONEXCLAMATION);
+        beep_refusal();
         HWND edit = rows[refusal->row].front();
         SetFocus(edit);
         SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -286,12 +287,12 @@ std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std:
     if (!run) return std::nullopt;
     const int dpi = int(GetDpiForSystem());
     if (fill_control_count(definitions) > MAX_FILL_CONTROLS) {
-        MessageBeep(MB_ICONEXCLAMATION);
+        beep_refusal();
         return std::nullopt;
     }
     const FillLayout layout = layout_fill_in(definitions, dpi);
     if (layout.rows_height > MAX_FILL_ROWS_HEIGHT) {
-        MessageBeep(MB_ICONEXCLAMATION);
+        beep_refusal();
         return std::nullopt;
     }
     {

@@ -4,6 +4,7 @@
 
 #include "core/wizard_layout.hpp"
 #include "core/wizard_rules.hpp"
+#include "win/beep.hpp"
 #include "win/dialog.hpp"
 #include "win/wide.hpp"
 
@@ -83,7 +84,7 @@ bool store_page() {
     }
     if (page_is_valid(page)) return true;
     SetWindowTextW(c.message, NEED_OPTIONS);
-    MessageBeep(MB_ICONEXCLAMATION);
+    beep_refusal();
     SetFocus(c.options);
     return false;
 }

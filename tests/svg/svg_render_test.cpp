@@ -1,16 +1,20 @@
 // The SVG renderer: placement against an independently placed reference, the library's error
-// texts, hostile documents, the memory limit and the recovery after a fault inside the library.
+// texts, hostile documents, the memory and time limits and the recovery after a fault inside
+// the library.
 #include "svg/svg_render.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -283,6 +287,38 @@ TEST(SvgHostile, RunawayDocumentsStopAtTheMemoryLimit) {
     EXPECT_EQ(render(good).picture, before.picture);
 }
 
+// The threads of this process, where the system lists them.
+std::optional<size_t> thread_count() {
+#ifdef __linux__
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return size_t(std::distance(begin(tasks), end(tasks)));
+#else
+    return std::nullopt;
+#endif
+}
+
+TEST(SvgHostile, DocumentsThatWouldRunForMinutesStopAtTheTimeLimitAndNothingRunsOn) {
+    const std::string good = read_data("tall.svg");
+    const SvgResult before = render(good);
+    const std::optional<size_t> threads = thread_count();
+    // Each of these runs for 20 s to days here: a filter of 10^9 octaves, a convolution kernel of
+    // 80 x 80 over a large filter region, 10^5 uses of one rectangle, 10^5 rectangles.
+    SvgResult turbulence = render(read_data("slow_turbulence.svg"));
+    EXPECT_TRUE(turbulence.too_long);
+    EXPECT_EQ(turbulence.error, "the conversion took longer than 3 s");
+    set_svg_limits({SVG_MAX_FILE_BYTES, SVG_MEMORY_LIMIT, std::chrono::milliseconds(500)});
+    for (const char* file : {"slow_convolve.svg", "slow_use_fan_out.svg", "slow_rectangles.svg"}) {
+        SvgResult slow = render(read_data(file));
+        EXPECT_FALSE(slow.picture) << file;
+        EXPECT_TRUE(slow.too_long) << file;
+        EXPECT_EQ(slow.error, "the conversion took longer than 500 ms") << file;
+        if (threads) EXPECT_EQ(thread_count(), threads) << file;
+        EXPECT_EQ(render(good).picture, before.picture) << file;
+    }
+    set_svg_limits({});
+    EXPECT_FALSE(render(good).too_long);
+}
+
 TEST(SvgHostile, AbsurdSizesGiveAnErrorOrAPicture) {
     for (const char* size : {"width='1e38' height='1e38'", "width='1e39' height='5'", "width='1e-30' height='1e-30'",
                              "width='100000000' height='1'"}) {
@@ -306,6 +342,24 @@ TEST(SvgHost, OutOfBoundsAccessInsideTheModuleIsATrapNotACrash) {
     EXPECT_EQ(resvg_render_picture(engine, reinterpret_cast<const uint8_t*>(good.data()), good.size(), picture.data(),
                                    error, sizeof error),
               RESVG_OK);
+    EXPECT_EQ(picture, render(good).picture);
+    resvg_engine_free(engine);
+}
+
+TEST(SvgHost, AStopRequestEndsTheCallAndAFreshInstanceRendersAsBefore) {
+    ResvgEngine* engine = resvg_engine_new(0);
+    const std::string good = read_data("tall.svg");
+    const auto* bytes = reinterpret_cast<const uint8_t*>(good.data());
+    std::vector<uint8_t> picture(PICTURE_BYTES);
+    char error[300] = "";
+    resvg_request_stop();
+    EXPECT_EQ(resvg_render_picture(engine, bytes, good.size(), picture.data(), error, sizeof error), RESVG_STOPPED);
+    resvg_clear_stop();
+    EXPECT_STREQ(error, "stopped");
+    EXPECT_TRUE(resvg_engine_unusable(engine));
+    EXPECT_EQ(resvg_render_picture(engine, bytes, good.size(), picture.data(), error, sizeof error), RESVG_UNUSABLE);
+    EXPECT_EQ(resvg_engine_restart(engine), RESVG_OK);
+    EXPECT_EQ(resvg_render_picture(engine, bytes, good.size(), picture.data(), error, sizeof error), RESVG_OK);
     EXPECT_EQ(picture, render(good).picture);
     resvg_engine_free(engine);
 }

@@ -9,8 +9,10 @@ Writes OUTDIR/module_common.h and OUTDIR/module_part<i>.c.  Part 0 keeps the
 module's state, data segments, start-up code and exports; function bodies are
 dealt out over all parts by size.  The module's internal functions lose their
 `static` and gain a prefix, so the parts can call one another without clashing
-with other code.  A file is rewritten only when its text changes, so that the
-build does not recompile what is already compiled."""
+with other code.  Every function entry and every loop head gets a stop point
+(module_limits.h), so that the host can end a conversion that runs too long.
+A file is rewritten only when its text changes, so that the build does not
+recompile what is already compiled."""
 import os
 import re
 import sys
@@ -40,6 +42,19 @@ def main():
     decl_re = re.compile(r"^static \w+ (w2c_\w+)\(")
     internal = {m.group(1) for l in lines[init_types_end + 1:globals_at] if (m := decl_re.match(l))}
     token = re.compile(r"\bw2c_\w+\b")
+    # wasm2c writes each function's prologue and each loop label on a line of its own.
+    prologue = re.compile(r"^(\s*)FUNC_PROLOGUE;$")
+    loop_label = re.compile(r"^(\s*)(w2c_L\d+): $")
+    stop_points = {"functions": 0, "loops": 0}
+
+    def add_stop_point(line):
+        if prologue.match(line):
+            stop_points["functions"] += 1
+            return line + " KORVANE_RESVG_STOP_POINT();"
+        if m := loop_label.match(line):
+            stop_points["loops"] += 1
+            return f"{m.group(1)}{m.group(2)}: KORVANE_RESVG_STOP_POINT();"
+        return line
 
     def rename(text):
         return token.sub(lambda m: PREFIX + m.group(0) if m.group(0) in internal else m.group(0), text)
@@ -60,9 +75,13 @@ def main():
         if body_re.match(l) and current:
             bodies.append(current)
             current = []
-        current.append(unstatic(l) if body_re.match(l) else l)
+        current.append(unstatic(l) if body_re.match(l) else add_stop_point(l))
     if current:
         bodies.append(current)
+    labels = sum(len(re.findall(r"\bw2c_L\d+:", l)) for l in lines[bodies_at:exports_at])
+    if stop_points["functions"] != len(bodies) or stop_points["loops"] != labels or labels == 0:
+        sys.exit(f"split_module: {stop_points['functions']} prologues in {len(bodies)} functions, "
+                 f"{stop_points['loops']} of {labels} loops: unexpected layout in {src}")
 
     shares = [[] for _ in range(parts)]
     sizes = [0] * parts
@@ -84,7 +103,8 @@ def main():
         if i == 0:
             text += rename("\n".join(lines[exports_at:])) + "\n"
         write_if_changed(os.path.join(outdir, f"module_part{i}.c"), text)
-    print(f"split_module: {len(bodies)} functions in {parts} parts")
+    print(f"split_module: {len(bodies)} functions in {parts} parts, "
+          f"stop points at their entries and at {stop_points['loops']} loops")
 
 
 def write_if_changed(path, text):
