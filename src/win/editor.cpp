@@ -2,6 +2,7 @@
 
 #include "core/editor_rules.hpp"
 #include "win/dialog.hpp"
+#include "win/guarded.hpp"
 #include "win/wide.hpp"
 
 namespace korvane {
@@ -64,7 +65,7 @@ std::optional<EditorResult> run_text_editor(std::string_view title, std::string_
 
     const EditorLayout layout = layout_text_editor(initial_text.has_value(), int(GetDpiForSystem()));
     Dialog dialog = create_dialog(EDITOR_CLASS, to_wide(title), layout.client_width, layout.client_height,
-                                  dialog_proc<on_command, on_cancel>);
+                                  guarded<dialog_proc<on_command, on_cancel>>);
     if (!dialog.created) return std::nullopt;
 
     // The first control and OK start groups, so that the arrow keys move only between OK and

@@ -5,6 +5,7 @@
 #include "core/fill_layout.hpp"
 #include "win/beep.hpp"
 #include "win/dialog.hpp"
+#include "win/guarded.hpp"
 #include "win/wide.hpp"
 
 namespace korvane {
@@ -224,7 +225,7 @@ struct RowsParent {
 
 RowsParent make_rows_parent(const Dialog& dialog, const FillLayout& layout, const FillFit& fit) {
     if (!fit.scrolls) return {dialog.hwnd(), false};
-    register_dialog_class(ROWS_CLASS, rows_proc);
+    register_dialog_class(ROWS_CLASS, guarded<rows_proc>);
     // Control parents, so that Tab and the arrow keys reach the rows inside.
     HWND viewport = CreateWindowExW(WS_EX_CONTROLPARENT, ROWS_CLASS, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, 0, 0,
                                     fit.client_width, fit.viewport_height, dialog.hwnd(), nullptr, dialog.instance,
@@ -305,7 +306,7 @@ std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std:
     const FillFit fit = fit_fill_in(layout, work.bottom - work.top - dialog_frame_height(),
                                     GetSystemMetrics(SM_CXVSCROLL), dpi);
     Dialog dialog = create_dialog(FILL_CLASS, to_wide(title), fit.client_width, fit.client_height,
-                                  dialog_proc<on_command, on_close>);
+                                  guarded<dialog_proc<on_command, on_close>>);
     if (!dialog.created) return std::nullopt;
     const RowsParent parent = make_rows_parent(dialog, layout, fit);
     if (!parent.window) return std::nullopt;

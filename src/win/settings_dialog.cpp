@@ -8,6 +8,7 @@
 #include "core/settings_layout.hpp"
 #include "win/app.hpp"
 #include "win/dialog.hpp"
+#include "win/guarded.hpp"
 #include "win/beep.hpp"
 #include "win/dialog_in_use.hpp"
 #include "win/dock.hpp"
@@ -165,7 +166,7 @@ std::optional<Choice> ask(const Choice& current) {
     if (!run) return std::nullopt;
     const SettingsLayout layout = layout_settings_dialog(int(GetDpiForSystem()));
     Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", layout.client_width, layout.client_height,
-                                  settings_proc);
+                                  guarded<settings_proc>);
     if (!dialog.created) return std::nullopt;
     const auto add = [&](const wchar_t* type, std::wstring_view text, DWORD style, DWORD extended, const Rect& place,
                          int id) { return add_control(dialog, type, text, style, extended, place, id); };

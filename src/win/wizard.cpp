@@ -6,6 +6,7 @@
 #include "core/wizard_rules.hpp"
 #include "win/beep.hpp"
 #include "win/dialog.hpp"
+#include "win/guarded.hpp"
 #include "win/wide.hpp"
 
 namespace korvane {
@@ -166,7 +167,7 @@ std::optional<std::vector<VariableDefinition>> run_variables_wizard(const std::v
 
     const WizardLayout layout = layout_wizard(int(GetDpiForSystem()));
     Dialog dialog = create_dialog(WIZARD_CLASS, WIZARD_TITLE, layout.client_width, layout.client_height,
-                                  dialog_proc<on_command, on_cancel>);
+                                  guarded<dialog_proc<on_command, on_cancel>>);
     if (!dialog.created) return std::nullopt;
 
     const auto label = [&](std::wstring_view text, const Rect& place, DWORD style) {

@@ -104,6 +104,36 @@ TEST(PinsFileVersions, Version3IconsAreUsedOnlyAtTheExactLength) {
     EXPECT_EQ(pins[2].content.text, "zero");
 }
 
+// The last valid index is 29: 30 is one past the table and is replaced like any other.
+TEST(PinsFileVersions, AnIndexOfThirtyIsReassignedAndTwentyNineKept) {
+    FileBuilder f;
+    f.header(4, 2);
+    f.text_v4("thirty", 30).text_v4("twenty-nine", 29);
+    const std::vector<Clip> pins = pins_of(decode_pins(f.bytes));
+    ASSERT_EQ(pins.size(), 2u);
+    EXPECT_EQ(pins[0].animal_index, 0u);
+    EXPECT_EQ(pins[1].animal_index, 29u);
+}
+
+// An icon one byte too long is skipped, not cut to size; and a has-icon or has-name byte other
+// than 1 means present: only 0 is absent.
+TEST(PinsFileVersions, AnIconTooLongIsSkippedAndAnyNonZeroFlagMeansPresent) {
+    FileBuilder f;
+    f.header(4, 2);
+    f.u8(0).u8(1).u8(7).u32(CUSTOM_ICON_BYTES + 1).bytes.resize(f.bytes.size() + CUSTOM_ICON_BYTES + 1, 0xEE);
+    f.u8(2).str("named by a two").u8(0).str("long icon");
+    f.u8(0).u8(2).u8(0xFF).u32(CUSTOM_ICON_BYTES).bytes.resize(f.bytes.size() + CUSTOM_ICON_BYTES, 0x11);
+    f.u8(0x80).str("named by 0x80").u8(0).str("exact icon");
+    const std::vector<Clip> pins = pins_of(decode_pins(f.bytes));
+    ASSERT_EQ(pins.size(), 2u);
+    EXPECT_FALSE(pins[0].custom_icon.has_value());
+    EXPECT_EQ(pins[0].name, "named by a two");
+    EXPECT_EQ(pins[0].content.text, "long icon");
+    ASSERT_TRUE(pins[1].custom_icon.has_value());
+    EXPECT_EQ(pins[1].name, "named by 0x80");
+    EXPECT_EQ(pins[1].content.text, "exact icon");
+}
+
 TEST(PinsFileVersions, Version4VariablesKeepOptionsOnlyForChoiceKinds) {
     FileBuilder f;
     f.header(4, 1);

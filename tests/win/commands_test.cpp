@@ -23,12 +23,12 @@ protected:
                 sync_variables("Dear ${name},", {}).definitions);
         return app->store.pins.back().id;
     }
-    static constexpr LPARAM FIRST_PIN = MAKELPARAM(38, 208);  // no Recent clip: the first pin's tile
 };
 
 TEST_F(OpenDialogs, ASecondRequestForAnOpenDialogBeepsAndLeavesTheFirstAsItIs) {
     const ClipId letter = add_letter();
     refresh_all_toolbars();
+    const LPARAM first_pin = tile_lparam(docked, Area::Pinned, 0);
     uint64_t beeps_while_open = 0;
     bool editor_still_open = false;
     std::thread driver([&] {
@@ -38,7 +38,7 @@ TEST_F(OpenDialogs, ASecondRequestForAnOpenDialogBeepsAndLeavesTheFirstAsItIs) {
         // Edit text on the same pin again, through its menu, while the editor is open.
         MenuReader menu;
         menu.read_then_choose(4);
-        PostMessageW(docked, WM_RBUTTONUP, 0, FIRST_PIN);
+        PostMessageW(docked, WM_RBUTTONUP, 0, first_pin);
         menu.thread.join();
         test::wait_until([&] { return refusals_sounded() > before; }, 10s);
         beeps_while_open = refusals_sounded() - before;
@@ -57,6 +57,7 @@ TEST_F(OpenDialogs, ASecondRequestForAnOpenDialogBeepsAndLeavesTheFirstAsItIs) {
 TEST_F(OpenDialogs, AFillInOutOfDateAfterTheWizardChangedItsTemplateIsDroppedWithABeep) {
     const ClipId letter = add_letter();
     refresh_all_toolbars();
+    const LPARAM first_pin = tile_lparam(docked, Area::Pinned, 0);
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     CloseClipboard();
@@ -67,7 +68,7 @@ TEST_F(OpenDialogs, AFillInOutOfDateAfterTheWizardChangedItsTemplateIsDroppedWit
         if (!fill) return;
         MenuReader menu;
         menu.read_then_choose(8);  // Variables…
-        PostMessageW(docked, WM_RBUTTONUP, 0, FIRST_PIN);
+        PostMessageW(docked, WM_RBUTTONUP, 0, first_pin);
         menu.thread.join();
         HWND wizard = test::wait_for_dialog(L"KorvaneWizard", 10s);
         if (!wizard) return;

@@ -65,6 +65,25 @@ struct OtherProgram {
     }
 };
 
+// The middle of a tile of a toolbar as it is laid out now, from the layout the toolbar uses.
+inline POINT tile_middle(HWND window, Area area, uint64_t index) {
+    AppBorrow app = borrow_app();
+    const ToolbarState* toolbar = toolbar_for(*app, window);
+    const Rect r = tile_rect(shape_of(*toolbar, app->store).layout, area, index);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+inline LPARAM tile_lparam(HWND window, Area area, uint64_t index) {
+    const POINT p = tile_middle(window, area, index);
+    return MAKELPARAM(p.x, p.y);
+}
+
+// A point of the docked strip below its sections, where nothing is.
+inline POINT below_the_sections(HWND docked) {
+    AppBorrow app = borrow_app();
+    const Rect pinned = empty_rect(shape_of(*toolbar_for(*app, docked), app->store).layout, Area::Pinned);
+    return POINT{(pinned.left + pinned.right) / 2, pinned.bottom + 100};
+}
+
 inline NOTIFYICONDATAW notification_icon_of(HWND main_window) {
     NOTIFYICONDATAW icon{};
     icon.cbSize = sizeof icon;
@@ -116,8 +135,14 @@ struct MenuReader {
 
     void read_then_choose(UINT choose_id) {
         thread = std::thread([this, choose_id] {
+            // The menu window once it is on the screen: made before it is shown, it has no items
+            // to read yet.
             HWND menu_window = nullptr;
-            test::wait_until([&] { return (menu_window = FindWindowW(L"#32768", nullptr)) != nullptr; }, 10s);
+            test::wait_until([&] {
+                menu_window = FindWindowW(L"#32768", nullptr);
+                return menu_window && IsWindowVisible(menu_window) &&
+                       GetMenuItemCount(HMENU(SendMessageW(menu_window, MN_GETHMENU, 0, 0))) > 0;
+            }, 10s);
             if (!menu_window) return;
             HMENU menu = HMENU(SendMessageW(menu_window, MN_GETHMENU, 0, 0));
             int chosen_position = -1;

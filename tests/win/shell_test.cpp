@@ -14,6 +14,7 @@
 #include "win/commands.hpp"
 #include "win/dock.hpp"
 #include "win/main.hpp"
+#include "win/palette.hpp"
 #include "win/paste.hpp"
 #include "win/platform.hpp"
 #include "win/popup.hpp"
@@ -139,7 +140,7 @@ TEST_F(Shell, ClicksOnTheStripsTilesLeaveTheForegroundWhereItWasAndItsEmptyAreaT
     ASSERT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other && paste_target() == other; }, 5s));
     // A click on the tile pastes it into the other program, which stays in front.
     const HWND edit = FindWindowExW(other, nullptr, L"EDIT", nullptr);
-    click_strip(docked, POINT{38, 128});
+    click_strip(docked, tile_middle(docked, Area::Recent, 0));
     EXPECT_TRUE(test::wait_until([&] {
         pump();
         wchar_t text[64] = {};
@@ -148,7 +149,7 @@ TEST_F(Shell, ClicksOnTheStripsTilesLeaveTheForegroundWhereItWasAndItsEmptyAreaT
     }, 10s));
     EXPECT_EQ(GetForegroundWindow(), other);
 
-    click_strip(docked, POINT{38, 600});  // empty: below the Pinned section
+    click_strip(docked, below_the_sections(docked));
     EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == docked; }, 5s));
     EXPECT_EQ(GetFocus(), docked);
     EXPECT_EQ(paste_target(), other);  // the strip never becomes the paste target
@@ -162,7 +163,7 @@ TEST_F(Shell, AReleaseAfterACopyMovedTheTilesPastesNothing) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();  // owned by nobody now
     CloseClipboard();
-    const LPARAM first_tile = MAKELPARAM(38, 128);
+    const LPARAM first_tile = tile_lparam(docked, Area::Recent, 0);
     SendMessageW(docked, WM_LBUTTONDOWN, MK_LBUTTON, first_tile);
     if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text("arrived in between"));
     refresh_all_toolbars();
@@ -264,10 +265,11 @@ TEST_F(Shell, TheNotificationMenuOffersWhatFitsAndExitEndsTheProgram) {
 }
 
 // Right-clicks a tile of the docked strip and reads its menu; nothing is chosen.
-std::vector<std::pair<std::wstring, UINT>> tile_menu(HWND docked, int y) {
+std::vector<std::pair<std::wstring, UINT>> tile_menu(HWND docked, Area area) {
+    const LPARAM tile = tile_lparam(docked, area, 0);
     MenuReader reader;
     reader.read_then_choose(MenuReader::NOTHING);
-    SendMessageW(docked, WM_RBUTTONUP, 0, MAKELPARAM(38, y));
+    SendMessageW(docked, WM_RBUTTONUP, 0, tile);
     reader.thread.join();
     return reader.items;
 }
@@ -279,7 +281,6 @@ std::vector<std::wstring> texts_of(const std::vector<std::pair<std::wstring, UIN
 }
 
 TEST_F(Shell, TheTileMenuOffersWhatFitsTheClip) {
-    constexpr int recent_tile = 128, first_pin = 208;
     {
         AppBorrow app = borrow_app();
         record_capture(app->store, ClipContent::make_image(test::solid_dib(8, 8, 0xFF0000)));
@@ -288,9 +289,9 @@ TEST_F(Shell, TheTileMenuOffersWhatFitsTheClip) {
         set_custom_icon(app->store, {Area::Pinned, 0}, Bytes(96 * 96 * 4, 0x80));
     }
     refresh_all_toolbars();
-    EXPECT_EQ(texts_of(tile_menu(docked, recent_tile)),
+    EXPECT_EQ(texts_of(tile_menu(docked, Area::Recent)),
               (std::vector<std::wstring>{L"Pin", L"Rename\u2026", L"Change icon\u2026", L"", L"Delete"}));
-    const auto pinned = tile_menu(docked, first_pin);
+    const auto pinned = tile_menu(docked, Area::Pinned);
     EXPECT_EQ(texts_of(pinned), (std::vector<std::wstring>{L"Unpin", L"Rename\u2026", L"Edit text\u2026",
                                                            L"Variables\u2026", L"Change icon\u2026",
                                                            L"Reset icon", L"", L"Delete"}));
@@ -304,7 +305,7 @@ TEST_F(Shell, TheTileMenuOffersWhatFitsTheClip) {
         ASSERT_EQ(app->store.pins.size(), 20u);
     }
     refresh_all_toolbars();
-    const auto full = tile_menu(docked, recent_tile);
+    const auto full = tile_menu(docked, Area::Recent);
     ASSERT_FALSE(full.empty());
     EXPECT_EQ(full[0].first, L"Pin (20 pins used)");
     EXPECT_TRUE(full[0].second & MF_GRAYED);
@@ -540,6 +541,11 @@ TEST_F(Shell, AFailedSaveWarnsOnlyAfterTheRecordIsFreeSoCapturePaintAndTheShellG
     }
     refresh_all_toolbars();
     ASSERT_TRUE(CreateDirectoryW(appdata.file(L"pins.tmp").c_str(), nullptr));  // every save fails
+    const LPARAM first_tile = tile_lparam(docked, Area::Recent, 0);
+    // The left border of the first Recent tile, low enough to miss the empty list's text.
+    POINT border = tile_middle(docked, Area::Recent, 0);
+    border.x -= 24;
+    border.y += 17;
 
     std::vector<std::wstring> warnings;
     bool captured = false, painted = false, icon_back = false;
@@ -555,9 +561,9 @@ TEST_F(Shell, AFailedSaveWarnsOnlyAfterTheRecordIsFreeSoCapturePaintAndTheShellG
         painted = test::wait_until([&] {
             InvalidateRect(docked, nullptr, FALSE);
             HDC dc = GetDC(docked);
-            const COLORREF border = GetPixel(dc, 14, 145);
+            const COLORREF seen = GetPixel(dc, border.x, border.y);
             ReleaseDC(docked, dc);
-            return border == RGB(0xD0, 0xD0, 0xD0);
+            return seen == palette::TILE_BORDER;
         }, 10s);
         NOTIFYICONDATAW icon = notification_icon_of(main_window);
         Shell_NotifyIconW(NIM_DELETE, &icon);
@@ -567,7 +573,7 @@ TEST_F(Shell, AFailedSaveWarnsOnlyAfterTheRecordIsFreeSoCapturePaintAndTheShellG
     });
     MenuReader menu;
     menu.read_then_choose(1);  // Pin
-    SendMessageW(docked, WM_RBUTTONUP, 0, MAKELPARAM(38, 128));
+    SendMessageW(docked, WM_RBUTTONUP, 0, first_tile);
     menu.thread.join();
     driver.join();
 
