@@ -136,13 +136,6 @@ struct ToolbarItem {
 };
 std::vector<ToolbarItem> toolbar_items(const ToolbarLayout& layout);
 
-// The item the arrow keys move the keyboard focus to, by where the items lie: the nearest one
-// in that direction, preferring one in the same row or column.  Tab and Shift+Tab go to the
-// first item of the next or the previous group of items (the Recent tiles, the pins, the
-// buttons), skipping empty ones.  Without a focused item every move starts at the first item.
-enum class FocusMove { Left, Right, Up, Down, NextGroup, PreviousGroup };
-std::optional<HitTarget> moved_focus(const ToolbarLayout& layout, std::optional<HitTarget> from, FocusMove move);
-
 // The keyboard's focus frame around an item: 2 DIPs thick, 3 DIPs outside it, in the gap.
 Rect focus_frame_rect(const ToolbarLayout& layout, const Rect& item);
 int32_t focus_frame_width(const ToolbarLayout& layout);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/dib.hpp"
+#include "core/focus_order.hpp"
 #include "core/layout.hpp"
 #include "win/app.hpp"
 #include "win/beep.hpp"

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/focus_order.hpp"
 #include "core/text.hpp"
 #include "win/app.hpp"
 #include "win/beep.hpp"

@@ -4,22 +4,13 @@
 
 #include "core/layout.hpp"
 #include "dib_builder.hpp"
+#include "toolbar_layouts.hpp"
 
 namespace korvane {
 namespace {
 
 constexpr auto R = Area::Recent;
 constexpr auto P = Area::Pinned;
-
-ToolbarLayout docked(uint32_t dpi, uint64_t recent, uint64_t pins, int32_t height = 600, int32_t scroll = 0) {
-    return make_layout({.docked = true, .scroll = scroll}, {scale(76, dpi), height}, dpi, recent, pins);
-}
-
-// The popup window is given its content size, so the client area is that size.
-ToolbarLayout popup(uint32_t dpi, uint64_t recent, uint64_t pins) {
-    const Size size = content_size(make_layout({.docked = false}, {}, dpi, recent, pins));
-    return make_layout({.docked = false}, {size.width, size.height}, dpi, recent, pins);
-}
 
 TEST(Scale, TruncatesEachConstantOnItsOwnTowardZero) {
     struct Case {
@@ -412,37 +403,6 @@ TEST(PopupPosition, CentresAboveTheAnchorAndKeepsInsideTheWorkArea) {
     EXPECT_EQ(popup_position({5, 5}, {284, 170}, work, 8), (Point{8, 8}));  // top-left corner
     // A work area too small for the popup and its distance: the top-left limit.
     EXPECT_EQ(popup_position({100, 100}, {554, 264}, Rect{0, 0, 500, 200}, 8), (Point{8, 8}));
-}
-
-TEST(KeyboardFocus, ArrowsFollowTheGridAndTabJumpsBetweenGroups) {
-    const ToolbarLayout grid = popup(96, 12, 3);  // two Recent rows (10 + 2), one row of 3 pins
-    const HitTarget r0{HitKind::RecentTile, 0}, r1{HitKind::RecentTile, 1}, r9{HitKind::RecentTile, 9};
-    const HitTarget r10{HitKind::RecentTile, 10}, p0{HitKind::PinnedTile, 0};
-    EXPECT_EQ(moved_focus(grid, std::nullopt, FocusMove::Right), r0);  // no focus yet: the first item
-    EXPECT_EQ(moved_focus(grid, r0, FocusMove::Right), r1);
-    EXPECT_EQ(moved_focus(grid, r1, FocusMove::Left), r0);
-    EXPECT_EQ(moved_focus(grid, r0, FocusMove::Left), r0);  // nothing further: it stays
-    EXPECT_EQ(moved_focus(grid, r0, FocusMove::Down), r10);
-    EXPECT_EQ(moved_focus(grid, r10, FocusMove::Down), p0);
-    // Straight below the last column is the Pinned title row's "+ New text", not the far tile.
-    EXPECT_EQ(moved_focus(grid, r9, FocusMove::Down), (HitTarget{HitKind::NewTextButton, 0}));
-    EXPECT_EQ(moved_focus(grid, (HitTarget{HitKind::RecentTile, 2}), FocusMove::Down), (HitTarget{HitKind::PinnedTile, 2}));
-    EXPECT_EQ(moved_focus(grid, p0, FocusMove::Up), r10);
-    EXPECT_EQ(moved_focus(grid, r9, FocusMove::NextGroup), p0);
-    EXPECT_EQ(moved_focus(grid, p0, FocusMove::NextGroup), (HitTarget{HitKind::SettingsButton, 0}));
-    EXPECT_EQ(moved_focus(grid, (HitTarget{HitKind::NewTextButton, 0}), FocusMove::NextGroup), r0);
-    EXPECT_EQ(moved_focus(grid, p0, FocusMove::PreviousGroup), r0);
-    EXPECT_EQ(moved_focus(grid, r0, FocusMove::PreviousGroup), (HitTarget{HitKind::SettingsButton, 0}));
-
-    // Docked, one column: an empty group is skipped; the header's buttons are a row of three.
-    const ToolbarLayout strip = docked(96, 2, 0);
-    EXPECT_EQ(moved_focus(strip, r1, FocusMove::NextGroup), (HitTarget{HitKind::NewTextButton, 0}));
-    EXPECT_EQ(moved_focus(strip, r0, FocusMove::Down), r1);
-    EXPECT_EQ(moved_focus(strip, (HitTarget{HitKind::NewTextButton, 0}), FocusMove::Right),
-              (HitTarget{HitKind::SettingsButton, 0}));
-    EXPECT_EQ(moved_focus(strip, r0, FocusMove::Up), (HitTarget{HitKind::SettingsButton, 0}));  // straight above
-    EXPECT_FALSE(moved_focus(make_layout({.docked = false}, {}, 96, 0, 0), std::nullopt, FocusMove::Right) ==
-                 std::optional<HitTarget>{});  // the popup's buttons are always there
 }
 
 TEST(KeyboardFocus, ItemsAreTheShownTilesThenTheButtons) {
