@@ -5,6 +5,7 @@
 // programs that "memory" holds idle for it.
 //
 // usage: win_bench capture | paint | pins | start | memory   (and "writer", started by capture)
+// The cases are one file because they share the timing, the baselines and the JSON output.
 #include <windows.h>
 
 #include <algorithm>

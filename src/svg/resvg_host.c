@@ -3,7 +3,10 @@
  * The imports do what the package's index.js does in JavaScript.  Objects handed to the
  * module are indices into a table standing in for the JS heap: the first 132 indices are
  * reserved (128 undefined, 129 null, 130 true, 131 false), new objects get indices from 132
- * up and are released by __wbindgen_object_drop_ref. */
+ * up and are released by __wbindgen_object_drop_ref.
+ *
+ * The file is long because the module's imports are many small functions over that one table;
+ * splitting them would spread the table's rules over several files. */
 #include "svg/resvg_host.h"
 
 #include <math.h>

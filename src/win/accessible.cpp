@@ -1,3 +1,6 @@
+// The toolbars' accessible objects (see accessible.hpp).  The file is long because one COM class
+// implements every method of IUnknown, IDispatch and IAccessible; they are kept together since
+// each is a few lines over the same snapshot of the toolbar and the same check of a child id.
 #include "win/accessible.hpp"
 
 #include <oleacc.h>

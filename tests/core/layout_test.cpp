@@ -1,3 +1,6 @@
+// The toolbars' geometry at 96, 120, 144 and 192 dpi: sections, tiles, buttons, hit targets,
+// drops, scrolling and tooltip texts.  One file, since every case builds the same layouts and
+// the rules lean on each other (a tile's place follows from the section above it).
 #include <gtest/gtest.h>
 
 #include <cstring>

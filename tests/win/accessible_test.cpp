@@ -1,6 +1,7 @@
 // The toolbars as a screen reader finds them: their accessible trees read in this process and by
 // another one (tools/accessible_reader.exe), the focus events of the keyboard, the default
 // action, and the names the dialogs' fields get from their labels.
+// The cases share the reading of accessible objects through oleacc, which is why they are one file.
 #include <gtest/gtest.h>
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 // Custom icons from real picture files: GDI+ for raster images, the SVG renderer for SVG, and
 // the file dialog driven as a user would; files that would take minutes or gigabytes, and the
 // program going on while a conversion runs.
+// The cases share the picture files made for them and the watch on the conversion threads.
 #include <gtest/gtest.h>
 
 #include <windows.h>

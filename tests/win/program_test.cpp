@@ -1,4 +1,6 @@
 // Korvane.exe itself, started as a user would start it.
+// Each case starts the real executable; they share its temporary folders and window lookups,
+// which keeps them in one file.
 #include <gtest/gtest.h>
 
 #include <algorithm>

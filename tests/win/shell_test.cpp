@@ -1,6 +1,8 @@
 // The shell pieces of the running program in this process: the docked strip, the popup, the
 // shell's notifications (sent here, since Wine never sends them), the notification-icon menu
 // and the settings dialog, driven as a user would from a second thread.
+// The file is long because every case starts the same program in this process (shell_fixture.hpp)
+// and the shell's duties reach into each other: docking, the popup, the menus and the settings.
 #include <gtest/gtest.h>
 
 #include <windows.h>
