@@ -41,6 +41,13 @@ std::string pinned_title(const ToolbarState& toolbar, uint64_t count) {
 // While a filter is typed, an empty section says that nothing in it matches.
 constexpr char NOTHING_MATCHES[] = "Nothing here matches";
 
+// What an empty section says, shorter on the narrow strip.
+const char* empty_text(Area section, bool docked, bool searching) {
+    if (searching) return NOTHING_MATCHES;
+    if (section == Area::Recent) return docked ? "Copy something" : "Copy something and it will appear here";
+    return docked ? "Drag clips here to pin them" : "Drag a clip here, or right-click it and choose Pin";
+}
+
 void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
     HFONT title_font = toolbar.docked ? toolbar.badge_font.get() : toolbar.title_font.get();
     const UINT title_format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
@@ -49,20 +56,11 @@ void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const To
                       title_font, palette::TITLE, title_format);
 
     const UINT empty_format = toolbar.docked ? DT_WORDBREAK | DT_CENTER : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
-    if (layout.recent_count == 0)
-        draw_text_in_rect(dc,
-                          layout.searching ? NOTHING_MATCHES
-                          : toolbar.docked ? "Copy something"
-                                           : "Copy something and it will appear here",
-                          to_rect(empty_rect(layout, Area::Recent)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
-                          empty_format);
-    if (layout.pinned_count == 0)
-        draw_text_in_rect(dc,
-                          layout.searching ? NOTHING_MATCHES
-                          : toolbar.docked ? "Drag clips here to pin them"
-                                           : "Drag a clip here, or right-click it and choose Pin",
-                          to_rect(empty_rect(layout, Area::Pinned)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
-                          empty_format);
+    for (const Area section : {Area::Recent, Area::Pinned})
+        if ((section == Area::Recent ? layout.recent_count : layout.pinned_count) == 0)
+            draw_text_in_rect(dc, empty_text(section, toolbar.docked, layout.searching),
+                              to_rect(empty_rect(layout, section)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
+                              empty_format);
 }
 
 // The typed filter, in a field-like box above the sections.

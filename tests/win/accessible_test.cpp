@@ -26,6 +26,7 @@
 #include "win/wide.hpp"
 #include "win/wizard.hpp"
 #include "korvane_observer.hpp"
+#include "shell_fixture.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -33,6 +34,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::TempAppData;
+using shell_test::pump;
+using shell_test::window_rect;
 using test::variable;
 
 struct Releaser {
@@ -110,17 +113,6 @@ RECT location_of(IAccessible* object, LONG id) {
     LONG left = 0, top = 0, width = 0, height = 0;
     object->accLocation(&left, &top, &width, &height, child(id));
     return RECT{left, top, left + width, top + height};
-}
-
-RECT window_rect(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    return r;
-}
-
-void pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
 // Waits for a condition while this thread serves its windows (and the COM calls that reach them).
@@ -225,22 +217,15 @@ std::optional<ReadTree> read_from_another_process(HWND window, const TempAppData
     return parse_tree(std::string(bytes->begin(), bytes->end()));
 }
 
-class ScreenReaders : public testing::Test {
+class ScreenReaders : public shell_test::Shell {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        start_shell(GetModuleHandleW(nullptr), {});
-        AppBorrow app = borrow_app();
-        main_window = app->main_window;
-        docked = app->docked.window;
-        popup = app->popup.window;
+        Shell::SetUp();
     }
 
     void TearDown() override {
-        if (IsWindow(main_window)) DestroyWindow(main_window);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) DispatchMessageW(&message);
-        take_app();
+        Shell::TearDown();
         leave_accessibility();
         CoUninitialize();
     }
@@ -256,10 +241,6 @@ protected:
         EXPECT_TRUE(wait_pumping([&] { return IsWindowVisible(popup) && GetFocus() == popup; }, 5s));
     }
 
-    TempAppData appdata;
-    HWND main_window = nullptr;
-    HWND docked = nullptr;
-    HWND popup = nullptr;
 };
 
 constexpr LONG TILE = ROLE_SYSTEM_LISTITEM;

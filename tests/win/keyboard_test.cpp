@@ -203,11 +203,17 @@ TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
     }
 }
 
-// Puts a shortcut into the settings dialog's field, from the driver thread.
-void choose_shortcut(HWND dialog, WORD field_value, bool windows_key) {
-    SendMessageW(GetDlgItem(dialog, 230), HKM_SETHOTKEY, field_value, 0);
-    const HWND box = GetDlgItem(dialog, 231);
-    if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != windows_key) test::click_button(dialog, 231);
+// Opens the settings, puts a shortcut without the Windows key into the field and confirms.
+void confirm_settings_with_shortcut(WORD field_value) {
+    std::thread driver([field_value] {
+        HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
+        if (!dialog) return;
+        SendMessageW(GetDlgItem(dialog, 230), HKM_SETHOTKEY, field_value, 0);
+        if (SendMessageW(GetDlgItem(dialog, 231), BM_GETCHECK, 0, 0) == BST_CHECKED) test::click_button(dialog, 231);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    run_settings_dialog();
+    driver.join();
 }
 
 TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAnotherProgramHolds) {
@@ -216,14 +222,7 @@ TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAno
     EXPECT_EQ(GetLastError(), DWORD(ERROR_HOTKEY_ALREADY_REGISTERED));
     EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\n");
 
-    std::thread driver([] {
-        HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
-        if (!dialog) return;
-        choose_shortcut(dialog, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT), false);
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    });
-    run_settings_dialog();
-    driver.join();
+    confirm_settings_with_shortcut(MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
     EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\nshortcut=Ctrl+Shift+K\r\n");
     EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_WIN | MOD_ALT, 'V'));  // the old one is free again
     UnregisterHotKey(nullptr, 7);
@@ -237,14 +236,7 @@ TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAno
     ASSERT_EQ(SendMessageW(other.window, WM_COPYDATA, 0, LPARAM(&request)), 1);
     {
         test::MessageBoxWatcher warnings;
-        std::thread chooser([] {
-            HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
-            if (!dialog) return;
-            choose_shortcut(dialog, MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_ALT), false);
-            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        });
-        run_settings_dialog();
-        chooser.join();
+        confirm_settings_with_shortcut(MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_ALT));
         ASSERT_EQ(warnings.texts().size(), 1u);
         EXPECT_EQ(warnings.texts()[0], to_wide(shortcut_taken_message({SHORTCUT_CTRL | SHORTCUT_ALT, 'J'},
                                                                       {SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'})));

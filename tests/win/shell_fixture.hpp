@@ -41,6 +41,12 @@ inline RECT work_area() {
     return info.rcWork;
 }
 
+// Serves this thread's windows: the program's own run in this process.
+inline void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
 inline bool is_topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 // The other program, with its window once it has made it.
@@ -113,11 +119,6 @@ protected:
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) DispatchMessageW(&message);
         take_app();
-    }
-
-    static void pump() {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
 
     TempAppData appdata;
