@@ -21,8 +21,8 @@
 //            answers MN_GETHMENU with the menu, and the foreground is Korvane's: prints
 //            "LEFT TOP RIGHT BOTTOM XWINDOW FOREGROUND_XWINDOW"
 //        window_info.exe sync CLASS
-//            returns once Korvane's window of that class has handled every message sent
-//            before, painted what it had to paint and waited for messages again
+//            returns once Korvane's window of that class has answered a message, painted
+//            what it had to paint and waited for messages again
 // XWINDOW is the X window that Wine shows the window in (0 elsewhere): keys reach a window only
 // through the X focus, which no window manager moves here.
 // Exit code 0 when the window was found (and the message posted), 1 when there is none, 2 on
@@ -149,9 +149,9 @@ int report_menu() {
     return 0;
 }
 
-// A message sent is handled before the posted ones that came earlier, so after the first answer
-// the window is made to paint now, and the second answer comes once its thread waits again,
-// which is when Wine hands what was painted to the X server.
+// A sent message is answered ahead of painting, so its answer alone does not mean the window
+// shows its state: it is then made to paint now, and the second answer comes once its thread
+// waits for messages again, which is when Wine hands what was painted to the X server.
 int sync_window(const wchar_t* class_name) {
     HWND window = FindWindowW(class_name, nullptr);
     if (!window || !answers(window)) return 1;
