@@ -11,6 +11,9 @@
 //            unregisters the appbar of a window that is gone: Wine's shell keeps the appbar of
 //            a process ended by force and docks the next strip beside it
 // The journeys' waits, each answering only once the state is there:
+//        window_info.exe running
+//            a Korvane runs in this Wine prefix: its single-instance mutex exists, also while
+//            it has no windows yet or none any more
 //        window_info.exe visible TITLE [CLASS]
 //            a shown top-level window of exactly that title (and class): prints "HWND XWINDOW"
 //        window_info.exe foreground TITLE [CLASS]
@@ -175,6 +178,12 @@ std::string exe_of(HWND window) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc == 2 && std::wcscmp(argv[1], L"menu") == 0) return report_menu();
+    if (argc == 2 && std::wcscmp(argv[1], L"running") == 0) {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Local\\Korvane.SingleInstance");
+        if (!mutex) return 1;
+        CloseHandle(mutex);
+        return 0;
+    }
     if (argc < 3) return 2;
     const wchar_t* class_filter = argc == 4 ? argv[3] : nullptr;
     if (argc <= 4 && std::wcscmp(argv[1], L"foreground") == 0) return report_foreground(argv[2], class_filter);

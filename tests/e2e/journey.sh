@@ -24,7 +24,9 @@ BACKGROUND="#F3F3F3" TILE_FRAME="#D0D0D0" DRAGGED_FROM="#B4B4B4" TEMPLATE_BADGE=
 START_LIMIT=60 STEP_LIMIT=30
 
 fail() {
+    trap - ERR
     echo "FAIL: $*" >&2
+    echo "  Korvane's windows: main $(window_info show KorvaneMain || echo none); strip $(window_info show KorvaneDock || echo none)" >&2
     mkdir -p "$(dirname "$screenshot")"
     import -window root "$screenshot" 2>/dev/null || true
     exit 1
@@ -41,6 +43,14 @@ wait_for() {
     done
 }
 window_info() { wine "$bin/window_info.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# answer NAME COMMAND...: runs the command and, when it succeeds, keeps what it printed in NAME,
+# so that a wait and what it saw come from one look.
+answer() {
+    local -n into=$1
+    local printed
+    printed=$("${@:2}") || return 1
+    into=$printed
+}
 # viewable XWINDOW: the X window is mapped and shown on the screen.
 viewable() { [ "$1" != 0 ] && xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 # layout strip|popup RECENT PINNED: sets the coordinates journey_layout.exe prints.
@@ -58,7 +68,8 @@ tile_is() {
     pixel_is "$tile_x" "${tops[$2]}" "$3"
 }
 korvane_ended() { ! kill -0 "$korvane_pid" 2>/dev/null; }
-no_korvane() { ! window_info show KorvaneMain >/dev/null; }
+strip_or_end() { shown KorvaneDock || korvane_ended; }
+no_korvane() { ! window_info running; }
 # Korvane has handled every message sent before and shows what it has drawn.
 sync_korvane() { window_info sync KorvaneDock >/dev/null || fail "Korvane's strip does not answer"; }
 
@@ -84,17 +95,25 @@ pins() {
 
 # No window manager runs, so nothing moves the X focus to the window a user would be typing
 # in: each step gives it to the window that is to get the keys, as a window manager would.
+# start_in_background NAME COMMAND...: starts the command with its output thrown away; sets
+# NAME to its process id, whose exit status is the command's.  The failure trap is not for it.
+start_in_background() {
+    local -n pid=$1
+    (trap - ERR; exec "${@:2}" >/dev/null 2>&1) &
+    pid=$!
+}
+
 # keys_to XWINDOW KEY...
 keys_to() { xdotool windowfocus --sync "$1" key --delay 20 "${@:2}"; }
 type_to() { xdotool windowfocus --sync "$1" type --delay 20 "$2"; }
 
 # The test target: its window, with the edit control whose text it writes to $pasted.
 start_target() {
-    wine "$bin/test_target.exe" "$(winepath -w "$pasted")" >/dev/null 2>&1 &
-    target_pid=$!
-    wait_for $START_LIMIT window_info visible "Korvane test target" KorvaneTestTarget >/dev/null \
+    start_in_background target_pid wine "$bin/test_target.exe" "$(winepath -w "$pasted")"
+    local shown
+    wait_for $START_LIMIT answer shown window_info visible "Korvane test target" KorvaneTestTarget \
         || fail "the test target did not start"
-    read -r _ target_xwindow < <(window_info visible "Korvane test target" KorvaneTestTarget)
+    read -r _ target_xwindow <<<"$shown"
     wait_for $STEP_LIMIT viewable "$target_xwindow" || fail "the test target is not on the X screen"
     eval "$(xdotool getwindowgeometry --shell "$target_xwindow")"
     target_x=$((X + WIDTH / 2)) target_y=$((Y + HEIGHT / 2))
@@ -129,7 +148,14 @@ paste_in_target() {
     pasted_text=${pasted_text%x}
 }
 
-strip_shown() { [ "$(window_info show KorvaneDock | cut -d' ' -f1)" = 1 ]; }
+# shown CLASS: Korvane's window of that class is shown; sets window_left, window_top,
+# window_right, window_bottom and window_hwnd.
+shown() {
+    local found visible
+    answer found window_info show "$1" || return 1
+    read -r visible window_left window_top window_right window_bottom window_hwnd _ <<<"$found"
+    [ "$visible" = 1 ]
+}
 tray_shown() { xdotool search --onlyvisible --name "Wine System Tray" >/dev/null 2>&1; }
 # start_korvane RECENT PINNED: a fresh Korvane, once its strip is docked at the right edge and
 # shows the given numbers of clips, with the layout for them.  The mouse waits over the test
@@ -137,16 +163,22 @@ tray_shown() { xdotool search --onlyvisible --name "Wine System Tray" >/dev/null
 start_korvane() {
     wait_for $STEP_LIMIT no_korvane || fail "another Korvane runs in the test prefix"
     xdotool mousemove "$target_x" "$target_y"
-    wine "$bin/Korvane.exe" >/dev/null 2>&1 &
-    korvane_pid=$!
-    wait_for $START_LIMIT strip_shown || fail "the docked strip did not appear"
+    start_in_background korvane_pid wine "$bin/Korvane.exe"
+    wait_for $START_LIMIT strip_or_end || fail "the docked strip did not appear"
+    if korvane_ended; then
+        local status=0
+        wait "$korvane_pid" || status=$?
+        korvane_pid=''
+        fail "Korvane ended with code $status before its strip appeared"
+    fi
+    strip_hwnd=$window_hwnd
     sync_korvane
-    local visible left top right bottom screen_width screen_height
-    read -r visible left top right bottom strip_hwnd _ < <(window_info show KorvaneDock)
-    read -r screen_width screen_height < <(xdpyinfo | sed -n 's/ *dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')
+    local screen_width screen_height
+    read -r screen_width screen_height <<<"$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9]*\)x\([0-9]*\) pixels.*/\1 \2/p')"
     layout strip "$1" "$2"
-    [ "$right" -eq "$screen_width" ] && [ $((right - left)) -eq "$strip_width" ] && [ "$top" -eq 0 ] \
-        && [ "$bottom" -eq "$screen_height" ] || fail "the strip is at $left,$top-$right,$bottom, not docked at the right edge"
+    [ "$window_right" -eq "$screen_width" ] && [ $((window_right - window_left)) -eq "$strip_width" ] \
+        && [ "$window_top" -eq 0 ] && [ "$window_bottom" -eq "$screen_height" ] \
+        || fail "the strip is at $window_left,$window_top-$window_right,$window_bottom, not docked at the right edge"
     wait_for $STEP_LIMIT pixel_is "$tile_x" "$gap_y" $BACKGROUND || fail "the docked strip shows no background"
     wait_for $STEP_LIMIT tray_shown || fail "no notification area icon"
     local tray
@@ -160,8 +192,9 @@ start_korvane() {
 # menu_owner_xwindow, the X window of the foreground window that owns the menu.
 menu_shown() { window_info menu >/dev/null; }
 wait_for_menu() {
-    wait_for $STEP_LIMIT menu_shown || fail "$1"
-    read -r menu_left menu_top menu_right menu_bottom menu_xwindow menu_owner_xwindow < <(window_info menu)
+    local shown
+    wait_for $STEP_LIMIT answer shown window_info menu || fail "$1"
+    read -r menu_left menu_top menu_right menu_bottom menu_xwindow menu_owner_xwindow <<<"$shown"
     # Wine maps the menu after it has moved the X focus for the menu's owner.
     wait_for $STEP_LIMIT viewable "$menu_xwindow" || fail "$1 on the X screen"
 }
@@ -177,6 +210,7 @@ tile_menu() {
 # taking it away from there would cancel the menu.  An owner that has no X focus (the hidden
 # main window of the notification icon's menu) leaves it to the menu's own window.
 menu_keys() {
+    wait_for $STEP_LIMIT menu_shown || fail "the menu was not ready for $*"
     [ "$(xdotool getwindowfocus -f)" = "$menu_owner_xwindow" ] || xdotool windowfocus --sync "$menu_xwindow"
     xdotool key --delay 20 "$@"
     wait_for $STEP_LIMIT menu_gone || fail "the menu stayed open after $*"
@@ -184,8 +218,9 @@ menu_keys() {
 
 # dialog TITLE [CLASS]: waits for Korvane's dialog to take the keys; sets dialog_xwindow.
 dialog() {
-    wait_for $STEP_LIMIT window_info foreground "$@" >/dev/null || fail "no dialog \"$1\" took the keys"
-    read -r _ dialog_xwindow _ < <(window_info foreground "$@")
+    local shown
+    wait_for $STEP_LIMIT answer shown window_info foreground "$@" || fail "no dialog \"$1\" took the keys"
+    read -r _ dialog_xwindow _ <<<"$shown"
     wait_for $STEP_LIMIT viewable "$dialog_xwindow" || fail "the dialog \"$1\" is not on the X screen"
 }
 dialog_closed() { ! window_info visible "$@" >/dev/null; }
