@@ -6,9 +6,7 @@
 pins "hello from the journey"
 start_target
 start_korvane 0 1
-copy_in_target "clear me"
-layout strip 1 1
-wait_for $STEP_LIMIT tile_is recent 0 $TILE_FRAME || fail "no tile appeared for the text to clear"
+copy_to_recent "clear me" 1 "no tile appeared for the text to clear"
 # answer_clear KEY: clicks Clear and answers its question with the key.
 answer_clear() {
     xdotool mousemove "$clear_x" "$clear_y" click 1

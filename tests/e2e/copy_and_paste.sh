@@ -7,9 +7,7 @@ start_target
 start_korvane 0 0
 echo "ok: the strip is docked at the right edge"
 
-copy_in_target "hello from the journey"
-layout strip 1 0
-wait_for $STEP_LIMIT tile_is recent 0 $TILE_FRAME || fail "no tile appeared after the copy"
+copy_to_recent "hello from the journey" 0 "no tile appeared after the copy"
 echo "ok: the copy became a tile"
 
 clear_target

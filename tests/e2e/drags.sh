@@ -5,9 +5,7 @@
 pins "hello from the journey"
 start_target
 start_korvane 0 1
-copy_in_target "second pin"
-layout strip 1 1
-wait_for $STEP_LIMIT tile_is recent 0 $TILE_FRAME || fail "no tile appeared for the second pin"
+copy_to_recent "second pin" 1 "no tile appeared for the second pin"
 # Dropped below the pin: pinned after it.
 drag "$tile_x" "${recent_middle[0]}" "${pinned_drop[1]}" "${recent_top[0]}"
 wait_for $STEP_LIMIT pins_hold "second pin" || fail "the second pin was not pinned"

@@ -10,9 +10,7 @@ start_target
 start_korvane 0 20
 wait_for $STEP_LIMIT tile_is pinned 0 $TILE_FRAME || fail "Korvane did not come back with 20 pins"
 full=$(md5sum < "$appdata/pins.dat")
-copy_in_target "one too many"
-layout strip 1 20
-wait_for $STEP_LIMIT tile_is recent 0 $TILE_FRAME || fail "no tile appeared for the twenty-first clip"
+copy_to_recent "one too many" 20 "no tile appeared for the twenty-first clip"
 
 tile_menu recent 0
 import -window root "$work/menu.png"

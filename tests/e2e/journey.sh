@@ -138,6 +138,13 @@ copy_in_target() {
     wait_for $STEP_LIMIT pasted_is "$1" || fail "typing '$1' in the test target gave '$(cat "$pasted" 2>/dev/null)'"
     keys_to "$target_xwindow" End shift+Home ctrl+c
 }
+# copy_to_recent TEXT PINNED FAILURE: copies the text in the test target and waits for its tile
+# at the top of Recent, which held nothing, beside PINNED pins; the layout is then for that.
+copy_to_recent() {
+    copy_in_target "$1"
+    layout strip 1 "$2"
+    wait_for $STEP_LIMIT tile_is recent 0 $TILE_FRAME || fail "$3"
+}
 # paste_in_target: what ctrl+v in the emptied edit control puts there, into $pasted_text.  The
 # x typed after it marks that the paste before it has been handled.
 paste_in_target() {

@@ -6,9 +6,7 @@
 
 start_target
 start_korvane 0 0
-copy_in_target "hello from the journey"
-layout strip 1 0
-wait_for $STEP_LIMIT tile_is recent 0 $TILE_FRAME || fail "no tile appeared after the copy"
+copy_to_recent "hello from the journey" 0 "no tile appeared after the copy"
 drag "$tile_x" "${recent_middle[0]}" "${pinned_drop[0]}" "${recent_top[0]}"
 wait_for $STEP_LIMIT pins_hold "hello from the journey" || fail "the dragged tile was not pinned"
 echo "ok: dragging the tile to Pinned saved it in pins.dat"

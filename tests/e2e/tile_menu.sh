@@ -5,9 +5,7 @@
 pins "hello from the journey" --name Letter --remember name=Ann 'Dear ${name},'
 start_target
 start_korvane 0 2
-copy_in_target "second pin"
-layout strip 1 2
-wait_for $STEP_LIMIT tile_is recent 0 $TILE_FRAME || fail "no tile appeared for the clip to pin"
+copy_to_recent "second pin" 2 "no tile appeared for the clip to pin"
 tile_menu recent 0
 menu_keys Down Return  # Pin is the first item
 layout strip 0 3
