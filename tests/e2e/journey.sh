@@ -27,6 +27,10 @@ fail() {
     trap - ERR
     echo "FAIL: $*" >&2
     echo "  Korvane's windows: main $(window_info show KorvaneMain || echo none); strip $(window_info show KorvaneDock || echo none)" >&2
+    local log
+    for log in "$work"/*.log; do
+        [ -s "$log" ] && { echo "  the end of $(basename "$log"):"; tail -n 20 "$log"; } >&2
+    done
     mkdir -p "$(dirname "$screenshot")"
     import -window root "$screenshot" 2>/dev/null || true
     exit 1
@@ -95,11 +99,12 @@ pins() {
 
 # No window manager runs, so nothing moves the X focus to the window a user would be typing
 # in: each step gives it to the window that is to get the keys, as a window manager would.
-# start_in_background NAME COMMAND...: starts the command with its output thrown away; sets
-# NAME to its process id, whose exit status is the command's.  The failure trap is not for it.
+# start_in_background PID_NAME LOG COMMAND...: starts the command with its output, and Wine's
+# error messages, in $work/LOG.log; sets PID_NAME to its process id, whose exit status is the
+# command's.  The failure trap is not for it.
 start_in_background() {
     local -n pid=$1
-    (trap - ERR; exec "${@:2}" >/dev/null 2>&1) &
+    (trap - ERR; WINEDEBUG=-all,err+all exec "${@:3}" >"$work/$2.log" 2>&1) &
     pid=$!
 }
 
@@ -109,7 +114,7 @@ type_to() { xdotool windowfocus --sync "$1" type --delay 20 "$2"; }
 
 # The test target: its window, with the edit control whose text it writes to $pasted.
 start_target() {
-    start_in_background target_pid wine "$bin/test_target.exe" "$(winepath -w "$pasted")"
+    start_in_background target_pid test_target wine "$bin/test_target.exe" "$(winepath -w "$pasted")"
     local shown
     wait_for $START_LIMIT answer shown window_info visible "Korvane test target" KorvaneTestTarget \
         || fail "the test target did not start"
@@ -170,7 +175,7 @@ tray_shown() { xdotool search --onlyvisible --name "Wine System Tray" >/dev/null
 start_korvane() {
     wait_for $STEP_LIMIT no_korvane || fail "another Korvane runs in the test prefix"
     xdotool mousemove "$target_x" "$target_y"
-    start_in_background korvane_pid wine "$bin/Korvane.exe"
+    start_in_background korvane_pid korvane wine "$bin/Korvane.exe"
     wait_for $START_LIMIT strip_or_end || fail "the docked strip did not appear"
     if korvane_ended; then
         local status=0
