@@ -3,7 +3,8 @@
 // usage: desktop_keeper.exe start [max_seconds] | stop | probe (exit 0 when a keeper runs)
 // A keeper runs only once the desktop is up: its stop event is made after the desktop window
 // exists in another process (Wine's desktop process) and a top-level window can be made, which
-// fails when Wine has no display; otherwise start ends with exit code 3.
+// fails when Wine has no display; otherwise start ends with exit code 3.  A keeper that runs
+// ends with 0 when stopped and with 2 at the time limit.
 #include <windows.h>
 
 #include <cstdlib>
@@ -32,8 +33,21 @@ int main(int argc, char** argv) {
     DestroyWindow(top_level);
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, stop_event);
     HWND keeper = CreateWindowExW(0, L"STATIC", L"keeper", WS_POPUP, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    const DWORD result = MsgWaitForMultipleObjects(1, &event, FALSE, limit_ms, 0);
+    // Messages and Wine's own events (those of the window made above, say) end a wait early:
+    // they are handled and the wait goes on until the stop event or the time limit.
+    const DWORD started = GetTickCount();
+    int status = 2;
+    for (DWORD waited = 0; waited < limit_ms; waited = GetTickCount() - started) {
+        const DWORD result = MsgWaitForMultipleObjects(1, &event, FALSE, limit_ms - waited, QS_ALLINPUT);
+        if (result == WAIT_OBJECT_0) {
+            status = 0;
+            break;
+        }
+        if (result != WAIT_OBJECT_0 + 1) break;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
     DestroyWindow(keeper);
     CloseHandle(event);
-    return result == WAIT_OBJECT_0 ? 0 : 2;
+    return status;
 }
