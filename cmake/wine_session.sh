@@ -2,6 +2,7 @@
 # ctest fixture: starts or stops the Wine session that every Windows test of one run shares:
 # a wineserver that outlives each test process and a keeper of Wine's desktop process.
 # Their output is detached from ctest's pipes, or ctest would wait for them.
+# start fails unless the keeper reports the desktop up within 50 seconds.
 # usage: wine_session.sh start|stop KEEPER_EXE
 set -u
 . "$(dirname "$0")/../scripts/env.sh"
@@ -9,11 +10,21 @@ export WINEPREFIX=$KORVANE_TEST_PREFIX
 action=$1 keeper=$2
 case $action in
 start)
+    # Refused when a server already runs in the prefix, which serves as well.
     wineserver -p60 </dev/null >/dev/null 2>&1 || true
     wine "$keeper" start 1800 </dev/null >/dev/null 2>&1 &
-    # Ready once the keeper's stop event exists, i.e. the desktop is up.
-    for _ in $(seq 1 100); do
-        if wine "$keeper" probe </dev/null >/dev/null 2>&1; then break; fi
+    keeper_pid=$!
+    end=$((SECONDS + 50))
+    until wine "$keeper" probe </dev/null >/dev/null 2>&1; do
+        if ! kill -0 "$keeper_pid" 2>/dev/null; then
+            wait "$keeper_pid"
+            echo "wine_session: the desktop keeper ended with code $? before the desktop came up" >&2
+            exit 1
+        fi
+        if [ $SECONDS -ge $end ]; then
+            echo "wine_session: the desktop did not come up within 50 s" >&2
+            exit 1
+        fi
         sleep 0.2
     done
     exit 0 ;;

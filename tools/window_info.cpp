@@ -1,6 +1,6 @@
-// Looks at a running Korvane from another process, for the package test: whether the top-level
-// window of a class exists and is shown, where it is, and which exe made it; or asks the program
-// to end as its own Exit would, by closing its main window.
+// Looks at a running Korvane from another process, for the package test and the journeys:
+// whether the top-level window of a class exists and is shown, where it is, and which exe made
+// it; or asks the program to end as its own Exit would, by closing its main window.
 // usage: window_info.exe show CLASS     prints "VISIBLE LEFT TOP RIGHT BOTTOM HWND EXE_PATH" (UTF-8)
 //        window_info.exe close CLASS    posts WM_CLOSE to that window
 //        window_info.exe press TITLE ID
@@ -12,6 +12,24 @@
 //            a process ended by force and docks the next strip beside it
 //        window_info.exe icon-sizes FILE
 //            prints the pixel sizes in the first icon group of an exe, the one the shell shows
+// The journeys' waits, each answering only once the state is there:
+//        window_info.exe running
+//            a Korvane runs in this Wine prefix: its single-instance mutex exists, also while
+//            it has no windows yet or none any more
+//        window_info.exe visible TITLE [CLASS]
+//            a shown top-level window of exactly that title (and class): prints "HWND XWINDOW"
+//        window_info.exe foreground TITLE [CLASS]
+//            the same, once it is also the foreground window, enabled, holds its thread's
+//            keyboard focus and answers a message: prints "HWND XWINDOW FOCUS_CLASS"
+//        window_info.exe menu
+//            Korvane's shortcut menu, once it is shown, its thread runs the menu's loop and
+//            answers MN_GETHMENU with the menu, and the foreground is Korvane's: prints
+//            "LEFT TOP RIGHT BOTTOM XWINDOW FOREGROUND_XWINDOW"
+//        window_info.exe sync CLASS
+//            returns once Korvane's window of that class has answered a message, painted
+//            what it had to paint and waited for messages again
+// XWINDOW is the X window that Wine shows the window in (0 elsewhere): keys reach a window only
+// through the X focus, which no window manager moves here.
 // Exit code 0 when the window was found (and the message posted), 1 when there is none, 2 on
 // bad arguments.
 #include <windows.h>
@@ -50,6 +68,101 @@ BOOL CALLBACK find_dialog_button(HWND window, LPARAM context) {
     if (!button || !IsWindowEnabled(button) || !IsWindowVisible(window)) return TRUE;
     wanted.dialog = window;
     return FALSE;
+}
+
+constexpr UINT ANSWER_MS = 10000;
+
+bool has_class(HWND window, const wchar_t* wanted) {
+    wchar_t class_name[64];
+    return GetClassNameW(window, class_name, int(std::size(class_name))) && std::wcscmp(class_name, wanted) == 0;
+}
+
+// Wine records the X window of each of its windows in this property.
+unsigned long long x_window_of(HWND window) {
+    return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window")));
+}
+
+unsigned long long handle_value(HWND window) { return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)); }
+
+bool answers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_MS, &result) != 0;
+}
+
+struct TitledWindow {
+    const wchar_t* title;
+    const wchar_t* class_name;  // null: any class
+    HWND found;
+};
+
+BOOL CALLBACK find_titled_window(HWND window, LPARAM context) {
+    auto& wanted = *reinterpret_cast<TitledWindow*>(context);
+    wchar_t title[256] = L"";
+    if (!IsWindowVisible(window)) return TRUE;
+    if (wanted.class_name && !has_class(window, wanted.class_name)) return TRUE;
+    GetWindowTextW(window, title, int(std::size(title)));
+    if (std::wcscmp(title, wanted.title) != 0) return TRUE;
+    wanted.found = window;
+    return FALSE;
+}
+
+HWND titled_window(const wchar_t* title, const wchar_t* class_name) {
+    TitledWindow wanted{title, class_name, nullptr};
+    EnumWindows(find_titled_window, reinterpret_cast<LPARAM>(&wanted));
+    return wanted.found;
+}
+
+// The window is the foreground, takes input, and its thread's keyboard focus lies in it.
+int report_foreground(const wchar_t* title, const wchar_t* class_name) {
+    HWND window = titled_window(title, class_name);
+    if (!window || GetForegroundWindow() != window || !IsWindowEnabled(window)) return 1;
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) || !thread.hwndFocus) return 1;
+    if (thread.hwndFocus != window && !IsChild(window, thread.hwndFocus)) return 1;
+    if (!answers(window)) return 1;
+    wchar_t focus_class[64];
+    if (!GetClassNameW(thread.hwndFocus, focus_class, int(std::size(focus_class)))) return 1;
+    std::printf("%#llx %llu %s\n", handle_value(window), x_window_of(window), utf8(focus_class).c_str());
+    return 0;
+}
+
+BOOL CALLBACK find_shown_menu(HWND window, LPARAM context) {
+    if (!IsWindowVisible(window) || !has_class(window, L"#32768")) return TRUE;
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+}
+
+int report_menu() {
+    HWND main_window = FindWindowW(L"KorvaneMain", nullptr);
+    HWND menu = nullptr;
+    EnumWindows(find_shown_menu, reinterpret_cast<LPARAM>(&menu));
+    if (!main_window || !menu) return 1;
+    DWORD korvane = 0, owner = 0, foreground = 0;
+    GetWindowThreadProcessId(main_window, &korvane);
+    const DWORD menu_thread = GetWindowThreadProcessId(menu, &owner);
+    GetWindowThreadProcessId(GetForegroundWindow(), &foreground);
+    if (owner != korvane || foreground != korvane) return 1;
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (!GetGUIThreadInfo(menu_thread, &thread) || !(thread.flags & GUI_INMENUMODE)) return 1;
+    DWORD_PTR handle = 0;
+    if (!SendMessageTimeoutW(menu, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, ANSWER_MS, &handle) || !handle) return 1;
+    RECT rect{};
+    GetWindowRect(menu, &rect);
+    std::printf("%ld %ld %ld %ld %llu %llu\n", rect.left, rect.top, rect.right, rect.bottom, x_window_of(menu),
+                x_window_of(GetForegroundWindow()));
+    return 0;
+}
+
+// A sent message is answered ahead of painting, so its answer alone does not mean the window
+// shows its state: it is then made to paint now, and the second answer comes once its thread
+// waits for messages again, which is when Wine hands what was painted to the X server.
+int sync_window(const wchar_t* class_name) {
+    HWND window = FindWindowW(class_name, nullptr);
+    if (!window || !answers(window)) return 1;
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return answers(window) ? 0 : 1;
 }
 
 std::string exe_of(HWND window) {
@@ -94,6 +207,13 @@ std::string icon_sizes(const wchar_t* file) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wcscmp(argv[1], L"menu") == 0) return report_menu();
+    if (argc == 2 && std::wcscmp(argv[1], L"running") == 0) {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Local\\Korvane.SingleInstance");
+        if (!mutex) return 1;
+        CloseHandle(mutex);
+        return 0;
+    }
     if (argc < 3) return 2;
     if (argc == 3 && std::wcscmp(argv[1], L"icon-sizes") == 0) {
         const std::string sizes = icon_sizes(argv[2]);
@@ -101,6 +221,15 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%s\n", sizes.c_str());
         return 0;
     }
+    const wchar_t* class_filter = argc == 4 ? argv[3] : nullptr;
+    if (argc <= 4 && std::wcscmp(argv[1], L"foreground") == 0) return report_foreground(argv[2], class_filter);
+    if (argc <= 4 && std::wcscmp(argv[1], L"visible") == 0) {
+        HWND window = titled_window(argv[2], class_filter);
+        if (!window) return 1;
+        std::printf("%#llx %llu\n", handle_value(window), x_window_of(window));
+        return 0;
+    }
+    if (argc == 3 && std::wcscmp(argv[1], L"sync") == 0) return sync_window(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"forget-appbar") == 0) {
         APPBARDATA appbar{};
         appbar.cbSize = sizeof appbar;
