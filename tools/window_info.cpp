@@ -12,6 +12,11 @@
 //            a process ended by force and docks the next strip beside it
 //        window_info.exe icon-sizes FILE
 //            prints the pixel sizes in the first icon group of an exe, the one the shell shows
+//        window_info.exe texts TITLE [CLASS]
+//            prints the texts of a shown top-level window's controls, in creation order (UTF-8)
+//        window_info.exe take-hotkey MODIFIERS KEY
+//            asks the test target to hold that global shortcut (MOD_ flags, virtual key), as
+//            another program would
 // The journeys' waits, each answering only once the state is there:
 //        window_info.exe running
 //            a Korvane runs in this Wine prefix: its single-instance mutex exists, also while
@@ -35,6 +40,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -204,6 +210,22 @@ std::string icon_sizes(const wchar_t* file) {
     return sizes;
 }
 
+BOOL CALLBACK print_text(HWND control, LPARAM) {
+    wchar_t text[1024] = L"";
+    GetWindowTextW(control, text, int(std::size(text)));
+    std::printf("%s\n", utf8(text).c_str());
+    return TRUE;
+}
+
+int take_hotkey(const wchar_t* modifiers, const wchar_t* key) {
+    HWND target = FindWindowW(nullptr, L"Korvane test target");
+    if (!target) return 1;
+    const uint32_t request[2] = {uint32_t(std::wcstoul(modifiers, nullptr, 0)), uint32_t(std::wcstoul(key, nullptr, 0))};
+    COPYDATASTRUCT data{4, sizeof request, const_cast<uint32_t*>(request)};
+    DWORD_PTR taken = 0;
+    return SendMessageTimeoutW(target, WM_COPYDATA, 0, LPARAM(&data), SMTO_ABORTIFHUNG, ANSWER_MS, &taken) && taken == 1 ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -229,6 +251,14 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%#llx %llu\n", handle_value(window), x_window_of(window));
         return 0;
     }
+    if (argc <= 4 && std::wcscmp(argv[1], L"texts") == 0) {
+        HWND window = titled_window(argv[2], class_filter);
+        if (!window) return 1;
+        EnumChildWindows(window, print_text, 0);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (argc == 4 && std::wcscmp(argv[1], L"take-hotkey") == 0) return take_hotkey(argv[2], argv[3]);
     if (argc == 3 && std::wcscmp(argv[1], L"sync") == 0) return sync_window(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"forget-appbar") == 0) {
         APPBARDATA appbar{};

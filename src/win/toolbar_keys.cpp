@@ -186,9 +186,10 @@ LRESULT on_escape(HWND window) {
         if (!toolbar) return 0;
         docked = toolbar->docked;
     }
-    // The popup closes; the docked strip gives the keyboard back to the window it came from.
+    // The popup closes; either toolbar gives the keyboard back to the window it came from,
+    // rather than to whichever window the system would activate next.
     if (!docked) hide_popup_by_escape();
-    else if (const HWND target = paste_target(); target && IsWindow(target)) SetForegroundWindow(target);
+    if (const HWND target = paste_target(); target && IsWindowVisible(target)) SetForegroundWindow(target);
     return 0;
 }
 

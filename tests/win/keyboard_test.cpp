@@ -10,6 +10,7 @@
 #include "win/beep.hpp"
 #include "win/capture.hpp"
 #include "win/hotkey.hpp"
+#include "win/paste.hpp"
 #include "win/popup.hpp"
 #include "win/settings_dialog.hpp"
 #include "win/toolbar_focus.hpp"
@@ -109,7 +110,11 @@ TEST_F(Keyboard, DigitsPasteRecentClipsByNumberAndMissingOnesBeep) {
     EXPECT_EQ(shape(docked).layout.recent_count, 3u);
 }
 
-TEST_F(Keyboard, TypingFiltersThePopupAndEscapeClearsTheFilterBeforeItCloses) {
+TEST_F(Keyboard, TypingFiltersThePopupAndEscapeClearsTheFilterBeforeItClosesAndHandsTheKeyboardBack) {
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    SetForegroundWindow(other.window);
+    ASSERT_TRUE(test::wait_until([&] { pump(); return paste_target() == other.window; }, 5s));
     for (const char* text : {"apple pie", "Banana", "grape"}) capture(text);
     pin("Pineapple");
     pin("cherry");
@@ -142,6 +147,7 @@ TEST_F(Keyboard, TypingFiltersThePopupAndEscapeClearsTheFilterBeforeItCloses) {
     EXPECT_EQ(shape(popup).layout.recent_count, 3u);
     key(popup, VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other.window; }, 5s));
 }
 
 TEST_F(Keyboard, DeleteRemovesTheFocusedClipAndAsksFirstForAPin) {
