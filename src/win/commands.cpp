@@ -265,9 +265,10 @@ void delete_from_keyboard(ClipId id, bool from_popup) {
     if (pin_label) {
         if (from_popup) hide_popup();
         const std::wstring question = to_wide(DELETE_PIN_QUESTION + *pin_label);
-        if (MessageBoxW(nullptr, question.c_str(), L"Korvane",
-                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST) != IDYES)
-            return;
+        const int answer = MessageBoxW(nullptr, question.c_str(), L"Korvane",
+                                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST);
+        if (from_popup) return_to_paste_target();
+        if (answer != IDYES) return;
     }
     change_store(TileCommand::Delete, id);
 }
@@ -342,9 +343,11 @@ void new_text_pin(bool from_popup) {
     finish_store_change({.pins_changed = added});
 }
 
+// The popup stays closed after the dialog, so the keyboard goes back to the window it came from.
 void open_settings(bool from_popup) {
     if (from_popup) hide_popup();
     run_settings_dialog();
+    if (from_popup) return_to_paste_target();
 }
 
 void clear_recent_command(HWND window, bool from_popup) {
@@ -353,8 +356,9 @@ void clear_recent_command(HWND window, bool from_popup) {
         hide_popup();
         owner = nullptr;
     }
-    if (MessageBoxW(owner, CLEAR_QUESTION, L"Korvane", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST) != IDYES)
-        return;
+    const int answer = MessageBoxW(owner, CLEAR_QUESTION, L"Korvane", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST);
+    if (from_popup) return_to_paste_target();
+    if (answer != IDYES) return;
     HWND main_window = nullptr;
     if (AppBorrow app = borrow_app()) {
         clear_recent(app->store);

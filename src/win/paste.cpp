@@ -84,6 +84,10 @@ void on_foreground_changed(HWND window) {
 
 HWND paste_target() { return target.load(); }
 
+void return_to_paste_target() {
+    if (const HWND window = paste_target(); window && IsWindowVisible(window)) SetForegroundWindow(window);
+}
+
 bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size()));
     if (!block) return false;

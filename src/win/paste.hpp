@@ -20,6 +20,9 @@ void install_foreground_hook();
 void on_foreground_changed(HWND window);
 
 HWND paste_target();
+// Brings the target back to the front when Korvane is done with the keyboard without pasting,
+// rather than leaving it to whichever window the system would activate next.
+void return_to_paste_target();
 
 bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes);
 bool write_clip_to_clipboard(HWND owner, const ClipContent& content);

@@ -186,10 +186,9 @@ LRESULT on_escape(HWND window) {
         if (!toolbar) return 0;
         docked = toolbar->docked;
     }
-    // The popup closes; either toolbar gives the keyboard back to the window it came from,
-    // rather than to whichever window the system would activate next.
+    // The popup closes; either toolbar gives the keyboard back to the window it came from.
     if (!docked) hide_popup_by_escape();
-    if (const HWND target = paste_target(); target && IsWindowVisible(target)) SetForegroundWindow(target);
+    return_to_paste_target();
     return 0;
 }
 

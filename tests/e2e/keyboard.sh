@@ -1,12 +1,20 @@
 #!/bin/bash
-# The keyboard alone: Korvane's shortcut, pressed in another program, opens the popup with the
-# focus on the newest clip; the arrows move it and Enter pastes into that program; typed letters
-# filter the clips; a template pin asks for its value; a digit pastes that Recent clip;
-# Shift+F10 opens the focused tile's menu; Delete asks before it deletes a pin; Escape closes.
-# The settings change the shortcut, which is kept across a restart, and one that another
-# program holds is refused with a message that says which shortcut stays.
+# The keyboard alone, the mouse never moves: Korvane's shortcut, pressed in another program,
+# opens the popup with the focus on the newest clip; the arrows move it and Enter pastes into
+# that program; typed letters filter the clips; a template pin asks for its value; a digit
+# pastes that Recent clip; Delete asks before it deletes a pin; Shift+F10 opens the focused
+# tile's menu; Escape closes.  The settings, reached by Tab in the popup, change the shortcut,
+# which is kept across a restart, and one that another program holds is refused with a
+# message that says which shortcut stays.
 . "$(dirname "$0")/journey.sh"
 
+# The test target keeps the foreground without a click: it is in front when it starts, and
+# every step ends with Korvane pasting into it or giving the keyboard back to it.  Only the X
+# focus is moved to it, as a window manager would for the window in front.
+focus_target() {
+    wait_for $STEP_LIMIT target_has_focus || fail "the test target is not the foreground window"
+    xdotool windowfocus --sync "$target_xwindow"
+}
 popup_shown() { shown KorvaneToolbar; }
 popup_hidden() { ! shown KorvaneToolbar; }
 # open_popup KEYS: presses the shortcut in the emptied test target and waits for the popup.
@@ -92,9 +100,11 @@ popup_keys Escape
 wait_for $STEP_LIMIT popup_hidden || fail "Escape did not close the popup"
 pasted_is "" || fail "Escape pasted '$(cat "$pasted")'"
 
-# The settings, from the strip's button: Tab twice reaches the shortcut field, Tab again the
-# Windows-key box, which is ticked for Win+Alt+V; Enter confirms.
-xdotool mousemove "$settings_x" "$settings_y" click 1
+# The settings: with no pin left, Tab in the popup goes from Recent to the buttons, the first of
+# which is the settings button.  Tab twice in the dialog reaches the shortcut field, Tab again
+# the Windows-key box, which is ticked for Win+Alt+V; Enter confirms.
+open_popup super+alt+v
+popup_keys Tab Return
 dialog "Korvane settings"
 keys_to "$dialog_xwindow" Tab Tab ctrl+shift+k Tab space Return
 wait_for_dialog_closed "Korvane settings"
@@ -110,7 +120,9 @@ wait_for $STEP_LIMIT popup_hidden || fail "Escape did not close the popup opened
 
 # Another program takes Ctrl+Alt+J once it is in the field (a shortcut that is already held
 # never reaches the field): confirming it is refused, and Ctrl+Shift+K stays.
-xdotool mousemove "$settings_x" "$settings_y" click 1
+# With no clip at all the popup's first item, where the focus starts, is the settings button.
+open_popup ctrl+shift+k
+popup_keys Return
 dialog "Korvane settings"
 keys_to "$dialog_xwindow" Tab Tab ctrl+alt+j
 window_info take-hotkey 3 0x4A || fail "the test target could not take Ctrl+Alt+J"

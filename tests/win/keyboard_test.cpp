@@ -150,7 +150,14 @@ TEST_F(Keyboard, TypingFiltersThePopupAndEscapeClearsTheFilterBeforeItClosesAndH
     EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other.window; }, 5s));
 }
 
-TEST_F(Keyboard, DeleteRemovesTheFocusedClipAndAsksFirstForAPin) {
+TEST_F(Keyboard, DeleteRemovesTheFocusedClipAndAsksFirstForAPinThenHandsTheKeyboardBack) {
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    SetForegroundWindow(other.window);
+    ASSERT_TRUE(test::wait_until([&] { pump(); return paste_target() == other.window; }, 5s));
+    const auto other_in_front = [&] {
+        return test::wait_until([&] { pump(); return GetForegroundWindow() == other.window; }, 5s);
+    };
     capture("recent");
     pin("kept pin");
     pin("doomed pin");
@@ -167,6 +174,7 @@ TEST_F(Keyboard, DeleteRemovesTheFocusedClipAndAsksFirstForAPin) {
         ASSERT_EQ(no.texts().size(), 1u);
         EXPECT_EQ(no.texts()[0], L"Delete this pinned clip?\n\ndoomed pin");
     }
+    EXPECT_TRUE(other_in_front());
     ASSERT_EQ(borrow_app()->store.pins.size(), 2u);
     toggle_popup_from_shortcut();
     key(popup, VK_RIGHT);
@@ -174,6 +182,7 @@ TEST_F(Keyboard, DeleteRemovesTheFocusedClipAndAsksFirstForAPin) {
         test::MessageBoxWatcher yes(IDYES);
         key(popup, VK_DELETE);
     }
+    EXPECT_TRUE(other_in_front());
     AppBorrow app = borrow_app();
     ASSERT_EQ(app->store.pins.size(), 1u);
     EXPECT_EQ(app->store.pins[0].content.text, "kept pin");
