@@ -9,6 +9,7 @@ set -eEuo pipefail
 bin=$1 screenshot=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../../scripts/env.sh"
+. "$here/../wait_for.sh"
 export WINEPREFIX=$KORVANE_TEST_PREFIX
 appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Korvane"
 work=$(mktemp -d)
@@ -37,15 +38,6 @@ fail() {
 }
 # A command that fails outside a check is a failure too, with its place and the screen.
 trap 'fail "line $LINENO of ${BASH_SOURCE[0]##*/}: $BASH_COMMAND"' ERR
-# wait_for SECONDS COMMAND...: polls until the command succeeds.
-wait_for() {
-    local limit=$1; shift
-    local end=$((SECONDS + limit))
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.1
-    done
-}
 window_info() { wine "$bin/window_info.exe" "$@" 2>/dev/null | tr -d '\r'; }
 # answer NAME COMMAND...: runs the command and, when it succeeds, keeps what it printed in NAME,
 # so that a wait and what it saw come from one look.

@@ -15,6 +15,7 @@ bin=$1
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 . "$repo/scripts/env.sh"
+. "$repo/tests/wait_for.sh"
 export WINEPREFIX=$KORVANE_TEST_PREFIX
 
 user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
@@ -50,15 +51,6 @@ cleanup() {
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-# wait_for SECONDS COMMAND...: polls until the command succeeds.
-wait_for() {
-    local limit=$1; shift
-    local end=$((SECONDS + limit))
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.2
-    done
-}
 window() { wine "$bin/window_info.exe" show "$1" 2>/dev/null | tr -d '\r'; }
 no_korvane() { ! wine "$bin/window_info.exe" show KorvaneMain >/dev/null 2>&1; }
 gone() { [ ! -e "$1" ]; }

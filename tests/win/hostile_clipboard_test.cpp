@@ -290,9 +290,10 @@ double median(std::vector<double> values) {
 }
 
 // The shell's reader walks a wide list from its start for every name, which held the clipboard
-// for 41 to 51 s with 40,000 names and 277 to 317 s with 100,000.  Korvane now only copies the block while the clipboard is
-// open, so it holds it about as long as this process takes to copy the same block: the ratio is
-// generous, and the median of three captures is taken, so that a loaded machine does not fail it.
+// for 41 to 51 s with 40,000 names and 277 to 317 s with 100,000.  Korvane now only copies the
+// block while the clipboard is open, so it holds it about as long as this process takes to copy
+// the same block: the ratio is generous, and the median of three captures is taken, so that a
+// loaded machine does not fail it.
 TEST(HostileClipboard, HugeFileListsHoldTheClipboardAboutAsLongAsCopyingThemAndTheStripKeepsAnswering) {
     test::TempAppData appdata;
     HostileProgram hostile;
