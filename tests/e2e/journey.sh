@@ -49,10 +49,13 @@ answer() {
 }
 # viewable XWINDOW: the X window is mapped and shown on the screen.
 viewable() { [ "$1" != 0 ] && xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
-# layout strip|popup RECENT PINNED: sets the coordinates journey_layout.exe prints.
+# What journey_layout.exe says on its error stream goes with a failure.
+journey_layout() { wine "$bin/journey_layout.exe" "$@" 2>>"$work/journey_layout.log" | tr -d '\r'; }
+# layout strip|popup RECENT PINNED: sets the coordinates journey_layout.exe prints, once the
+# window is shown.
 layout() {
     local assignments
-    assignments=$(wine "$bin/journey_layout.exe" "$@" 2>/dev/null | tr -d '\r') || fail "no shown window for the layout $*"
+    wait_for $STEP_LIMIT answer assignments journey_layout "$@" || fail "no shown window for the layout $*"
     eval "$assignments"
 }
 pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1; }
