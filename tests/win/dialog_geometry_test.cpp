@@ -263,7 +263,7 @@ protected:
     HWND main_window = nullptr;
 };
 
-// The placement and sign-in rows are where the specification puts them; the shortcut's label,
+// The placement and sign-in rows keep the places they have always had; the shortcut's label,
 // field and Windows-key box come after them, and the credit line and buttons 56 DIPs lower.
 TEST_F(SettingsDialogGeometry, TheSettingsAre400By300DipsWithTheirControlsInPlace) {
     point_at(200, 200);
