@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "pin_sets.hpp"
-#include "win/files.hpp"
+#include "win/storage/files.hpp"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;

@@ -18,11 +18,11 @@
 #include "../../tests/core/dib_builder.hpp"
 #include "core/pins_file.hpp"
 #include "core/store.hpp"
-#include "win/app.hpp"
-#include "win/files.hpp"
-#include "win/handles.hpp"
-#include "win/main.hpp"
-#include "win/toolbar.hpp"
+#include "win/app/app.hpp"
+#include "win/storage/files.hpp"
+#include "win/support/handles.hpp"
+#include "win/app/main.hpp"
+#include "win/toolbar/toolbar.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane::bench {

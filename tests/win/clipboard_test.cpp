@@ -4,14 +4,14 @@
 #include <cstring>
 
 #include "core/clipboard_data.hpp"
-#include "win/app.hpp"
-#include "win/beep.hpp"
-#include "win/capture.hpp"
-#include "win/commands.hpp"
-#include "win/main.hpp"
-#include "win/messages.hpp"
-#include "win/paste.hpp"
-#include "win/wide.hpp"
+#include "win/app/app.hpp"
+#include "win/support/beep.hpp"
+#include "win/clipboard/capture.hpp"
+#include "win/toolbar/commands.hpp"
+#include "win/app/main.hpp"
+#include "win/app/messages.hpp"
+#include "win/clipboard/paste.hpp"
+#include "win/support/wide.hpp"
 #include "failing_allocations.hpp"
 #include "win_test_support.hpp"
 

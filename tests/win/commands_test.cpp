@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "core/template.hpp"
-#include "win/beep.hpp"
-#include "win/commands.hpp"
+#include "win/support/beep.hpp"
+#include "win/toolbar/commands.hpp"
 #include "shell_fixture.hpp"
 
 namespace korvane {

@@ -11,12 +11,12 @@
 
 #include "core/fill_layout.hpp"
 #include "dialog_driver.hpp"
-#include "win/app.hpp"
-#include "win/editor.hpp"
-#include "win/fill.hpp"
-#include "win/main.hpp"
-#include "win/settings_dialog.hpp"
-#include "win/wizard.hpp"
+#include "win/app/app.hpp"
+#include "win/dialogs/editor.hpp"
+#include "win/dialogs/fill.hpp"
+#include "win/app/main.hpp"
+#include "win/dialogs/settings_dialog.hpp"
+#include "win/dialogs/wizard.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {

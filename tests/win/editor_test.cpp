@@ -12,9 +12,9 @@
 
 #include "core/editor_rules.hpp"
 #include "dialog_cases.hpp"
-#include "win/editor.hpp"
-#include "win/fill.hpp"
-#include "win/wizard.hpp"
+#include "win/dialogs/editor.hpp"
+#include "win/dialogs/fill.hpp"
+#include "win/dialogs/wizard.hpp"
 
 namespace korvane {
 namespace {

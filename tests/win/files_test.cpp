@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "core/pins_file.hpp"
-#include "win/files.hpp"
+#include "win/storage/files.hpp"
 #include "failing_allocations.hpp"
 #include "win_test_support.hpp"
 

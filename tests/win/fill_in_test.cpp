@@ -10,7 +10,7 @@
 
 #include "core/fill_layout.hpp"
 #include "dialog_cases.hpp"
-#include "win/fill.hpp"
+#include "win/dialogs/fill.hpp"
 
 namespace korvane {
 namespace {

@@ -12,8 +12,8 @@
 #include "core/dib.hpp"
 #include "hostile_cases.hpp"
 #include "korvane_observer.hpp"
-#include "win/platform.hpp"
-#include "win/wide.hpp"
+#include "win/support/platform.hpp"
+#include "win/support/wide.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/app_icon.hpp"
-#include "win/icon.hpp"
+#include "win/pictures/icon.hpp"
 
 namespace korvane {
 namespace {

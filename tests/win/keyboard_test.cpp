@@ -7,14 +7,14 @@
 #include <commctrl.h>
 
 #include "core/clipboard_data.hpp"
-#include "win/beep.hpp"
-#include "win/capture.hpp"
-#include "win/hotkey.hpp"
-#include "win/paste.hpp"
-#include "win/popup.hpp"
-#include "win/settings_dialog.hpp"
-#include "win/toolbar_focus.hpp"
-#include "win/wide.hpp"
+#include "win/support/beep.hpp"
+#include "win/clipboard/capture.hpp"
+#include "win/shell/hotkey.hpp"
+#include "win/clipboard/paste.hpp"
+#include "win/shell/popup.hpp"
+#include "win/dialogs/settings_dialog.hpp"
+#include "win/toolbar/toolbar_focus.hpp"
+#include "win/support/wide.hpp"
 #include "shell_fixture.hpp"
 
 namespace korvane {

@@ -8,8 +8,8 @@
 
 #include "core/pins_file.hpp"
 #include "pin_sets.hpp"
-#include "win/files.hpp"
-#include "win/handles.hpp"
+#include "win/storage/files.hpp"
+#include "win/support/handles.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {

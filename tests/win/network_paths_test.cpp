@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/store.hpp"
-#include "win/draw.hpp"
-#include "win/files.hpp"
-#include "win/handles.hpp"
+#include "win/toolbar/draw.hpp"
+#include "win/storage/files.hpp"
+#include "win/support/handles.hpp"
 
 extern "C" {
 extern decltype(&SHGetFileInfoW) __imp_SHGetFileInfoW;

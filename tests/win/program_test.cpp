@@ -9,7 +9,7 @@
 #include "core/app_icon.hpp"
 #include "core/layout.hpp"
 #include "core/settings_layout.hpp"
-#include "win/files.hpp"
+#include "win/storage/files.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {

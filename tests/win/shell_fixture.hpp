@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "win/app.hpp"
-#include "win/main.hpp"
+#include "win/app/app.hpp"
+#include "win/app/main.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane::shell_test {

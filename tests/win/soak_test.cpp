@@ -8,7 +8,7 @@
 
 #include "core/clipboard_data.hpp"
 #include "korvane_observer.hpp"
-#include "win/wide.hpp"
+#include "win/support/wide.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {

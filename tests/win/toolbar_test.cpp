@@ -5,12 +5,12 @@
 
 #include "core/layout.hpp"
 #include "core/store.hpp"
-#include "win/draw.hpp"
-#include "win/dock.hpp"
-#include "win/palette.hpp"
-#include "win/popup.hpp"
-#include "win/toolbar.hpp"
-#include "win/toolbar_paint.hpp"
+#include "win/toolbar/draw.hpp"
+#include "win/shell/dock.hpp"
+#include "win/toolbar/palette.hpp"
+#include "win/shell/popup.hpp"
+#include "win/toolbar/toolbar.hpp"
+#include "win/toolbar/toolbar_paint.hpp"
 #include "korvane_observer.hpp"
 #include "win_test_support.hpp"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dialog_cases.hpp"
-#include "win/wizard.hpp"
+#include "win/dialogs/wizard.hpp"
 
 namespace korvane {
 namespace {

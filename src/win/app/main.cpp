@@ -1,0 +1,248 @@
+#include "win/app/main.hpp"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <memory>
+
+#include "win/toolbar/accessible.hpp"
+#include "win/app/app.hpp"
+#include "win/clipboard/capture.hpp"
+#include "win/app/crash.hpp"
+#include "win/shell/dock.hpp"
+#include "win/storage/files.hpp"
+#include "win/support/guarded.hpp"
+#include "win/support/handles.hpp"
+#include "win/shell/hotkey.hpp"
+#include "win/pictures/icon.hpp"
+#include "win/app/messages.hpp"
+#include "win/clipboard/paste.hpp"
+#include "win/support/platform.hpp"
+#include "win/shell/popup.hpp"
+#include "win/app/program_info.hpp"
+#include "win/dialogs/settings_dialog.hpp"
+#include "win/toolbar/toolbar.hpp"
+#include "win/app/warning.hpp"
+
+namespace korvane {
+namespace {
+
+constexpr wchar_t MUTEX_NAME[] = L"Local\\Korvane.SingleInstance";
+constexpr wchar_t MAIN_CLASS[] = L"KorvaneMain";
+constexpr char LOAD_FAILED[] = "Could not load pinned clips, starting without them:\n";
+constexpr UINT NOTIFICATION_ICON_ID = 1;
+
+// Kept outside the application record, which may be borrowed when the shell restarts: the
+// notification icon must come back whatever the program is doing.
+std::atomic<UINT> taskbar_created{0};
+std::atomic<HICON> notification_icon_picture{nullptr};
+
+enum TrayCommand : UINT { OPEN = 1, EXIT = 2, SHOW_TOOLBAR = 3, MINIMIZE_TOOLBAR = 4, DOCK_LEFT = 5, DOCK_RIGHT = 6, SETTINGS = 7 };
+
+NOTIFYICONDATAW notification_icon(HWND main_window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;  // 976 bytes
+    data.hWnd = main_window;
+    data.uID = NOTIFICATION_ICON_ID;
+    return data;
+}
+
+POINT anchor_from(WPARAM wparam) { return POINT{short(LOWORD(wparam)), short(HIWORD(wparam))}; }
+
+void run_tray_menu(HWND main_window, POINT anchor) {
+    bool minimized = true;
+    bool left = false;
+    if (AppBorrow app = borrow_app()) {
+        minimized = app->dock.minimized;
+        left = !app->dock.dock_right;
+    }
+    OwnedMenu menu(CreatePopupMenu());
+    AppendMenuW(menu.get(), MF_STRING, OPEN, L"Open");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    if (minimized) AppendMenuW(menu.get(), MF_STRING, SHOW_TOOLBAR, L"Show toolbar");
+    else AppendMenuW(menu.get(), MF_STRING, MINIMIZE_TOOLBAR, L"Minimize toolbar");
+    AppendMenuW(menu.get(), MF_STRING | (left ? MF_CHECKED : 0), DOCK_LEFT, L"Dock on the left");
+    AppendMenuW(menu.get(), MF_STRING | (left ? 0 : MF_CHECKED), DOCK_RIGHT, L"Dock on the right");
+    AppendMenuW(menu.get(), MF_STRING, SETTINGS, L"Settings");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING, EXIT, L"Exit");
+    SetForegroundWindow(main_window);
+    const UINT chosen = UINT(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, anchor.x, anchor.y, 0, main_window, nullptr));
+    PostMessageW(main_window, WM_NULL, 0, 0);
+    menu.reset();
+    switch (chosen) {
+    case OPEN: toggle_popup(anchor.x, anchor.y); break;
+    case EXIT: DestroyWindow(main_window); break;
+    case SHOW_TOOLBAR: show_docked_toolbar(); break;
+    case MINIMIZE_TOOLBAR: minimize_toolbar(); break;
+    case DOCK_LEFT: set_dock_edge(false); break;
+    case DOCK_RIGHT: set_dock_edge(true); break;
+    case SETTINGS: run_settings_dialog(); break;
+    }
+}
+
+LRESULT on_tray_callback(HWND main_window, WPARAM wparam, LPARAM lparam) {
+    const POINT anchor = anchor_from(wparam);
+    switch (LOWORD(lparam)) {
+    case NIN_SELECT: toggle_popup(anchor.x, anchor.y); break;
+    case NIN_KEYSELECT: toggle_popup(anchor.x, anchor.y, PopupOpening::Keyboard); break;
+    case WM_CONTEXTMENU: run_tray_menu(main_window, anchor); break;
+    }
+    return 0;
+}
+
+LRESULT on_foreground_window(HWND foreground) {
+    const HMONITOR monitor = MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST);
+    bool move = false;
+    if (AppBorrow app = borrow_app()) {
+        move = monitor != app->dock.monitor && !app->dock.minimized;
+        if (move) app->dock.monitor = monitor;
+    }
+    if (move) place_appbar();
+    return 0;
+}
+
+// The shell forgot the bar with the taskbar: registered again unless minimized.
+LRESULT on_appbar_lost() {
+    renew_appbar();
+    return 0;
+}
+
+LRESULT on_taskbar_created(HWND main_window) {
+    add_notification_icon(main_window, notification_icon_picture.load());
+    // A shell restart noticed while a step holds the record (a message sent to this thread while
+    // it waits on one of its own) re-registers the bar as soon as that step is over.
+    if (AppBorrow app = borrow_app()) {
+        app.release();
+        return on_appbar_lost();
+    }
+    PostMessageW(main_window, WM_APPBAR_LOST, 0, 0);
+    return 0;
+}
+
+LRESULT on_foreground_poll(UINT_PTR timer) {
+    if (timer == FOREGROUND_POLL_TIMER) on_foreground_changed(GetForegroundWindow());
+    return 0;
+}
+
+LRESULT on_hotkey(WPARAM id) {
+    if (id == POPUP_HOTKEY) toggle_popup_from_shortcut();
+    return 0;
+}
+
+LRESULT on_destroy(HWND window) {
+    UnregisterHotKey(window, POPUP_HOTKEY);
+    HWND docked = nullptr;
+    if (AppBorrow app = borrow_app()) docked = app->docked.window;
+    if (docked) {
+        unregister_appbar(docked);
+        if (AppBorrow app = borrow_app()) app->docked.window = nullptr;
+        DestroyWindow(docked);
+    }
+    RemoveClipboardFormatListener(window);
+    NOTIFYICONDATAW data = notification_icon(window);
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    notification_icon_picture = nullptr;
+    if (AppBorrow app = borrow_app()) app->app_icon.reset();
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CLIPBOARDUPDATE: return on_clipboard_update(window);
+    case WM_TRAY_CALLBACK: return on_tray_callback(window, wparam, lparam);
+    case WM_FOREGROUND_CHANGED: return on_foreground_window(HWND(wparam));
+    case WM_TIMER: return on_foreground_poll(wparam);
+    case WM_APPBAR_LOST: return on_appbar_lost();
+    case WM_HOTKEY: return on_hotkey(wparam);
+    case WM_DESTROY: return on_destroy(window);
+    }
+    if (message != 0 && message == taskbar_created.load()) return on_taskbar_created(window);
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+void run_message_loop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+void add_notification_icon(HWND main_window, HICON icon) {
+    NOTIFYICONDATAW data = notification_icon(main_window);
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+    data.uCallbackMessage = WM_TRAY_CALLBACK;
+    data.hIcon = icon;
+    wcscpy_s(data.szTip, L"Korvane");
+    Shell_NotifyIconW(NIM_ADD, &data);
+    data.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &data);
+}
+
+HWND create_main_window(HINSTANCE instance) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = guarded<main_window_proc>;
+    window_class.hInstance = instance;
+    window_class.hIcon = program_icon();
+    window_class.lpszClassName = MAIN_CLASS;
+    RegisterClassExW(&window_class);  // a second registration in the same process fails harmlessly
+    return CreateWindowExW(0, MAIN_CLASS, L"Korvane", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+}
+
+void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
+    // The toolbars' tooltip control comes from common controls 6.
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    auto app = std::make_unique<App>();
+    app->main_window = create_main_window(instance);
+    app->popup = create_toolbar_window(false, L"KorvaneToolbar", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, guarded<popup_proc>);
+    const Settings settings = read_settings();
+    app->docked = create_toolbar_window(true, L"KorvaneDock", WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
+                                        guarded<docked_toolbar_proc>);
+    app->dock.monitor = MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTONEAREST);
+    app->dock.dock_right = settings.dock_right;
+    app->dock.minimized = settings.minimized;
+    app->app_icon = make_app_icon();
+    notification_icon_picture = app->app_icon.get();
+    taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+    app->store.pins = std::move(pins);
+    const HWND main_window = app->main_window;
+    const HICON icon = app->app_icon.get();
+    install_app(std::move(app));
+
+    add_notification_icon(main_window, icon);
+    AddClipboardFormatListener(main_window);
+    set_foreground_listener(main_window);
+    install_foreground_hook();
+    if (running_on_wine()) SetTimer(main_window, FOREGROUND_POLL_TIMER, FOREGROUND_POLL_MS, nullptr);
+    // A shortcut another program holds stays unregistered until the settings choose another;
+    // nothing is said at start-up, when the user did not ask for anything.
+    if (register_popup_shortcut(main_window, settings.shortcut))
+        if (AppBorrow app = borrow_app()) app->shortcut = settings.shortcut;
+    if (!settings.minimized) show_docked_toolbar();
+}
+
+int run_korvane(HINSTANCE instance) {
+    const OwnedHandle single_instance(CreateMutexW(nullptr, FALSE, MUTEX_NAME));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    // Refused on Wine, which makes every process per-monitor aware; nothing depends on it.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+    start_crash_reporting();
+
+    LoadedPins loaded = load_pins();
+    if (loaded.error) show_warning(LOAD_FAILED + *loaded.error);
+
+    start_shell(instance, std::move(loaded.pins));
+    run_message_loop();
+    take_app();
+    leave_accessibility();
+    return 0;
+}
+
+}  // namespace korvane

@@ -1,0 +1,144 @@
+#include "win/clipboard/paste.hpp"
+
+#include <atomic>
+#include <cstring>
+#include <string_view>
+
+#include "core/clipboard_data.hpp"
+#include "core/dib.hpp"
+#include "win/clipboard/capture.hpp"
+#include "win/support/handles.hpp"
+#include "win/app/messages.hpp"
+#include "win/support/wide.hpp"
+
+namespace korvane {
+namespace {
+
+std::atomic<HWND> target{nullptr};
+std::atomic<HWND> listener{nullptr};
+
+// The shell's own surfaces, and Wine's stand-ins for them, never become the target.
+constexpr std::string_view SHELL_CLASSES[] = {
+    "Shell_TrayWnd",           "Shell_SecondaryTrayWnd",       "NotifyIconOverflowWindow",
+    "TopLevelWindowForOverflowXamlIsland", "XamlExplorerHostIslandWindow", "Windows.UI.Core.CoreWindow",
+    "__winex11_standalone_tray", "#32769"};
+
+// Called by the system from the message loop: nothing may unwind into it.
+void CALLBACK foreground_hook(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) noexcept {
+    try {
+        on_foreground_changed(window);
+    } catch (...) {
+        // The next foreground change is reported again; missing this one loses nothing.
+    }
+}
+
+INPUT key(WORD virtual_key, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtual_key;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+// The keystroke may only reach the target: typed into whatever else is in front, a clip (often a
+// password or a filled-in template) would land in the wrong program.
+bool target_is_in_front(HWND t) {
+    const HWND front = GetForegroundWindow();
+    return front && GetAncestor(front, GA_ROOT) == t && IsWindowVisible(t);
+}
+
+// Keys that went down without their release are let go again, so a partly refused keystroke
+// does not leave Ctrl held for the user.
+void release_keys_left_down(UINT inserted) {
+    if (inserted == 0 || inserted >= 4) return;
+    INPUT releases[2];
+    UINT count = 0;
+    if (inserted == 2) releases[count++] = key('V', KEYEVENTF_KEYUP);
+    releases[count++] = key(VK_CONTROL, KEYEVENTF_KEYUP);
+    SendInput(count, releases, sizeof(INPUT));
+}
+
+}  // namespace
+
+void set_foreground_listener(HWND main_window) { listener = main_window; }
+
+void install_foreground_hook() {
+    SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foreground_hook, 0, 0,
+                    WINEVENT_OUTOFCONTEXT);
+    on_foreground_changed(GetForegroundWindow());
+}
+
+void on_foreground_changed(HWND window) {
+    if (!window) return;
+    const HWND root = GetAncestor(window, GA_ROOT);
+    DWORD process = 0;
+    GetWindowThreadProcessId(root, &process);
+    if (process == GetCurrentProcessId()) return;
+    wchar_t buffer[64];
+    const int length = GetClassNameW(root, buffer, 64);
+    const std::string name = from_wide(std::wstring_view(buffer, length > 0 ? size_t(length) : 0));
+    for (std::string_view shell : SHELL_CLASSES)
+        if (name == shell) return;
+    if (target.exchange(root) != root) PostMessageW(listener, WM_FOREGROUND_CHANGED, WPARAM(root), 0);
+}
+
+HWND paste_target() { return target.load(); }
+
+void return_to_paste_target() {
+    if (const HWND window = paste_target(); window && IsWindowVisible(window)) SetForegroundWindow(window);
+}
+
+bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
+    OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size()));
+    if (!block) return false;
+    {
+        const LockedGlobal lock(block.get());
+        if (!lock.data()) return false;
+        if (!bytes.empty()) std::memcpy(lock.data(), bytes.data(), bytes.size());
+    }
+    if (!SetClipboardData(format, block.get())) return false;
+    block.release();  // the clipboard owns it now
+    return true;
+}
+
+bool write_clip_to_clipboard(HWND owner, const ClipContent& content) {
+    // A picture that GDI could not draw is not handed to other programs, which would read its
+    // pixels the same way; it may have come from another program or from the pins file.
+    if (content.kind == ClipKind::Image && !check_dib_pixels(content.dib)) return false;
+    const ClipboardSession clipboard(open_clipboard_retrying(owner));
+    if (!clipboard) return false;
+    EmptyClipboard();
+    switch (content.kind) {
+    case ClipKind::Text: return write_clipboard_block(CF_UNICODETEXT, encode_unicode_text(content.text));
+    case ClipKind::Image: return write_clipboard_block(CF_DIB, content.dib);
+    case ClipKind::Files: {
+        constexpr uint8_t DROP_EFFECT_COPY[] = {1, 0, 0, 0};
+        write_clipboard_block(RegisterClipboardFormatW(L"Preferred DropEffect"), DROP_EFFECT_COPY);
+        return write_clipboard_block(CF_HDROP, encode_drop_block(content.files));
+    }
+    }
+    return false;
+}
+
+bool paste_into_target() {
+    const HWND t = target.load();
+    if (!t || !IsWindow(t)) return false;
+    if (IsIconic(t)) ShowWindow(t, SW_RESTORE);
+    if (!IsWindowVisible(t)) return false;  // activating a hidden window would send the keys nowhere visible
+    if (!SetForegroundWindow(t)) {
+        const DWORD foreground_thread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const DWORD me = GetCurrentThreadId();
+        AttachThreadInput(me, foreground_thread, TRUE);
+        SetForegroundWindow(t);
+        AttachThreadInput(me, foreground_thread, FALSE);
+    }
+    for (int i = 0; i < 50 && GetForegroundWindow() != t; ++i) Sleep(10);
+    Sleep(30);
+    if (!target_is_in_front(t)) return false;
+    INPUT keys[] = {key(VK_CONTROL, 0), key('V', 0), key('V', KEYEVENTF_KEYUP), key(VK_CONTROL, KEYEVENTF_KEYUP)};
+    const UINT inserted = SendInput(4, keys, sizeof(INPUT));
+    release_keys_left_down(inserted);
+    return inserted == 4;
+}
+
+}  // namespace korvane

@@ -1,5 +1,0 @@
-#include <windows.h>
-
-#include "win/main.hpp"
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return korvane::run_korvane(instance); }

@@ -1,0 +1,246 @@
+#include "win/toolbar/draw.hpp"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/animals.hpp"
+#include "core/dib.hpp"
+#include "core/layout.hpp"
+#include "core/picture.hpp"
+#include "win/support/dpi.hpp"
+#include "win/storage/files.hpp"
+#include "win/toolbar/palette.hpp"
+#include "win/support/wide.hpp"
+
+namespace korvane {
+
+struct TileCache {
+    OwnedBitmap thumbnail;
+    OwnedIcon file_icon;
+    bool file_icon_asked = false;  // the shell is asked once, and its answer kept even when it is none
+    OwnedBitmap custom_icon;
+};
+
+void release_tile_cache(TileCache* cache) { delete cache; }
+
+namespace {
+
+using namespace palette;
+
+struct AnimalBitmap {
+    unsigned index;
+    int size;
+    OwnedBitmap bitmap;
+};
+
+// Scaled animal pictures, made once per index and size and kept for the whole run.
+thread_local std::vector<AnimalBitmap> animal_cache;
+
+HBITMAP animal_bitmap(unsigned index, int size) {
+    index %= ANIMAL_COUNT;
+    for (const AnimalBitmap& entry : animal_cache)
+        if (entry.index == index && entry.size == size) return entry.bitmap.get();
+    animal_cache.push_back({index, size, scale_picture(animal_picture(index), size)});
+    return animal_cache.back().bitmap.get();
+}
+
+TileCache& cache_of(Clip& clip) {
+    if (!clip.cache.handles()) clip.cache.set_handles(new TileCache, release_tile_cache);
+    return *clip.cache.handles();
+}
+
+RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+TileParts parts_of(const RECT& tile) { return tile_parts(Rect{tile.left, tile.top, tile.right, tile.bottom}, system_dpi()); }
+
+void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT font) {
+    draw_text_in_rect(dc, text, badge, font, BADGE_TEXT, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+// The thumbnail of an image clip, made once from its DIB.  The block's pixel rows are checked
+// against its header first: it comes from another program or the pins file.
+void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
+    const std::optional<DibInfo> dib = check_dib_pixels(clip.content.dib);
+    if (!dib) return;
+    const Rect area = parts_of(tile).thumbnail_area;
+    TileCache& cache = cache_of(clip);
+    if (!cache.thumbnail) {
+        const Size size = thumbnail_size(dib->width, dib->height, area.width(), area.height());
+        // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
+        // every paint costs Wine a round trip to the display driver.
+        OwnedDc memory(CreateCompatibleDC(dc));
+        uint32_t* bits = nullptr;
+        OwnedBitmap bitmap = make_dib_section(size.width, size.height, bits);
+        if (!memory || !bitmap) return;
+        {
+            const Selected selected(memory.get(), bitmap.get());
+            SetStretchBltMode(memory.get(), HALFTONE);
+            SetBrushOrgEx(memory.get(), 0, 0, nullptr);
+            const auto* info = reinterpret_cast<const BITMAPINFO*>(clip.content.dib.data());
+            StretchDIBits(memory.get(), 0, 0, size.width, size.height, 0, 0, dib->width, int(dib->height),
+                          clip.content.dib.data() + dib->pixel_offset, info, DIB_RGB_COLORS, SRCCOPY);
+        }
+        cache.thumbnail = std::move(bitmap);
+    }
+    BITMAP bitmap{};
+    GetObjectW(cache.thumbnail.get(), sizeof bitmap, &bitmap);
+    const Selected selected(source, cache.thumbnail.get());
+    const Point at = centred_in(area, Size{int32_t(bitmap.bmWidth), int32_t(bitmap.bmHeight)});
+    BitBlt(dc, at.x, at.y, bitmap.bmWidth, bitmap.bmHeight, source, 0, 0, SRCCOPY);
+}
+
+void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
+    TileCache& cache = cache_of(clip);
+    const bool missing = clip.cache.missing_files != 0;
+    if (!cache.file_icon_asked && !clip.content.files.empty()) {
+        cache.file_icon_asked = true;
+        const FilePath& first = clip.content.files.front();
+        SHFILEINFOW info{};
+        UINT flags = SHGFI_ICON | SHGFI_SMALLICON;
+        // With the attributes given, the shell answers from the name's type without touching the
+        // file: for a file that is gone, and for one that may be on another machine, which a
+        // paint must never wait for.
+        if (missing || may_be_remote(first)) flags |= SHGFI_USEFILEATTRIBUTES;
+        const std::wstring wide = to_wide(first);
+        if (SHGetFileInfoW(wide.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) cache.file_icon.reset(info.hIcon);
+    }
+    const TileParts parts = parts_of(tile);
+    draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER);
+    if (cache.file_icon)
+        DrawIconEx(dc, parts.file_icon.left, parts.file_icon.top, cache.file_icon.get(), parts.file_icon.width(),
+                   parts.file_icon.height(), 0, nullptr, DI_NORMAL);
+    const size_t count = clip.content.files.size();
+    if (count >= 2) {
+        const RECT badge = to_rect(parts.count_badge);
+        draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
+        draw_badge_text(dc, badge, count >= 100 ? "99+" : std::to_string(count), badge_font);
+    }
+    if (missing) {
+        OwnedPen pen(CreatePen(PS_SOLID, parts.stroke_width, MISSING_STROKE));
+        const Selected selected(dc, pen.get());
+        MoveToEx(dc, parts.stroke_from.x, parts.stroke_from.y, nullptr);
+        LineTo(dc, parts.stroke_to.x, parts.stroke_to.y);
+    }
+}
+
+}  // namespace
+
+size_t animal_bitmap_count() { return animal_cache.size(); }
+
+void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
+    OwnedBrush brush(CreateSolidBrush(fill));
+    OwnedPen pen(CreatePen(PS_SOLID, frame_pen_width(system_dpi()), border));
+    const Selected selected_brush(dc, brush.get());
+    const Selected selected_pen(dc, pen.get());
+    const int corner = frame_corner(system_dpi());
+    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
+}
+
+void draw_tile_frame(HDC dc, const RECT& rect, bool hot) {
+    draw_rounded_rect(dc, rect, hot ? HOT_FILL : TILE_FILL, hot ? HOT_BORDER : TILE_BORDER);
+}
+
+void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font) {
+    if (clip.cache.busy) return;  // a tile drawn from inside its own drawing
+    clip.cache.busy = true;
+    const TileParts parts = parts_of(rect);
+    const int picture = parts.picture.width();
+    const int x = parts.picture.left;
+    const int y = parts.picture.top;
+    if (clip.custom_icon) {
+        TileCache& cache = cache_of(clip);
+        if (!cache.custom_icon) cache.custom_icon = scale_picture(*clip.custom_icon, picture);
+        blend_picture(dc, source, cache.custom_icon.get(), x, y, picture);
+    } else {
+        blend_picture(dc, source, animal_bitmap(clip.animal_index, picture), x, y, picture);
+    }
+    switch (clip.content.kind) {
+    case ClipKind::Text:
+        if (!clip.variables.empty()) {
+            const RECT badge = to_rect(parts.template_badge);
+            draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
+            draw_badge_text(dc, badge, "${}", badge_font);
+        }
+        break;
+    case ClipKind::Image:
+        draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER);
+        draw_thumbnail(dc, source, clip, rect);
+        break;
+    case ClipKind::Files: draw_files_badges(dc, clip, rect, badge_font); break;
+    }
+    clip.cache.busy = false;
+}
+
+OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    OwnedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    bits = static_cast<uint32_t*>(pixels);
+    return bitmap;
+}
+
+OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size) {
+    uint32_t* bits = nullptr;
+    OwnedBitmap bitmap = make_dib_section(size, size, bits);
+    if (!bitmap || !bits || size <= 0) return bitmap;
+    const std::vector<uint8_t> pixels = scale_picture_pixels(picture, size);
+    std::memcpy(bits, pixels.data(), pixels.size());
+    return bitmap;
+}
+
+void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size) {
+    if (!bitmap) return;
+    const Selected selected(source, bitmap);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
+}
+
+OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic) {
+    const int dpi = int(GetDpiForSystem());
+    return OwnedFont(CreateFontW(-scale(size_dips, dpi), 0, 0, 0, weight, italic ? TRUE : FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format) {
+    const std::wstring wide = to_wide(text);
+    RECT copy = rect;
+    const Selected selected(dc, font);
+    SetTextColor(dc, colour);
+    DrawTextW(dc, wide.c_str(), int(wide.size()), &copy, format | DT_NOPREFIX);
+}
+
+int measure_runs(HDC dc, std::span<const TextRun> runs) {
+    int width = 0;
+    for (const TextRun& run : runs) {
+        const Selected selected(dc, run.font);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, run.text.data(), int(run.text.size()), &size);
+        width += size.cx;
+    }
+    return width;
+}
+
+void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y) {
+    const UINT alignment = GetTextAlign(dc);
+    SetTextAlign(dc, TA_BASELINE);
+    for (const TextRun& run : runs) {
+        const Selected selected(dc, run.font);
+        SetTextColor(dc, run.colour);
+        TextOutW(dc, x, y, run.text.data(), int(run.text.size()));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, run.text.data(), int(run.text.size()), &size);
+        x += size.cx;
+    }
+    SetTextAlign(dc, alignment);
+}
+
+}  // namespace korvane

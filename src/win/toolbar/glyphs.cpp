@@ -1,0 +1,81 @@
+#include "win/toolbar/glyphs.hpp"
+
+#include <algorithm>
+#include <string_view>
+
+#include "win/support/dpi.hpp"
+#include "win/toolbar/draw.hpp"
+#include "win/support/handles.hpp"
+
+namespace korvane {
+namespace {
+
+void draw_line(HDC dc, int x0, int y0, int x1, int y1) {
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+}
+
+void draw_lines_glyph(HDC dc, HitKind kind, const RECT& r, COLORREF colour) {
+    OwnedPen pen(CreatePen(PS_SOLID, std::max(1, scale(1)), colour));
+    const Selected selected_pen(dc, pen.get());
+    const Selected selected_brush(dc, GetStockObject(NULL_BRUSH));
+    const int cx = (r.left + r.right) / 2;
+    const int cy = (r.top + r.bottom) / 2;
+    const int h = scale(5);
+    switch (kind) {
+    case HitKind::NewTextButton:
+        draw_line(dc, cx - h, cy, cx + h + 1, cy);
+        draw_line(dc, cx, cy - h, cx, cy + h + 1);
+        break;
+    case HitKind::SettingsButton: {
+        const int ring = scale(3);
+        Ellipse(dc, cx - ring, cy - ring, cx + ring + 1, cy + ring + 1);
+        constexpr int TEETH[8][2] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
+        for (const auto& t : TEETH) {
+            const int inner = t[0] && t[1] ? scale(3) : scale(4);
+            const int outer = t[0] && t[1] ? scale(4) : scale(6);
+            draw_line(dc, cx + t[0] * inner, cy + t[1] * inner, cx + t[0] * outer, cy + t[1] * outer);
+        }
+        break;
+    }
+    case HitKind::ClearButton:
+        draw_line(dc, cx - h, cy - h + scale(1), cx + h + 1, cy - h + scale(1));
+        draw_line(dc, cx - scale(2), cy - h - scale(1), cx + scale(2) + 1, cy - h - scale(1));
+        MoveToEx(dc, cx - h + scale(1), cy - h + scale(1), nullptr);
+        LineTo(dc, cx - h + scale(2), cy + h);
+        LineTo(dc, cx + h - scale(2), cy + h);
+        LineTo(dc, cx + h - scale(1), cy - h + scale(1));
+        break;
+    case HitKind::MinimizeButton: draw_line(dc, cx - h, cy + scale(1), cx + h + 1, cy + scale(1)); break;
+    default: break;
+    }
+}
+
+std::string_view icon_font_glyph(HitKind kind) {
+    switch (kind) {
+    case HitKind::NewTextButton: return "\xEE\x9C\x90";   // U+E710
+    case HitKind::SettingsButton: return "\xEE\x9C\x93";  // U+E713
+    case HitKind::ClearButton: return "\xEE\x9D\x8D";     // U+E74D
+    case HitKind::MinimizeButton: return "\xEE\xA4\xA1";  // U+E921
+    default: return {};
+    }
+}
+
+}  // namespace
+
+bool font_is_present(HFONT font, const wchar_t* face) {
+    OwnedDc dc(CreateCompatibleDC(nullptr));
+    const Selected selected(dc.get(), font);
+    wchar_t chosen[LF_FACESIZE] = {};
+    GetTextFaceW(dc.get(), LF_FACESIZE, chosen);
+    return _wcsicmp(chosen, face) == 0;
+}
+
+void draw_button_glyph(HDC dc, HitKind kind, const RECT& rect, HFONT icon_font, COLORREF colour) {
+    if (icon_font)
+        draw_text_in_rect(dc, icon_font_glyph(kind), rect, icon_font, colour, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    else
+        draw_lines_glyph(dc, kind, rect, colour);
+}
+
+}  // namespace korvane

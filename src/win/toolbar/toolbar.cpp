@@ -1,0 +1,159 @@
+#include "win/toolbar/toolbar.hpp"
+
+#include <commctrl.h>
+#include <dwmapi.h>
+
+#include "core/store.hpp"
+#include "win/toolbar/accessible.hpp"
+#include "win/app/app.hpp"
+#include "win/toolbar/commands.hpp"
+#include "win/support/dpi.hpp"
+#include "win/toolbar/draw.hpp"
+#include "win/toolbar/glyphs.hpp"
+#include "win/app/messages.hpp"
+#include "win/shell/popup.hpp"
+#include "win/app/program_info.hpp"
+#include "win/toolbar/toolbar_focus.hpp"
+#include "win/toolbar/toolbar_input.hpp"
+#include "win/toolbar/toolbar_keys.hpp"
+#include "win/toolbar/toolbar_paint.hpp"
+#include "win/toolbar/toolbar_tooltips.hpp"
+
+namespace korvane {
+namespace {
+
+LRESULT on_mouse_leave(HWND window) {
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window); toolbar && toolbar->hover.kind != HitKind::None) {
+            toolbar->hover = {};
+            InvalidateRect(window, nullptr, FALSE);
+        }
+    return 0;
+}
+
+POINT point_from(LPARAM lparam) { return POINT{short(LOWORD(lparam)), short(HIWORD(lparam))}; }
+
+// A screen reader hears which item has the focus when the window gets the keyboard.
+LRESULT on_set_focus(HWND window) {
+    std::optional<LONG> child;
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) {
+            const ToolbarShape shape = shape_of(*toolbar, app->store);
+            if (const std::optional<HitTarget> focused = focused_target(*toolbar, app->store, shape))
+                child = child_id_of(shape, *focused);
+        }
+    announce_focus(window, child);
+    return 0;
+}
+
+}  // namespace
+
+ToolbarShape shape_of(const ToolbarState& toolbar, const ClipStore& store) {
+    RECT client{};
+    GetClientRect(toolbar.window, &client);
+    ToolbarShape shape{shown_clips(store, toolbar.filter), {}};
+    const ToolbarView view{.docked = toolbar.docked,
+                           .scroll = toolbar.scroll,
+                           .searching = !toolbar.filter.empty(),
+                           .all_recent = store.recent.size(),
+                           .all_pinned = store.pins.size()};
+    shape.layout = make_layout(view, ClientArea{client.right, client.bottom}, system_dpi(), shape.shown.recent.size(),
+                               shape.shown.pins.size());
+    return shape;
+}
+
+Clip* tile_clip(ClipStore& store, const ToolbarShape& shape, HitTarget target) {
+    if (!is_tile(target.kind)) return nullptr;
+    return shown_clip(store, shape.shown, area_of(target.kind), size_t(target.index));
+}
+
+ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD extended_style, WNDPROC procedure) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW window_class{};
+    window_class.style = docked ? 0 : CS_DROPSHADOW;
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = program_icon();
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = class_name;
+    RegisterClassW(&window_class);
+
+    ToolbarState toolbar;
+    toolbar.docked = docked;
+    toolbar.window = CreateWindowExW(extended_style, class_name, L"Korvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     instance, nullptr);
+    if (!docked) {
+        const DWORD round = 2;  // DWMWCP_ROUND
+        DwmSetWindowAttribute(toolbar.window, 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */, &round, sizeof round);
+    }
+    toolbar.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                      0, 0, 0, 0, toolbar.window, nullptr, instance, nullptr);
+    SendMessageW(toolbar.tooltip, TTM_SETMAXTIPWIDTH, 0, scale(420));
+    const int word_mark = docked ? 13 : 16;
+    toolbar.title_font = make_font(L"Segoe UI", 12, 600, false);
+    toolbar.badge_font = make_font(L"Segoe UI", 11, 400, false);
+    toolbar.icon_font = make_font(L"Segoe MDL2 Assets", 12, 400, false);
+    toolbar.icon_font_present = font_is_present(toolbar.icon_font.get(), L"Segoe MDL2 Assets");
+    toolbar.word_mark_font = make_font(L"Segoe UI", word_mark, 700, false);
+    toolbar.word_mark_italic_font = make_font(L"Georgia", word_mark + 1, 400, true);
+    toolbar.word_mark_suffix_font = make_font(L"Segoe UI", word_mark - 2, 400, false);
+    return toolbar;
+}
+
+LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_PAINT: return on_paint(window);
+    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEMOVE: return on_mouse_move(window, wparam, point_from(lparam));
+    case WM_LBUTTONDOWN: return on_left_button_down(window, point_from(lparam));
+    case WM_LBUTTONUP: return on_left_button_up(window, point_from(lparam));
+    case WM_RBUTTONUP: return on_right_button_up(window, point_from(lparam));
+    case WM_MOUSEWHEEL: return on_mouse_wheel(window, short(HIWORD(wparam)));
+    case WM_CAPTURECHANGED: return on_capture_changed(window, HWND(lparam));
+    case WM_MOUSELEAVE: return on_mouse_leave(window);
+    case WM_KEYDOWN: return on_key_down(window, wparam);
+    case WM_SYSKEYDOWN:  // F10 is a system key; Shift+F10 opens a tile's menu
+        if (wparam == VK_F10) return on_key_down(window, wparam);
+        break;
+    case WM_CHAR: return on_char(window, wparam);
+    case WM_SETFOCUS: return on_set_focus(window);
+    case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
+    case WM_ACCESSIBLE_ACTION: return on_accessible_action(window, wparam, lparam);
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+void reset_pointer_state(ToolbarState& toolbar) {
+    toolbar.hover = {};
+    toolbar.press = {};
+    toolbar.drag_source.reset();
+}
+
+void refresh_toolbar(HWND window) {
+    if (!IsWindowVisible(window)) return;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return;
+        toolbar->scroll = std::clamp(toolbar->scroll, 0, max_scroll(shape_of(*toolbar, app->store).layout));
+    }
+    rebuild_tooltips(window);
+    InvalidateRect(window, nullptr, FALSE);
+    // A screen reader that keeps the items learns that they may have changed.
+    NotifyWinEvent(EVENT_OBJECT_REORDER, window, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void refresh_all_toolbars() {
+    HWND popup = nullptr;
+    HWND docked = nullptr;
+    if (AppBorrow app = borrow_app()) {
+        popup = app->popup.window;
+        docked = app->docked.window;
+    }
+    if (popup && IsWindowVisible(popup)) {
+        place_popup(SWP_NOACTIVATE);
+        refresh_toolbar(popup);
+    }
+    if (docked) refresh_toolbar(docked);
+}
+
+}  // namespace korvane

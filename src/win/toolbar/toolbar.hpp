@@ -1,0 +1,79 @@
+// The two toolbar windows that show the clips, the docked strip and the popup: their state,
+// creation, window procedure and refresh.  Painting is in toolbar_paint, tooltips in
+// toolbar_tooltips, mouse input in toolbar_input, commands in commands.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include <string>
+
+#include "core/filter.hpp"
+#include "core/layout.hpp"
+#include "win/support/handles.hpp"
+
+namespace korvane {
+
+// What the keyboard is on: a tile by its clip, so the focus stays with the clip when others come
+// and go; a button by its kind.
+struct FocusTarget {
+    HitKind kind = HitKind::None;
+    ClipId clip = 0;
+    bool operator==(const FocusTarget&) const = default;
+};
+
+struct ToolbarState {
+    std::optional<Area> drag_source;  // the area of the clip being dragged; none without a drag
+    uint64_t drag_source_index = 0;
+    std::optional<DropTarget> drop;
+    ClipId dragged_clip = 0;
+    POINT cursor{};
+    POINT grab_offset{};
+    HitTarget hover;
+    HitTarget press;
+    ClipId pressed_clip = 0;  // the clip under a press on a tile
+    POINT press_point{};
+    HWND window = nullptr;
+    HWND tooltip = nullptr;
+    uint64_t tool_count = 0;
+    OwnedFont title_font;
+    OwnedFont badge_font;
+    OwnedFont icon_font;
+    OwnedFont word_mark_font;
+    OwnedFont word_mark_italic_font;
+    OwnedFont word_mark_suffix_font;
+    bool icon_font_present = false;  // otherwise the button glyphs are drawn with lines
+    int32_t scroll = 0;              // the docked strip's; the popup never scrolls
+    bool docked = false;
+    std::string filter;               // typed into the popup; empty shows every clip
+    std::optional<FocusTarget> focus;  // the keyboard's item
+    bool focus_cues = false;          // the focus frame shows once the keyboard is used
+    char16_t half_typed = 0;          // the first half of a typed surrogate pair
+
+    bool dragging() const { return drag_source.has_value(); }
+};
+
+// Creates the window (hidden), its tooltip control and its six fonts.
+ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD extended_style, WNDPROC procedure);
+
+// The shared window procedure; each toolbar's own procedure passes what it does not handle.
+LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// The clips a toolbar shows and their layout, as they are now.
+struct ToolbarShape {
+    ShownClips shown;
+    ToolbarLayout layout;
+};
+ToolbarShape shape_of(const ToolbarState& toolbar, const ClipStore& store);
+
+// The clip of a tile target as the toolbar shows it, or null.
+Clip* tile_clip(ClipStore& store, const ToolbarShape& shape, HitTarget target);
+
+void refresh_toolbar(HWND window);
+void refresh_all_toolbars();
+
+// Resets hover, press and drag, before a toolbar is shown.
+void reset_pointer_state(ToolbarState& toolbar);
+
+}  // namespace korvane

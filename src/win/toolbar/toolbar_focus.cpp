@@ -1,0 +1,41 @@
+#include "win/toolbar/toolbar_focus.hpp"
+
+#include <algorithm>
+
+namespace korvane {
+
+std::optional<HitTarget> focused_target(const ToolbarState& toolbar, const ClipStore& store, const ToolbarShape& shape) {
+    if (!toolbar.focus) return std::nullopt;
+    const FocusTarget& focus = *toolbar.focus;
+    if (is_tile(focus.kind)) {
+        const Area area = area_of(focus.kind);
+        const std::vector<size_t>& shown = area == Area::Recent ? shape.shown.recent : shape.shown.pins;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const Clip& clip = area == Area::Recent ? store.recent[shown[i]] : store.pins[shown[i]];
+            if (clip.id == focus.clip) return HitTarget{focus.kind, i};
+        }
+        return std::nullopt;
+    }
+    const std::vector<Button> buttons = button_list(shape.layout);
+    if (std::any_of(buttons.begin(), buttons.end(), [&](const Button& b) { return b.kind == focus.kind; }))
+        return HitTarget{focus.kind, 0};
+    return std::nullopt;
+}
+
+FocusTarget focus_for(HitTarget target, ClipStore& store, const ToolbarShape& shape) {
+    const Clip* clip = tile_clip(store, shape, target);
+    return FocusTarget{target.kind, clip ? clip->id : 0};
+}
+
+std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target) {
+    const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i].target == target) return LONG(i + 1);
+    return std::nullopt;
+}
+
+void announce_focus(HWND window, std::optional<LONG> child_id) {
+    if (child_id && GetFocus() == window) NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, *child_id);
+}
+
+}  // namespace korvane

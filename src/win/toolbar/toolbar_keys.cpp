@@ -1,0 +1,253 @@
+#include "win/toolbar/toolbar_keys.hpp"
+
+#include <optional>
+#include <string>
+
+#include "core/focus_order.hpp"
+#include "core/text.hpp"
+#include "win/app/app.hpp"
+#include "win/support/beep.hpp"
+#include "win/toolbar/commands.hpp"
+#include "win/clipboard/paste.hpp"
+#include "win/shell/popup.hpp"
+#include "win/toolbar/tile_menu.hpp"
+#include "win/toolbar/toolbar_focus.hpp"
+#include "win/toolbar/toolbar_tooltips.hpp"
+
+namespace korvane {
+namespace {
+
+// Where a docked tile must scroll to be seen whole.
+int32_t scroll_showing(const ToolbarLayout& layout, const Rect& item) {
+    int32_t scroll = layout.scroll;
+    if (item.top < content_top(layout)) scroll -= content_top(layout) - item.top;
+    else if (item.bottom > layout.client_height) scroll += item.bottom - layout.client_height;
+    return std::clamp(scroll, 0, max_scroll(layout));
+}
+
+// Puts the focus on the target, scrolls it into view and shows the focus frame; returns the
+// child id to announce once the record is free.
+std::optional<LONG> focus_on(ToolbarState& toolbar, ClipStore& store, const ToolbarShape& shape,
+                             std::optional<HitTarget> target) {
+    toolbar.focus_cues = true;
+    InvalidateRect(toolbar.window, nullptr, FALSE);
+    if (!target) {
+        toolbar.focus.reset();
+        return std::nullopt;
+    }
+    toolbar.focus = focus_for(*target, store, shape);
+    if (toolbar.docked && is_tile(target->kind)) {
+        const int32_t scroll = scroll_showing(shape.layout, tile_rect(shape.layout, area_of(target->kind), target->index));
+        if (scroll != toolbar.scroll) {
+            toolbar.scroll = scroll;
+            PostMessageW(toolbar.window, WM_NULL, 0, 0);
+        }
+    }
+    return child_id_of(shape, *target);
+}
+
+struct Focused {
+    HitTarget target;
+    ClipId clip = 0;
+    bool from_popup = false;
+};
+
+std::optional<Focused> focused_item(HWND window) {
+    AppBorrow app = borrow_app();
+    ToolbarState* toolbar = app ? toolbar_for(*app, window) : nullptr;
+    if (!toolbar) return std::nullopt;
+    const ToolbarShape shape = shape_of(*toolbar, app->store);
+    const std::optional<HitTarget> target = focused_target(*toolbar, app->store, shape);
+    if (!target) return std::nullopt;
+    const Clip* clip = tile_clip(app->store, shape, *target);
+    return Focused{*target, clip ? clip->id : 0, !toolbar->docked};
+}
+
+LRESULT move_focus(HWND window, FocusMove move) {
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        const ToolbarShape shape = shape_of(*toolbar, app->store);
+        const std::optional<HitTarget> from = focused_target(*toolbar, app->store, shape);
+        announced = focus_on(*toolbar, app->store, shape, moved_focus(shape.layout, from, move));
+    }
+    rebuild_tooltips(window);
+    announce_focus(window, announced);
+    return 0;
+}
+
+LRESULT run_focused(HWND window) {
+    if (const std::optional<Focused> item = focused_item(window))
+        run_target_command(window, item->target, item->clip, item->from_popup);
+    return 0;
+}
+
+LRESULT open_focused_menu(HWND window) {
+    const std::optional<Focused> item = focused_item(window);
+    if (!item || !is_tile(item->target.kind)) return 0;
+    RECT tile{};
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        const Rect r = tile_rect(shape_of(*toolbar, app->store).layout, area_of(item->target.kind), item->target.index);
+        tile = RECT{r.left, r.top, r.right, r.bottom};
+    }
+    POINT at{tile.left, tile.bottom};
+    ClientToScreen(window, &at);
+    open_tile_menu(window, item->target, at);
+    return 0;
+}
+
+// After a delete the focus goes to the tile that took the deleted one's place, or the one
+// before it, or the first item left.
+LRESULT delete_focused(HWND window) {
+    const std::optional<Focused> item = focused_item(window);
+    if (!item || !is_tile(item->target.kind)) return 0;
+    delete_from_keyboard(item->clip, item->from_popup);
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar || focused_target(*toolbar, app->store, shape_of(*toolbar, app->store))) return 0;
+        const ToolbarShape shape = shape_of(*toolbar, app->store);
+        const uint64_t left = area_of(item->target.kind) == Area::Recent ? shape.layout.recent_count : shape.layout.pinned_count;
+        std::optional<HitTarget> next;
+        if (left > 0) next = HitTarget{item->target.kind, std::min<uint64_t>(item->target.index, left - 1)};
+        else if (const std::vector<ToolbarItem> items = toolbar_items(shape.layout); !items.empty()) next = items.front().target;
+        announced = focus_on(*toolbar, app->store, shape, next);
+    }
+    announce_focus(window, announced);
+    return 0;
+}
+
+// 1 to 9 and 0: the Recent clips 1 to 10, as the store holds them.
+LRESULT paste_numbered(HWND window, wchar_t digit) {
+    const size_t index = digit == L'0' ? 9 : size_t(digit - L'1');
+    ClipId clip = 0;
+    bool from_popup = false;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        from_popup = !toolbar->docked;
+        if (index < app->store.recent.size()) clip = app->store.recent[index].id;
+    } else {
+        return 0;
+    }
+    if (clip == 0) {
+        beep_refusal();
+        return 0;
+    }
+    paste_clip(clip, from_popup);
+    return 0;
+}
+
+// The filter changed: the focus goes to the first tile still shown, and the popup takes the
+// size of what it shows.
+void filter_changed(HWND window, ToolbarState& toolbar, ClipStore& store, std::optional<LONG>& announced) {
+    const ToolbarShape shape = shape_of(toolbar, store);
+    const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
+    const bool any_tile = !items.empty() && is_tile(items.front().target.kind);
+    announced = focus_on(toolbar, store, shape, any_tile ? std::optional<HitTarget>(items.front().target) : std::nullopt);
+    PostMessageW(window, WM_NULL, 0, 0);
+}
+
+// Removes the last character (not the last byte) of the filter.
+void drop_last_character(std::string& text) {
+    size_t cut = text.size();
+    while (cut > 0) {
+        --cut;
+        if ((static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80) break;
+    }
+    text.resize(cut);
+}
+
+// Backspace in the popup edits the filter; the result says whether there was one.
+bool edit_filter(HWND window, bool clear) {
+    std::optional<LONG> announced;
+    bool edited = false;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar || toolbar->docked || toolbar->filter.empty()) return false;
+        if (clear) toolbar->filter.clear();
+        else drop_last_character(toolbar->filter);
+        filter_changed(window, *toolbar, app->store, announced);
+        edited = true;
+    }
+    refresh_all_toolbars();
+    announce_focus(window, announced);
+    return edited;
+}
+
+LRESULT on_escape(HWND window) {
+    if (edit_filter(window, true)) return 0;
+    bool docked = false;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        docked = toolbar->docked;
+    }
+    // The popup closes; either toolbar gives the keyboard back to the window it came from.
+    if (!docked) hide_popup_by_escape();
+    return_to_paste_target();
+    return 0;
+}
+
+LRESULT type_into_filter(HWND window, wchar_t unit) {
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar || toolbar->docked) return 0;
+        std::u16string typed;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {  // the first half of a character beyond the BMP
+            toolbar->half_typed = char16_t(unit);
+            return 0;
+        }
+        if (unit >= 0xDC00 && unit <= 0xDFFF && toolbar->half_typed) typed += toolbar->half_typed;
+        toolbar->half_typed = 0;
+        typed += char16_t(unit);
+        toolbar->filter += utf16_to_utf8(typed);
+        filter_changed(window, *toolbar, app->store, announced);
+    } else {
+        return 0;
+    }
+    refresh_all_toolbars();
+    announce_focus(window, announced);
+    return 0;
+}
+
+bool filter_is_empty(HWND window) {
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) return toolbar->filter.empty();
+    return true;
+}
+
+}  // namespace
+
+LRESULT on_key_down(HWND window, WPARAM key) {
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    switch (key) {
+    case VK_LEFT: return move_focus(window, FocusMove::Left);
+    case VK_RIGHT: return move_focus(window, FocusMove::Right);
+    case VK_UP: return move_focus(window, FocusMove::Up);
+    case VK_DOWN: return move_focus(window, FocusMove::Down);
+    case VK_TAB: return move_focus(window, shift ? FocusMove::PreviousGroup : FocusMove::NextGroup);
+    case VK_RETURN: return run_focused(window);
+    case VK_DELETE: return delete_focused(window);
+    case VK_APPS: return open_focused_menu(window);
+    case VK_F10: return shift ? open_focused_menu(window) : 0;
+    case VK_ESCAPE: return on_escape(window);
+    case VK_BACK: edit_filter(window, false); return 0;
+    }
+    return 0;
+}
+
+LRESULT on_char(HWND window, WPARAM unit) {
+    const auto c = wchar_t(unit);
+    if (c < L' ' || c == 0x7F) return 0;  // Enter, Escape, Backspace and Tab are keys, not text
+    const bool typing = !filter_is_empty(window);
+    if (!typing && c >= L'0' && c <= L'9') return paste_numbered(window, c);
+    if (!typing && c == L' ') return run_focused(window);
+    return type_into_filter(window, c);
+}
+
+}  // namespace korvane

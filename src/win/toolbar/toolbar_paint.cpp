@@ -1,0 +1,208 @@
+#include "win/toolbar/toolbar_paint.hpp"
+
+#include <string>
+
+#include "win/app/app.hpp"
+#include "win/toolbar/draw.hpp"
+#include "win/toolbar/glyphs.hpp"
+#include "win/toolbar/toolbar_focus.hpp"
+#include "win/toolbar/palette.hpp"
+#include "win/toolbar/word_mark.hpp"
+
+namespace korvane {
+namespace {
+
+RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+void fill(HDC dc, const RECT& rect, COLORREF colour) {
+    OwnedBrush brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush.get());
+}
+
+// A frame of the given thickness just inside the rectangle.
+void draw_frame(HDC dc, const RECT& rect, COLORREF colour, int thickness) {
+    OwnedBrush brush(CreateSolidBrush(colour));
+    for (int i = 0; i < thickness; ++i) {
+        const RECT ring{rect.left + i, rect.top + i, rect.right - i, rect.bottom - i};
+        FrameRect(dc, &ring, brush.get());
+    }
+}
+
+bool is_hot(const ToolbarState& toolbar, HitKind kind, uint64_t index) {
+    return toolbar.hover.kind == kind && toolbar.hover.index == index;
+}
+
+std::string pinned_title(const ToolbarState& toolbar, uint64_t count) {
+    const std::string n = std::to_string(count);
+    const std::string limit = std::to_string(PIN_CAPACITY);
+    return toolbar.docked ? "Pinned " + n + "/" + limit : "Pinned  " + n + " / " + limit;
+}
+
+// While a filter is typed, an empty section says that nothing in it matches.
+constexpr char NOTHING_MATCHES[] = "Nothing here matches";
+
+// What an empty section says, shorter on the narrow strip.
+const char* empty_text(Area section, bool docked, bool searching) {
+    if (searching) return NOTHING_MATCHES;
+    if (section == Area::Recent) return docked ? "Copy something" : "Copy something and it will appear here";
+    return docked ? "Drag clips here to pin them" : "Drag a clip here, or right-click it and choose Pin";
+}
+
+void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    HFONT title_font = toolbar.docked ? toolbar.badge_font.get() : toolbar.title_font.get();
+    const UINT title_format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
+    draw_text_in_rect(dc, "Recent", to_rect(title_rect(layout, Area::Recent)), title_font, palette::TITLE, title_format);
+    draw_text_in_rect(dc, pinned_title(toolbar, layout.pinned_count), to_rect(title_rect(layout, Area::Pinned)),
+                      title_font, palette::TITLE, title_format);
+
+    const UINT empty_format = toolbar.docked ? DT_WORDBREAK | DT_CENTER : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+    for (const Area section : {Area::Recent, Area::Pinned})
+        if ((section == Area::Recent ? layout.recent_count : layout.pinned_count) == 0)
+            draw_text_in_rect(dc, empty_text(section, toolbar.docked, layout.searching),
+                              to_rect(empty_rect(layout, section)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
+                              empty_format);
+}
+
+// The typed filter, in a field-like box above the sections.
+void paint_search_line(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    if (!layout.searching) return;
+    const RECT line = to_rect(search_line_rect(layout));
+    draw_rounded_rect(dc, line, palette::SEARCH_FILL, palette::SEARCH_BORDER);
+    RECT text = line;
+    text.left += layout.margin;
+    text.right -= layout.margin;
+    draw_text_in_rect(dc, toolbar.filter, text, toolbar.title_font.get(), palette::TITLE,
+                      DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS);
+}
+
+// The keyboard's item, framed once the keyboard has been used: outside the tile or button, in
+// the gap around it.
+void paint_focus_frame(HDC dc, const ToolbarState& toolbar, const ToolbarShape& shape, const ClipStore& store) {
+    if (!toolbar.focus_cues) return;
+    const std::optional<HitTarget> focused = focused_target(toolbar, store, shape);
+    if (!focused) return;
+    for (const ToolbarItem& item : toolbar_items(shape.layout)) {
+        if (item.target != *focused) continue;
+        const Rect frame = focus_frame_rect(shape.layout, item.rect);
+        draw_frame(dc, to_rect(frame), palette::FOCUS_FRAME, focus_frame_width(shape.layout));
+    }
+}
+
+void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarShape& shape,
+                 int height) {
+    const ToolbarLayout& layout = shape.layout;
+    for (const ToolbarItem& item : toolbar_items(layout)) {
+        if (!is_tile(item.target.kind)) continue;
+        const Area area = area_of(item.target.kind);
+        const uint64_t i = item.target.index;
+        const RECT r = to_rect(item.rect);
+        if (r.bottom < content_top(layout) || r.top > height) continue;
+        if (toolbar.dragging() && toolbar.drag_source == area && toolbar.drag_source_index == i) {
+            draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER);
+            continue;
+        }
+        draw_tile_frame(dc, r, is_hot(toolbar, item.target.kind, i));
+        draw_tile(dc, source, *tile_clip(store, shape, item.target), r, toolbar.badge_font.get());
+    }
+}
+
+void paint_drop_bar(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    if (!toolbar.dragging() || !toolbar.drop) return;
+    // A Recent clip cannot go to a full Pinned section; a pin dragged within it can.
+    if (toolbar.drag_source == Area::Recent && toolbar.drop->section == Area::Pinned &&
+        layout.pinned_count >= PIN_CAPACITY)
+        return;
+    fill(dc, to_rect(drop_bar_rect(layout, *toolbar.drop)), palette::DROP_BAR);
+}
+
+void paint_button(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout, const Button& button,
+                  bool enabled) {
+    const RECT r = to_rect(button.rect);
+    draw_tile_frame(dc, r, enabled && toolbar.hover.kind == button.kind);
+    const COLORREF colour = enabled ? palette::BUTTON_ENABLED : palette::BUTTON_DISABLED;
+    HFONT icon_font = toolbar.icon_font_present ? toolbar.icon_font.get() : nullptr;
+    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    if (toolbar.docked || button.kind == HitKind::SettingsButton) {
+        draw_button_glyph(dc, button.kind, r, icon_font, colour);
+    } else if (button.kind == HitKind::NewTextButton) {
+        draw_text_in_rect(dc, "+ New text", r, toolbar.badge_font.get(), colour, format);
+    } else if (button.kind == HitKind::ClearButton) {
+        draw_button_glyph(dc, button.kind, to_rect(clear_glyph_rect(layout, button.rect)), icon_font, colour);
+        draw_text_in_rect(dc, "Clear", to_rect(clear_label_rect(layout, button.rect)), toolbar.badge_font.get(),
+                          colour, format);
+    }
+}
+
+void paint_docked_extras(HDC dc, const ToolbarLayout& layout) {
+    fill(dc, to_rect(header_separator_rect(layout)), palette::SEPARATOR);
+    if (const std::optional<Rect> thumb = scroll_thumb_rect(layout))
+        draw_rounded_rect(dc, to_rect(*thumb), palette::SCROLL_THUMB, palette::SCROLL_THUMB);
+}
+
+void paint_ghost(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout) {
+    if (!toolbar.dragging()) return;
+    const std::optional<ClipLocation> at = find_clip(store, toolbar.dragged_clip);
+    if (!at) return;
+    const int left = toolbar.cursor.x - toolbar.grab_offset.x;
+    const int top = toolbar.cursor.y - toolbar.grab_offset.y;
+    const RECT r{left, top, left + layout.tile, top + layout.tile};
+    draw_rounded_rect(dc, r, palette::GHOST_FILL, palette::GHOST_BORDER);
+    draw_tile(dc, source, *clip_at(store, *at), r, toolbar.badge_font.get());
+}
+
+}  // namespace
+
+void paint_toolbar(HDC dc, ToolbarState& toolbar, ClipStore& store, int width, int height) {
+    SetBkMode(dc, TRANSPARENT);
+    const RECT client{0, 0, width, height};
+    fill(dc, client, palette::BACKGROUND);
+    {
+        OwnedBrush frame(CreateSolidBrush(palette::FRAME));
+        FrameRect(dc, &client, frame.get());
+    }
+    const ToolbarShape shape = shape_of(toolbar, store);
+    const ToolbarLayout& layout = shape.layout;
+    // Scrolled content never paints over the docked header.
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, 0, content_top(layout), width, height);
+    paint_titles_and_empty_states(dc, toolbar, layout);
+    const OwnedDc source(CreateCompatibleDC(dc));
+    paint_tiles(dc, source.get(), toolbar, store, shape, height);
+    paint_drop_bar(dc, toolbar, layout);
+    RestoreDC(dc, saved);
+    paint_search_line(dc, toolbar, layout);
+    for (const Button& button : button_list(layout))
+        paint_button(dc, toolbar, layout, button,
+                     !(button.kind == HitKind::NewTextButton && store.pins.size() >= PIN_CAPACITY));
+    paint_word_mark(dc, toolbar, layout);
+    if (toolbar.docked) paint_docked_extras(dc, layout);
+    paint_focus_frame(dc, toolbar, shape, store);
+    paint_ghost(dc, source.get(), toolbar, store, layout);
+}
+
+LRESULT on_paint(HWND window) {
+    AppBorrow app = borrow_app();
+    ToolbarState* toolbar = app ? toolbar_for(*app, window) : nullptr;
+    if (!toolbar) {
+        ValidateRect(window, nullptr);
+        return 0;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client{};
+    GetClientRect(window, &client);
+    OwnedDc memory(CreateCompatibleDC(dc));
+    // The back buffer is a DIB section: a compatible bitmap costs Wine tens of microseconds to
+    // make and again to select, on every paint.
+    uint32_t* bits = nullptr;
+    OwnedBitmap bitmap = make_dib_section(client.right, client.bottom, bits);
+    {
+        const Selected selected(memory.get(), bitmap.get());
+        paint_toolbar(memory.get(), *toolbar, app->store, client.right, client.bottom);
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    }
+    EndPaint(window, &paint);
+    return 0;
+}
+
+}  // namespace korvane
