@@ -310,7 +310,7 @@ TEST_F(SettingsDialogGeometry, EnterOnAFocusedCancelChangesNothing) {
     });
     run_settings_dialog();
     EXPECT_EQ(driver.finish(), "");
-    EXPECT_TRUE(borrow_app()->dock.dock_right);
+    EXPECT_TRUE(borrow_app()->settings.dock_right);
 }
 
 }  // namespace

@@ -247,14 +247,14 @@ TEST(PinsFileOnDisk, AFileHeldForAMomentByAnotherProgramIsWaitedFor) {
 
 TEST(FilesOnDisk, HiddenFilesAreRewrittenAndStayHidden) {
     TempAppData appdata;
-    write_settings({});
+    write_settings_file({});
     save_pins(one_pin("first"));
     for (const wchar_t* name : {L"settings.ini", L"pins.dat"})
         ASSERT_TRUE(SetFileAttributesW(appdata.file(name).c_str(), FILE_ATTRIBUTE_HIDDEN)) << name;
     ASSERT_TRUE(test::write_file(appdata.file(L"pins.tmp"), GARBAGE));
     ASSERT_TRUE(SetFileAttributesW(appdata.file(L"pins.tmp").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     test::MessageBoxWatcher watcher;
-    write_settings({.dock_right = false, .minimized = true});
+    write_settings_file({.dock_right = false, .minimized = true});
     save_pins(one_pin("second"));
     EXPECT_EQ(read_settings(), (Settings{.dock_right = false, .minimized = true}));
     EXPECT_EQ(loaded_text(load_pins()), "second");
@@ -266,10 +266,10 @@ TEST(FilesOnDisk, HiddenFilesAreRewrittenAndStayHidden) {
 TEST(SettingsOnDisk, ReadsDefaultsWritesExactBytesAndReadsThemBack) {
     TempAppData appdata;
     EXPECT_EQ(read_settings(), Settings{});
-    write_settings({});
+    write_settings_file({});
     const std::string defaults = "edge=right\r\nminimized=false\r\n";
     EXPECT_EQ(test::read_file(appdata.file(L"settings.ini")), Bytes(defaults.begin(), defaults.end()));
-    write_settings({.dock_right = false, .minimized = true});
+    write_settings_file({.dock_right = false, .minimized = true});
     EXPECT_EQ(test::read_file(appdata.file(L"settings.ini"))->size(), 27u);
     EXPECT_EQ(read_settings(), (Settings{.dock_right = false, .minimized = true}));
     const std::string odd = "edge=left\r\n\xFF";
@@ -277,13 +277,24 @@ TEST(SettingsOnDisk, ReadsDefaultsWritesExactBytesAndReadsThemBack) {
     EXPECT_EQ(read_settings(), Settings{});
 }
 
-TEST(SettingsOnDisk, AWriteThatCannotBeMadeFailsSilently) {
+TEST(SettingsOnDisk, AFailedWriteIsToldOnceUntilAWriteSucceedsAgain) {
     TempAppData appdata;
-    ASSERT_TRUE(test::write_file(appdata.korvane_folder(), GARBAGE));
+    const std::wstring folder = appdata.korvane_folder();
     test::MessageBoxWatcher watcher;
-    write_settings({.dock_right = false, .minimized = false});
-    EXPECT_EQ(read_settings(), Settings{});
-    EXPECT_TRUE(watcher.texts().empty());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ASSERT_TRUE(test::write_file(folder, GARBAGE));  // a file where the folder should be
+        report_settings_save(write_settings_file({.dock_right = false}));
+        report_settings_save(write_settings_file({.dock_right = false}));
+        ASSERT_TRUE(test::wait_until([&] { return watcher.texts().size() == size_t(attempt + 1); }, std::chrono::seconds(5)));
+        EXPECT_TRUE(watcher.texts().back().starts_with(L"Could not save the settings:\n")) << watcher.texts().back();
+        EXPECT_TRUE(watcher.texts().back().ends_with(L" (os error 183)")) << watcher.texts().back();
+        EXPECT_EQ(read_settings(), Settings{});
+        ASSERT_TRUE(DeleteFileW(folder.c_str()));
+        report_settings_save(write_settings_file({.dock_right = false}));  // succeeds: the next failure is told
+        EXPECT_EQ(read_settings(), Settings{.dock_right = false});
+        ASSERT_TRUE(DeleteFileW(appdata.file(L"settings.ini").c_str()) && RemoveDirectoryW(folder.c_str()));
+    }
+    EXPECT_EQ(watcher.texts().size(), 2u);
 }
 
 TEST(OsErrorText, IsTheSystemMessageFollowedByTheCode) {

@@ -9,6 +9,7 @@
 #include "core/clipboard_data.hpp"
 #include "win/support/beep.hpp"
 #include "win/clipboard/capture.hpp"
+#include "win/shell/dock.hpp"
 #include "win/shell/hotkey.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/shell/popup.hpp"
@@ -256,15 +257,36 @@ TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAno
         EXPECT_EQ(warnings.texts()[0], to_wide(shortcut_taken_message({SHORTCUT_CTRL | SHORTCUT_ALT, 'J'},
                                                                       {SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'})));
     }
-    EXPECT_EQ(borrow_app()->shortcut, (Shortcut{SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'}));
+    EXPECT_EQ(borrow_app()->registered_shortcut, (Shortcut{SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'}));
     EXPECT_FALSE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_SHIFT, 'K'));  // still Korvane's
 
     // After a restart the settings file's shortcut is the one registered.
     TearDown();
     start({});
-    EXPECT_EQ(borrow_app()->shortcut, (Shortcut{SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'}));
+    EXPECT_EQ(borrow_app()->registered_shortcut, (Shortcut{SHORTCUT_CTRL | SHORTCUT_SHIFT, 'K'}));
     EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_WIN | MOD_ALT, 'V'));
     UnregisterHotKey(nullptr, 7);
+}
+
+// The settings file keeps what the user chose: a shortcut another program held when Korvane
+// started stays in it when the strip is placed, and a new shortcut keeps the side and the
+// minimized state.
+TEST_F(Keyboard, TheSettingsFileKeepsEveryChoiceWhateverChangesOne) {
+    TearDown();
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    const uint32_t held[2] = {MOD_CONTROL | MOD_ALT, 'J'};
+    COPYDATASTRUCT request{4, sizeof held, const_cast<uint32_t*>(held)};
+    ASSERT_EQ(SendMessageW(other.window, WM_COPYDATA, 0, LPARAM(&request)), 1);
+    start("edge=left\r\nminimized=true\r\nshortcut=Ctrl+Alt+J\r\n");
+    EXPECT_TRUE(borrow_app()->registered_shortcut.off());
+    set_dock_edge(true);
+    EXPECT_EQ(settings_file(appdata), "edge=right\r\nminimized=false\r\nshortcut=Ctrl+Alt+J\r\n");
+
+    set_dock_edge(false);
+    minimize_toolbar();
+    confirm_settings_with_shortcut(MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
+    EXPECT_EQ(settings_file(appdata), "edge=left\r\nminimized=true\r\nshortcut=Ctrl+Shift+K\r\n");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/settings.hpp"
 #include "core/shortcut.hpp"
 #include "core/store.hpp"
 #include "win/support/handles.hpp"
@@ -17,8 +18,6 @@ namespace korvane {
 
 struct DockFields {
     HMONITOR monitor = nullptr;
-    bool dock_right = true;
-    bool minimized = false;
     bool appbar_registered = false;
     // Monitors on which the shell reported a full-screen program (ABN_FULLSCREENAPP 1) and not
     // yet its end: on them the strip stays at the bottom, whatever places it again meanwhile.
@@ -38,9 +37,12 @@ struct App {
     DockFields dock;
     PopupFields popup_place;
     ClipStore store;
+    Settings settings;  // as the user chose them and settings.ini keeps them
     HWND main_window = nullptr;
     OwnedIcon app_icon;
-    Shortcut shortcut;  // the popup's shortcut as it is registered now; off when none is
+    // The popup's shortcut as it is registered now: off when none is, also when another program
+    // held the one the settings ask for at start-up.
+    Shortcut registered_shortcut;
 };
 
 // The toolbar state of a window, or null for any other window.

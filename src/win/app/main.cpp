@@ -54,8 +54,8 @@ void run_tray_menu(HWND main_window, POINT anchor) {
     bool minimized = true;
     bool left = false;
     if (AppBorrow app = borrow_app()) {
-        minimized = app->dock.minimized;
-        left = !app->dock.dock_right;
+        minimized = app->settings.minimized;
+        left = !app->settings.dock_right;
     }
     OwnedMenu menu(CreatePopupMenu());
     AppendMenuW(menu.get(), MF_STRING, OPEN, L"Open");
@@ -96,7 +96,7 @@ LRESULT on_foreground_window(HWND foreground) {
     const HMONITOR monitor = MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST);
     bool move = false;
     if (AppBorrow app = borrow_app()) {
-        move = monitor != app->dock.monitor && !app->dock.minimized;
+        move = monitor != app->dock.monitor && !app->settings.minimized;
         if (move) app->dock.monitor = monitor;
     }
     if (move) place_appbar();
@@ -202,12 +202,11 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     auto app = std::make_unique<App>();
     app->main_window = create_main_window(instance);
     app->popup = create_toolbar_window(false, L"KorvaneToolbar", WS_EX_TOPMOST | WS_EX_TOOLWINDOW, guarded<popup_proc>);
-    const Settings settings = read_settings();
+    app->settings = read_settings();
+    const Settings settings = app->settings;
     app->docked = create_toolbar_window(true, L"KorvaneDock", WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
                                         guarded<docked_toolbar_proc>);
     app->dock.monitor = MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTONEAREST);
-    app->dock.dock_right = settings.dock_right;
-    app->dock.minimized = settings.minimized;
     app->app_icon = make_app_icon();
     notification_icon_picture = app->app_icon.get();
     taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
@@ -224,7 +223,7 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     // A shortcut another program holds stays unregistered until the settings choose another;
     // nothing is said at start-up, when the user did not ask for anything.
     if (register_popup_shortcut(main_window, settings.shortcut))
-        if (AppBorrow app = borrow_app()) app->shortcut = settings.shortcut;
+        if (AppBorrow app = borrow_app()) app->registered_shortcut = settings.shortcut;
     if (!settings.minimized) show_docked_toolbar();
 }
 

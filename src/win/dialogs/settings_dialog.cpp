@@ -275,8 +275,8 @@ void run_settings_dialog() {
     Choice current{DOCKED_RIGHT, false, {}};
     if (AppBorrow app = borrow_app()) {
         if (!app->docked.window || !app->popup.window) return;
-        current.placement = app->dock.minimized ? MINIMIZED : app->dock.dock_right ? DOCKED_RIGHT : DOCKED_LEFT;
-        current.shortcut = app->shortcut;
+        current.placement = app->settings.minimized ? MINIMIZED : app->settings.dock_right ? DOCKED_RIGHT : DOCKED_LEFT;
+        current.shortcut = app->registered_shortcut;
     } else {
         return;
     }

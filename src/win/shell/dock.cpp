@@ -7,6 +7,7 @@
 #include "win/app/app.hpp"
 #include "win/storage/files.hpp"
 #include "win/app/messages.hpp"
+#include "win/app/settings_change.hpp"
 #include "win/support/dpi.hpp"
 #include "win/toolbar/toolbar.hpp"
 
@@ -19,10 +20,6 @@ APPBARDATA appbar_data(HWND window) {
     data.hWnd = window;
     data.uCallbackMessage = WM_APPBAR_CALLBACK;
     return data;
-}
-
-void write_dock_settings(const App& app) {
-    write_settings(Settings{.dock_right = app.dock.dock_right, .minimized = app.dock.minimized, .shortcut = app.shortcut});
 }
 
 LRESULT on_size(HWND window) {
@@ -122,7 +119,7 @@ void renew_appbar() {
     bool minimized = true;
     if (AppBorrow app = borrow_app()) {
         app->dock.appbar_registered = false;
-        minimized = app->dock.minimized;
+        minimized = app->settings.minimized;
         window = app->docked.window;
     }
     if (!window) return;
@@ -145,7 +142,7 @@ void place_appbar() {
     if (AppBorrow app = borrow_app()) {
         window = app->docked.window;
         monitor = app->dock.monitor;
-        right = app->dock.dock_right;
+        right = app->settings.dock_right;
         registered = app->dock.appbar_registered;
         full_screen = holds(app->dock.full_screen_monitors, monitor);
     }
@@ -175,10 +172,9 @@ void place_appbar() {
 }
 
 void show_docked_toolbar() {
+    change_settings([](Settings& settings) { settings.minimized = false; });
     HWND window = nullptr;
     if (AppBorrow app = borrow_app()) {
-        app->dock.minimized = false;
-        write_dock_settings(*app);
         reset_pointer_state(app->docked);
         window = app->docked.window;
     }
@@ -190,10 +186,9 @@ void show_docked_toolbar() {
 }
 
 void minimize_toolbar() {
+    change_settings([](Settings& settings) { settings.minimized = true; });
     HWND window = nullptr;
     if (AppBorrow app = borrow_app()) {
-        app->dock.minimized = true;
-        write_dock_settings(*app);
         window = app->docked.window;
     }
     if (!window) return;
@@ -203,13 +198,11 @@ void minimize_toolbar() {
 
 void set_dock_edge(bool right) {
     bool minimized = false;
-    if (AppBorrow app = borrow_app()) {
-        app->dock.dock_right = right;
-        write_dock_settings(*app);
-        minimized = app->dock.minimized;
-    } else {
+    if (!change_settings([&](Settings& settings) {
+            settings.dock_right = right;
+            minimized = settings.minimized;
+        }))
         return;
-    }
     if (minimized) show_docked_toolbar();
     else place_appbar();
 }

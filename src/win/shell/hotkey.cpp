@@ -3,6 +3,7 @@
 #include <string>
 
 #include "win/app/app.hpp"
+#include "win/app/settings_change.hpp"
 #include "win/storage/files.hpp"
 #include "win/app/warning.hpp"
 
@@ -24,7 +25,7 @@ bool change_popup_shortcut(Shortcut wanted) {
     Shortcut kept;
     if (AppBorrow app = borrow_app()) {
         main_window = app->main_window;
-        kept = app->shortcut;
+        kept = app->registered_shortcut;
     } else {
         return false;
     }
@@ -38,12 +39,8 @@ bool change_popup_shortcut(Shortcut wanted) {
                          : "The shortcut " + shortcut_text(wanted) + " could not be used: " + os_error_text(error));
         return false;
     }
-    Settings settings;
-    if (AppBorrow app = borrow_app()) {
-        app->shortcut = wanted;
-        settings = Settings{.dock_right = app->dock.dock_right, .minimized = app->dock.minimized, .shortcut = wanted};
-    }
-    write_settings(settings);
+    if (AppBorrow app = borrow_app()) app->registered_shortcut = wanted;
+    change_settings([&](Settings& settings) { settings.shortcut = wanted; });
     return true;
 }
 

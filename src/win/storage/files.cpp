@@ -18,11 +18,28 @@
 namespace korvane {
 namespace {
 
-constexpr char SAVE_FAILED[] = "Could not save pinned clips:\n";
+constexpr char PINS_SAVE_FAILED[] = "Could not save pinned clips:\n";
+constexpr char SETTINGS_SAVE_FAILED[] = "Could not save the settings:\n";
 
 // Set when pins.dat exists but did not load, so its bytes are kept rather than replaced.
 std::atomic<bool> pins_file_unloaded{false};
-std::atomic<bool> save_warning_shown{false};
+
+// A failed save is told once; later failures are silent until a save succeeds again, so a new
+// failure after that is told too.
+struct SaveWarning {
+    const char* lead;
+    std::atomic<bool> shown{false};
+
+    void report(const std::optional<std::string>& error) {
+        if (!error) {
+            shown = false;
+            return;
+        }
+        if (!shown.exchange(true)) show_warning(lead + *error);
+    }
+};
+SaveWarning pins_save_warning{PINS_SAVE_FAILED};
+SaveWarning settings_save_warning{SETTINGS_SAVE_FAILED};
 
 std::optional<std::wstring> app_folder() {
     const DWORD needed = GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
@@ -300,13 +317,7 @@ std::optional<std::string> write_pins_file(const std::vector<Clip>& pins) {
     return std::nullopt;
 }
 
-void report_pins_save(const std::optional<std::string>& error) {
-    if (!error) {
-        save_warning_shown = false;
-        return;
-    }
-    if (!save_warning_shown.exchange(true)) show_warning(SAVE_FAILED + *error);
-}
+void report_pins_save(const std::optional<std::string>& error) { pins_save_warning.report(error); }
 
 void save_pins(const std::vector<Clip>& pins) { report_pins_save(write_pins_file(pins)); }
 
@@ -353,14 +364,18 @@ Settings read_settings() {
     return parse_settings(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-void write_settings(const Settings& settings) {
+std::optional<std::string> write_settings_file(const Settings& settings) {
     const std::optional<std::wstring> folder = app_folder();
-    if (!folder) return;
-    create_folders(*folder);
+    if (!folder) return std::nullopt;
+    if (const DWORD error = create_folders(*folder)) return error_text(error);
     const std::string content = format_settings(settings);
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(content.data()), content.size());
     const std::wstring path = *folder + L"\\settings.ini";
-    write_whole_file(path, {&bytes, 1}, WriteOptions{.attributes = kept_attributes(path)});
+    if (const DWORD error = write_whole_file(path, {&bytes, 1}, WriteOptions{.attributes = kept_attributes(path)}))
+        return error_text(error);
+    return std::nullopt;
 }
+
+void report_settings_save(const std::optional<std::string>& error) { settings_save_warning.report(error); }
 
 }  // namespace korvane

@@ -44,7 +44,11 @@ PathExists path_check();
 bool may_be_remote(const FilePath& path);
 
 Settings read_settings();
-void write_settings(const Settings& settings);
+// Writes settings.ini.  Returns the error's text, or nothing; without APPDATA there is nowhere
+// to keep the settings and nothing is written.  Shows nothing.
+std::optional<std::string> write_settings_file(const Settings& settings);
+// Warns of a failed write once ("Could not save the settings:\n" and the error), as for the pins.
+void report_settings_save(const std::optional<std::string>& error);
 
 // The system's text for an error code followed by " (os error N)".
 std::string os_error_text(unsigned long code);
