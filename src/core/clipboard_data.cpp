@@ -1,5 +1,6 @@
 #include "core/clipboard_data.hpp"
 
+#include "core/byte_io.hpp"
 #include "core/text.hpp"
 
 namespace korvane {
@@ -8,10 +9,6 @@ namespace {
 void append_unit(Bytes& out, char16_t unit) {
     out.push_back(static_cast<uint8_t>(unit));
     out.push_back(static_cast<uint8_t>(unit >> 8));
-}
-
-void append_u32(Bytes& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 }  // namespace
@@ -28,7 +25,7 @@ Bytes encode_unicode_text(std::string_view utf8) {
 std::string decode_unicode_text(std::span<const uint8_t> block) {
     std::u16string units;
     for (size_t i = 0; i + 1 < block.size(); i += 2) {
-        const char16_t unit = static_cast<char16_t>(block[i] | block[i + 1] << 8);
+        const char16_t unit = char16_t(u16_at(block, i));
         if (unit == 0) break;
         units.push_back(unit);
     }
@@ -37,7 +34,7 @@ std::string decode_unicode_text(std::span<const uint8_t> block) {
 
 bool unicode_text_is_blank(std::span<const uint8_t> block) {
     for (size_t i = 0; i + 1 < block.size(); i += 2) {
-        const char16_t unit = static_cast<char16_t>(block[i] | block[i + 1] << 8);
+        const char16_t unit = char16_t(u16_at(block, i));
         if (unit == 0) break;
         // Every White_Space character is a single unit; a surrogate never is one.
         if (!is_white_space(unit)) return false;

@@ -1,13 +1,9 @@
 #include "core/dib.hpp"
 
+#include "core/byte_io.hpp"
+
 namespace korvane {
 namespace {
-
-uint32_t u32_at(std::span<const uint8_t> b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-uint16_t u16_at(std::span<const uint8_t> b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
 
 constexpr uint32_t BI_RGB = 0;
 constexpr uint32_t BI_RLE8 = 1;

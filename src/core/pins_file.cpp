@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "core/byte_io.hpp"
 #include "core/store.hpp"
 #include "core/text.hpp"
 
@@ -12,6 +13,7 @@ namespace korvane {
 namespace {
 
 constexpr std::array<uint8_t, 4> MAGIC{'K', 'R', 'V', 'N'};
+constexpr std::array<uint8_t, 4> SECTIONS_MAGIC{'K', 'R', 'V', 'X'};
 
 // Reads little-endian fields from the file's source; every read checks that its bytes lie inside
 // the file before anything is allocated for them.  Small fields come through a buffer; a block at
@@ -24,9 +26,21 @@ public:
     bool u32(uint32_t& out) {
         uint8_t b[4];
         if (!take(b, 4)) return false;
-        out = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+        out = u32_at(b, 0);
         return true;
     }
+    bool u64(uint64_t& out) {
+        uint8_t b[8];
+        if (!take(b, 8)) return false;
+        out = u64_at(b, 0);
+        return true;
+    }
+    // From here on every byte read goes into a CRC-32, which `check` gives.
+    void start_check() {
+        checking_ = true;
+        crc_ = 0;
+    }
+    uint32_t check() const { return crc_; }
     template <class Container>
     bool block(uint64_t length, Container& out) {
         if (left() < length) return false;
@@ -67,6 +81,12 @@ private:
     static constexpr size_t BUFFER = 64 * 1024;
 
     bool take(uint8_t* out, size_t n) {
+        if (!copy(out, n)) return false;
+        if (checking_) crc_ = crc32({out, n}, crc_);
+        return true;
+    }
+
+    bool copy(uint8_t* out, size_t n) {
         if (left_ < n) return false;
         if (n == 0) return true;
         left_ -= n;
@@ -91,6 +111,8 @@ private:
     uint64_t left_;  // bytes of the file not yet taken, buffered ones included
     std::vector<uint8_t> buffer_;
     size_t at_ = 0;
+    bool checking_ = false;
+    uint32_t crc_ = 0;
 };
 
 bool read_variable(Reader& in, VariableDefinition& out) {
@@ -214,6 +236,28 @@ public:
         close_small();
         out_.pieces.push_back(bytes);
     }
+    void u64(uint64_t v) {
+        u32(static_cast<uint32_t>(v));
+        u32(static_cast<uint32_t>(v >> 32));
+    }
+    // Takes another writer's pieces as they are: their buffers move here, and moving a buffer
+    // leaves its bytes where they are.
+    void adopt(PinsFilePieces&& other) {
+        close_small();
+        for (Bytes& buffer : other.buffers) out_.buffers.push_back(std::move(buffer));
+        out_.pieces.insert(out_.pieces.end(), other.pieces.begin(), other.pieces.end());
+    }
+    // Where a checked stretch begins, and the CRC-32 of what was written since.
+    size_t mark() {
+        close_small();
+        return out_.pieces.size();
+    }
+    uint32_t crc_since(size_t mark) {
+        close_small();
+        uint32_t crc = 0;
+        for (size_t i = mark; i < out_.pieces.size(); ++i) crc = crc32(out_.pieces[i], crc);
+        return crc;
+    }
     void sized_block(std::span<const uint8_t> bytes) {
         u32(static_cast<uint32_t>(bytes.size()));
         raw(bytes);
@@ -282,9 +326,60 @@ void write_record(Writer& w, const Clip& pin) {
     }
 }
 
+// The sections are additions: when they do not read, the pins are what their records say.
+void read_sections(Reader& in, std::span<const PinsSection> known, std::vector<Clip>& pins) {
+    if (in.left() == 0) return;
+    in.start_check();
+    std::array<uint8_t, 4> magic{};
+    uint32_t count = 0;
+    if (!in.u8(magic[0]) || !in.u8(magic[1]) || !in.u8(magic[2]) || !in.u8(magic[3]) || magic != SECTIONS_MAGIC ||
+        !in.u32(count))
+        return;
+    std::vector<std::pair<const PinsSection*, Bytes>> found;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t tag = 0;
+        uint64_t length = 0;
+        if (!in.u32(tag) || !in.u64(length)) return;
+        const auto section = std::find_if(known.begin(), known.end(), [&](const PinsSection& s) { return s.tag == tag; });
+        if (section == known.end()) {
+            if (!in.skip(length)) return;
+            continue;
+        }
+        Bytes bytes;
+        if (!in.block(length, bytes)) return;
+        found.emplace_back(&*section, std::move(bytes));
+    }
+    const uint32_t computed = in.check();
+    uint32_t stored = 0;
+    if (!in.u32(stored) || stored != computed) return;
+    for (const auto& [section, bytes] : found) section->apply(bytes, pins);
+}
+
+void write_sections(Writer& w, std::span<const PinsSection> sections, const std::vector<Clip>& pins) {
+    std::vector<std::pair<uint32_t, PinsFilePieces>> written;
+    for (const PinsSection& section : sections) {
+        PinsFilePieces bytes = section.encode(pins);
+        if (!bytes.pieces.empty()) written.emplace_back(section.tag, std::move(bytes));
+    }
+    if (written.empty()) return;
+    const size_t start = w.mark();
+    for (uint8_t b : SECTIONS_MAGIC) w.u8(b);
+    w.u32(static_cast<uint32_t>(written.size()));
+    for (auto& [tag, bytes] : written) {
+        uint64_t length = 0;
+        for (std::span<const uint8_t> piece : bytes.pieces) length += piece.size();
+        w.u32(tag);
+        w.u64(length);
+        w.adopt(std::move(bytes));
+    }
+    w.u32(w.crc_since(start));
+}
+
 }  // namespace
 
-DecodedPins decode_pins(const PinsFileSource& file) {
+std::span<const PinsSection> pins_sections() { return {}; }
+
+DecodedPins decode_pins(const PinsFileSource& file, std::span<const PinsSection> sections) {
     Reader in(file);
     std::array<uint8_t, 4> magic{};
     uint32_t version = 0;
@@ -303,30 +398,32 @@ DecodedPins decode_pins(const PinsFileSource& file) {
         }
     }
     make_animal_indices_unique(pins);
+    read_sections(in, sections, pins);
     return pins;
 }
 
-DecodedPins decode_pins(std::span<const uint8_t> file) {
+DecodedPins decode_pins(std::span<const uint8_t> file, std::span<const PinsSection> sections) {
     size_t at = 0;
     const PinsFileSource source{file.size(), [&](uint8_t* out, size_t n) {
                                     std::memcpy(out, file.data() + at, n);
                                     at += n;
                                     return true;
                                 }};
-    return decode_pins(source);
+    return decode_pins(source, sections);
 }
 
-PinsFilePieces encode_pins_pieces(const std::vector<Clip>& pins) {
+PinsFilePieces encode_pins_pieces(const std::vector<Clip>& pins, std::span<const PinsSection> sections) {
     Writer w;
     for (uint8_t b : MAGIC) w.u8(b);
     w.u32(PINS_FILE_VERSION);
     w.u32(static_cast<uint32_t>(pins.size()));
     for (const Clip& pin : pins) write_record(w, pin);
+    write_sections(w, sections, pins);
     return w.finish();
 }
 
-Bytes encode_pins(const std::vector<Clip>& pins) {
-    const PinsFilePieces file = encode_pins_pieces(pins);
+Bytes encode_pins(const std::vector<Clip>& pins, std::span<const PinsSection> sections) {
+    const PinsFilePieces file = encode_pins_pieces(pins, sections);
     size_t size = 0;
     for (std::span<const uint8_t> piece : file.pieces) size += piece.size();
     Bytes out;

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "core/byte_io.hpp"
 #include "core/pins_file.hpp"
 
 namespace korvane {
@@ -279,5 +280,70 @@ TEST(PinsFileWriter, WritesAtMost255VariableDefinitions) {
     EXPECT_EQ(loaded[0].content.text, "t");
 }
 
+
+// A section for the tests: it holds the first pin's name, and gives it to the first pin read as
+// that pin's text.
+PinsFilePieces first_name_section(const std::vector<Clip>& pins) {
+    PinsFilePieces out;
+    if (pins.empty() || !pins[0].name) return out;
+    out.buffers.emplace_back(pins[0].name->begin(), pins[0].name->end());
+    out.pieces.push_back(out.buffers.back());
+    return out;
+}
+bool apply_first_name(std::span<const uint8_t> bytes, std::vector<Clip>& pins) {
+    if (pins.empty()) return false;
+    pins[0].content = ClipContent::make_text(std::string(bytes.begin(), bytes.end()));
+    return true;
+}
+constexpr uint32_t TEST_TAG = 0x54534554;  // "TEST"
+constexpr PinsSection TEST_SECTIONS[] = {{TEST_TAG, first_name_section, apply_first_name}};
+
+TEST(PinsFileSections, AreReadBackSkippedByEarlierReadersAndIgnoredWhenDamaged) {
+    const auto one_pin = [](std::optional<std::string> name) {
+        std::vector<Clip> pins(1);
+        pins[0].content = ClipContent::make_text("record");
+        pins[0].name = std::move(name);
+        return pins;
+    };
+    const Bytes records_only = encode_pins(one_pin("from the section"), {});
+    const Bytes with_section = encode_pins(one_pin("from the section"), TEST_SECTIONS);
+    ASSERT_GT(with_section.size(), records_only.size());
+    ASSERT_TRUE(std::equal(records_only.begin(), records_only.end(), with_section.begin()));
+    // Nothing to say: no ending at all, the file as an earlier version writes it.
+    EXPECT_EQ(encode_pins(one_pin(std::nullopt), TEST_SECTIONS), encode_pins(one_pin(std::nullopt), {}));
+
+    const auto text_read = [](const Bytes& file, std::span<const PinsSection> sections) {
+        const std::vector<Clip> pins = pins_of(decode_pins(file, sections));
+        return pins.size() == 1 ? pins[0].content.text : "<" + std::to_string(pins.size()) + " pins>";
+    };
+    EXPECT_EQ(text_read(with_section, TEST_SECTIONS), "from the section");
+    EXPECT_EQ(text_read(with_section, {}), "record");  // a reader that knows no sections
+
+    const size_t ending = records_only.size();
+    const auto changed = [&](size_t at, uint8_t value) {
+        Bytes file = with_section;
+        file[at] = value;
+        return file;
+    };
+    const Bytes truncated(with_section.begin(), with_section.end() - 1);
+    Bytes unknown_first = FileBuilder{records_only}.raw({'K', 'R', 'V', 'X'}).u32(2).u32(0x4E4B4E55).u32(3).u32(0)
+                              .raw({1, 2, 3}).u32(TEST_TAG).u32(2).u32(0).raw({'o', 'k'}).bytes;
+    const uint32_t crc = crc32(std::span<const uint8_t>(unknown_first).subspan(ending));
+    unknown_first = FileBuilder{unknown_first}.u32(crc).bytes;
+    const struct {
+        const char* what;
+        Bytes file;
+        std::string text;
+    } cases[] = {
+        {"a damaged byte of the section", changed(with_section.size() - 5, 'X'), "record"},
+        {"a damaged check", changed(with_section.size() - 1, uint8_t(with_section.back() ^ 1)), "record"},
+        {"another magic", changed(ending, 'Q'), "record"},
+        {"a section count past the end", changed(ending + 7, 0x7F), "record"},
+        {"cut short by one byte", truncated, "record"},
+        {"garbage after the records", FileBuilder{records_only}.raw({1, 2, 3}).bytes, "record"},
+        {"an unknown section before a known one", unknown_first, "ok"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(text_read(c.file, TEST_SECTIONS), c.text) << c.what;
+}
 }  // namespace
 }  // namespace korvane
