@@ -10,7 +10,10 @@ export WINEPREFIX=$KORVANE_TEST_PREFIX
 action=$1 keeper=$2
 case $action in
 start)
-    # Refused when a server already runs in the prefix, which serves as well.
+    # A server left in the prefix by another run serves that run's display (or none at all), so
+    # this run starts from a server of its own.
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
     wineserver -p60 </dev/null >/dev/null 2>&1 || true
     wine "$keeper" start 1800 </dev/null >/dev/null 2>&1 &
     keeper_pid=$!

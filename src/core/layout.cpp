@@ -299,7 +299,7 @@ Point centred_in(const Rect& area, Size size) {
 
 int32_t frame_corner(uint32_t dpi) { return scale(8, dpi); }
 
-int32_t frame_pen_width(uint32_t dpi) { return int32_t(dpi / 96); }
+int32_t frame_pen_width(uint32_t dpi) { return std::max<int32_t>(1, int32_t(dpi / 96)); }
 
 int32_t docked_strip_width(uint32_t dpi) { return scale(76, dpi); }
 

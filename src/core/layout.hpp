@@ -157,7 +157,8 @@ TileParts tile_parts(const Rect& tile, uint32_t dpi);
 // Where a thumbnail of this size sits centred in its area (halves truncate).
 Point centred_in(const Rect& area, Size size);
 
-// The rounded frames' corner ellipse (8 DIPs) and pen (a pixel up to 191 dpi, then two).
+// The rounded frames' corner ellipse (8 DIPs) and pen: dpi / 96 whole pixels (one up to 191 dpi,
+// two up to 287, three at 288), and never less than one.
 int32_t frame_corner(uint32_t dpi);
 int32_t frame_pen_width(uint32_t dpi);
 

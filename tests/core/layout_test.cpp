@@ -443,8 +443,8 @@ TEST(TileParts, SitAtTheirInsetsFromTheTileAtEachDpi) {
     EXPECT_EQ(at144.template_badge, (Rect{93 - 39, 228 - 33, 93 - 3, 228 - 3}));
     EXPECT_EQ(at144.picture, box(27, 162, 54, 54));
     EXPECT_EQ(frame_corner(144), 12);
-    EXPECT_EQ(frame_pen_width(191), 1);
-    EXPECT_EQ(frame_pen_width(192), 2);
+    for (const auto [dpi, pen] : {std::pair{72u, 1}, {96u, 1}, {191u, 1}, {192u, 2}, {288u, 3}})
+        EXPECT_EQ(frame_pen_width(dpi), pen) << dpi << " dpi";
     // A 1-pixel-wide thumbnail stands in the middle of its 16-pixel area, halves truncating.
     EXPECT_EQ(centred_in(at96.thumbnail_area, {1, 16}), (Point{42 + 7, 132}));
 }

@@ -199,10 +199,12 @@ TEST(IconFile, ARasterConversionThatHangsIsGivenUpAtTheLimitAndNoOtherStartsUnti
     OwnedHandle pipe = owned_file(
         CreateNamedPipeW(pipe_name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
     ASSERT_TRUE(pipe);
+    set_svg_limits({SVG_MAX_FILE_BYTES, SVG_MEMORY_LIMIT, std::chrono::milliseconds(500)});  // for raster files too
     EXPECT_EQ(reason_of_path(pipe_name), TOO_LONG);  // its header is read from a pipe nobody writes
     const size_t threads = threads_of_this_process();
     EXPECT_EQ(reason_of("wide-200x100.png"), TOO_LONG);
     EXPECT_EQ(threads_of_this_process(), threads);
+    set_svg_limits({});
     EXPECT_EQ(alpha_at(picture_of("tall.svg"), 48, 48), 255);  // SVG files do not wait for GDI+
     pipe.reset();  // the read fails, and the unfinished conversion ends
     EXPECT_EQ(alpha_at(picture_of("wide-200x100.png"), 48, 48), 255);

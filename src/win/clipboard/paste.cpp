@@ -17,6 +17,14 @@ namespace {
 std::atomic<HWND> target{nullptr};
 std::atomic<HWND> listener{nullptr};
 
+constexpr int FOREGROUND_WAIT_STEPS = 100;
+constexpr DWORD FOREGROUND_WAIT_STEP_MS = 10;
+constexpr DWORD FOREGROUND_SETTLE_MS = 30;
+// Another window may take the foreground back while the target settles (a late activation the
+// system makes for a window that was hidden, say): the target is brought forward again, this
+// many times in all.
+constexpr int FOREGROUND_ATTEMPTS = 3;
+
 // The shell's own surfaces, and Wine's stand-ins for them, never become the target.
 constexpr std::string_view SHELL_CLASSES[] = {
     "Shell_TrayWnd",           "Shell_SecondaryTrayWnd",       "NotifyIconOverflowWindow",
@@ -56,6 +64,25 @@ void release_keys_left_down(UINT inserted) {
     if (inserted == 2) releases[count++] = key('V', KEYEVENTF_KEYUP);
     releases[count++] = key(VK_CONTROL, KEYEVENTF_KEYUP);
     SendInput(count, releases, sizeof(INPUT));
+}
+
+// Asks for the target to be the foreground window and gives the switch time to settle: true when
+// the target is in front then.  A switch the system accepted may reach the foreground only once
+// the target's own thread has taken the activation, which on a loaded machine takes a while; a
+// refused one never comes, so it is not waited for.
+bool bring_to_front(HWND t) {
+    bool accepted = SetForegroundWindow(t) != FALSE;
+    if (!accepted) {
+        const DWORD foreground_thread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        const DWORD me = GetCurrentThreadId();
+        AttachThreadInput(me, foreground_thread, TRUE);
+        accepted = SetForegroundWindow(t) != FALSE;
+        AttachThreadInput(me, foreground_thread, FALSE);
+    }
+    if (accepted)
+        for (int i = 0; i < FOREGROUND_WAIT_STEPS && GetForegroundWindow() != t; ++i) Sleep(FOREGROUND_WAIT_STEP_MS);
+    Sleep(FOREGROUND_SETTLE_MS);
+    return target_is_in_front(t);
 }
 
 }  // namespace
@@ -125,16 +152,9 @@ bool paste_into_target() {
     if (!t || !IsWindow(t)) return false;
     if (IsIconic(t)) ShowWindow(t, SW_RESTORE);
     if (!IsWindowVisible(t)) return false;  // activating a hidden window would send the keys nowhere visible
-    if (!SetForegroundWindow(t)) {
-        const DWORD foreground_thread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-        const DWORD me = GetCurrentThreadId();
-        AttachThreadInput(me, foreground_thread, TRUE);
-        SetForegroundWindow(t);
-        AttachThreadInput(me, foreground_thread, FALSE);
-    }
-    for (int i = 0; i < 50 && GetForegroundWindow() != t; ++i) Sleep(10);
-    Sleep(30);
-    if (!target_is_in_front(t)) return false;
+    bool in_front = false;
+    for (int attempt = 0; attempt < FOREGROUND_ATTEMPTS && !in_front; ++attempt) in_front = bring_to_front(t);
+    if (!in_front) return false;
     INPUT keys[] = {key(VK_CONTROL, 0), key('V', 0), key('V', KEYEVENTF_KEYUP), key(VK_CONTROL, KEYEVENTF_KEYUP)};
     const UINT inserted = SendInput(4, keys, sizeof(INPUT));
     release_keys_left_down(inserted);

@@ -51,11 +51,6 @@ LRESULT on_command(HWND, WPARAM wp) {
     return 0;
 }
 
-HWND add_box(const Dialog& dialog, const wchar_t* class_name, std::wstring_view text, DWORD style, DWORD extended,
-             const Rect& box, int id) {
-    return add_control(dialog, class_name, text, style, extended, box, id);
-}
-
 }  // namespace
 
 std::optional<EditorResult> run_text_editor(std::string_view title, std::string_view initial_name,
@@ -70,21 +65,21 @@ std::optional<EditorResult> run_text_editor(std::string_view title, std::string_
 
     // The first control and OK start groups, so that the arrow keys move only between OK and
     // Cancel.
-    add_box(dialog, L"STATIC", L"Name (shown when you hover over the icon):", WS_GROUP, 0, layout.name_label, -1);
-    HWND name_field = add_box(dialog, L"EDIT", to_wide(initial_name), WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+    add_control(dialog, L"STATIC", L"Name (shown when you hover over the icon):", WS_GROUP, 0, layout.name_label, -1);
+    HWND name_field = add_control(dialog, L"EDIT", to_wide(initial_name), WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
                               layout.name_field, NAME_ID);
     allow_long_text(name_field);
     HWND text_field = nullptr;
     if (initial_text) {
-        add_box(dialog, L"STATIC", L"Text to paste:", 0, 0, *layout.text_label, -1);
-        text_field = add_box(dialog, L"EDIT", to_wide(crlf_line_breaks(*initial_text)),
+        add_control(dialog, L"STATIC", L"Text to paste:", 0, 0, *layout.text_label, -1);
+        text_field = add_control(dialog, L"EDIT", to_wide(crlf_line_breaks(*initial_text)),
                              WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, WS_EX_CLIENTEDGE,
                              *layout.text_field, TEXT_ID);
         allow_long_text(text_field);
-        add_box(dialog, L"STATIC", L"Use ${name} for a value to fill in each time you paste.", 0, 0, *layout.hint, -1);
+        add_control(dialog, L"STATIC", L"Use ${name} for a value to fill in each time you paste.", 0, 0, *layout.hint, -1);
     }
-    add_box(dialog, L"BUTTON", L"OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, layout.ok, IDOK);
-    add_box(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, layout.cancel, IDCANCEL);
+    add_control(dialog, L"BUTTON", L"OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, layout.ok, IDOK);
+    add_control(dialog, L"BUTTON", L"Cancel", WS_TABSTOP, 0, layout.cancel, IDCANCEL);
     {
         auto record = EditorState::borrow();
         record->name_field = name_field;

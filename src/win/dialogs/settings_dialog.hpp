@@ -1,4 +1,5 @@
-// The settings dialog: where the toolbar goes, and whether Korvane starts at sign-in.
+// The settings dialog: where the toolbar goes, the popup's shortcut, whether Korvane starts at
+// sign-in, and the version with links to the licences.
 #pragma once
 
 #include <windows.h>

@@ -32,10 +32,10 @@ constexpr char NOT_CONVERTED[] = "The image could not be converted.";
 constexpr char TOO_LARGE[] = "The image is too large.";
 constexpr char TOO_LONG[] = "This file took too long to convert.";
 
-// A raster conversion gets as long as an SVG one.  The SVG renderer stops itself at its limit
-// and is then given a little longer to hand back its result; GDI+ cannot be stopped, so a
-// decode still running at the limit is left to finish on its own.
-constexpr ULONGLONG RASTER_LIMIT_MS = ULONGLONG(SVG_TIME_LIMIT.count());
+// A raster conversion gets as long as an SVG one, under the limit in force (tests lower it).  The
+// SVG renderer stops itself at its limit and is then given a little longer to hand back its
+// result; GDI+ cannot be stopped, so a decode still running at the limit is left to finish on
+// its own.
 constexpr ULONGLONG SVG_STOP_MS = 1000;
 
 // GDI+ is started before its first use and never shut down.
@@ -246,7 +246,7 @@ std::variant<Bytes, std::string> read_icon_file(const std::wstring& path) {
     auto job = std::make_shared<Conversion>();
     job->path = path;
     job->svg = is_svg_path(to_units(path));
-    const ULONGLONG limit = job->svg ? ULONGLONG(svg_time_limit().count()) + SVG_STOP_MS : RASTER_LIMIT_MS;
+    const ULONGLONG limit = ULONGLONG(svg_time_limit().count()) + (job->svg ? SVG_STOP_MS : 0);
     const ULONGLONG deadline = GetTickCount64() + limit;
     if (!job->svg) {
         start_gdiplus();

@@ -364,10 +364,8 @@ void clear_recent_command(HWND window, bool from_popup) {
         clear_recent(app->store);
         main_window = app->main_window;
     }
-    if (main_window && open_clipboard_retrying(main_window)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
+    if (main_window)
+        if (const ClipboardSession clipboard(open_clipboard_retrying(main_window)); clipboard) EmptyClipboard();
     finish_store_change({});
 }
 
