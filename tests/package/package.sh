@@ -104,15 +104,27 @@ wait_for 20 no_korvane || fail "another Korvane runs in the test prefix; this te
 # switch; the exe, the installer and (below) the uninstaller show the program's icon; both
 # packages hold the read-me, Korvane's licence and every licence notice.
 [ "$version" != "$old_version" ] || fail "the project version is the test's older version $old_version"
-# The older version first: the release tree is left at the project's version, so the signed
-# build after it and the next run of this test relink nothing for the newer one.
-"$repo/scripts/package" --version "$old_version" "$work/old" >/dev/null
+# The release tree is built once for each version, and the older one only when it changed: it is
+# made of nothing the newer installer is not made of but its version number (the packages are
+# reproducible), so it is kept beside the release tree under the newer installer's hash and
+# reused until that changes.  Building it moves the tree to the older version, so it comes after
+# the unsigned and the signed build of the newer one (with a throw-away certificate; checked
+# below).
 unsigned_says=$("$repo/scripts/package" "$work/out")
-old_setup="$work/old/Korvane-$old_version-setup.exe"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Korvane test signer" \
+    -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
+    -keyout "$work/signer.key" -out "$work/signer.crt" 2>/dev/null || fail "openssl made no certificate"
+KORVANE_SIGN_CERT="$work/signer.crt" KORVANE_SIGN_KEY="$work/signer.key" "$repo/scripts/package" "$work/signed" >/dev/null
 setup="$work/out/Korvane-$version-setup.exe"
+[ -f "$setup" ] || fail "no installer $setup"
+old_packages="$repo/build/package-test/older-than-$(sha256sum < "$setup" | cut -c1-16)"
+old_setup="$old_packages/Korvane-$old_version-setup.exe"
+if [ ! -f "$old_setup" ]; then
+    rm -rf "$repo/build/package-test"
+    "$repo/scripts/package" --version "$old_version" "$old_packages" >/dev/null
+fi
 zip="$work/out/Korvane-$version-portable.zip"
 [ -f "$old_setup" ] || fail "no installer $old_setup"
-[ -f "$setup" ] || fail "no installer $setup"
 [ -f "$zip" ] || fail "no portable zip $zip"
 mkdir -p "$work/zip"
 unzip -q "$zip" -d "$work/zip"
@@ -191,14 +203,10 @@ done
 product_code=$(yaml .installer ProductCode)
 echo "ok: SHA256SUMS matches both packages; the manifest has the fields of its schema and the installer's SHA-256 $installer_sha256"
 
-# Signed with a throw-away certificate, the exe, the installer and (below, once installed) the
+# Signed with the throw-away certificate, the exe, the installer and (below, once installed) the
 # uninstaller verify; the unsigned build says it is unsigned, carries no signature, and its exe is
 # the signed exe without its signature, byte for byte.
 grep -q "unsigned" <<<"$unsigned_says" || fail "an unsigned build does not say so: $unsigned_says"
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Korvane test signer" \
-    -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
-    -keyout "$work/signer.key" -out "$work/signer.crt" 2>/dev/null || fail "openssl made no certificate"
-KORVANE_SIGN_CERT="$work/signer.crt" KORVANE_SIGN_KEY="$work/signer.key" "$repo/scripts/package" "$work/signed" >/dev/null
 signed_setup="$work/signed/${setup##*/}"
 signed_exe="$work/signed/stage/Korvane/Korvane.exe"
 # no_signature FILE: the PE file's security directory, where a signature would be, is empty.
