@@ -329,7 +329,7 @@ by_hand=''
 gone "$appdata" || fail "answered Yes, the uninstaller left $appdata"
 gone "$crashes" || fail "answered Yes, the uninstaller left $crashes"
 gone "$shortcut" || fail "the uninstaller run by hand left the shortcut"
-echo "ok: run by hand, the uninstaller asked before removing the pins, settings and crash reports, and removed them on Yes"
+echo "ok: the signed installer's uninstaller verifies and, run by hand, asked before removing the pins, settings and crash reports, and removed them on Yes"
 
 # A Korvane that does not answer (stopped here) is ended by force; /REMOVEUSERDATA also removes
 # the pins, the settings and the crash reports.
