@@ -6,6 +6,10 @@
 ;   -DICON=file      the program's icon (build/release/src/win/korvane.ico), for the installer and
 ;                    the uninstaller
 ;   -DOUTFILE=file   the installer to write
+;   -DSIGN=command   optional: a command that signs the file named after it in place
+;                    (scripts/sign); it signs the uninstaller before it is packed into the
+;                    installer, and then the installer.  Without it nothing is signed, and the
+;                    installer is the same as a build that never heard of signing.
 ;
 ; Silent use:  Korvane-x.y.z-setup.exe /S [/D=folder]
 ;              Uninstall.exe /S [/REMOVEUSERDATA]
@@ -14,6 +18,10 @@
 
 Unicode true
 Target amd64-unicode
+!ifdef SIGN
+  !uninstfinalize '${SIGN} "%1"'
+  !finalize '${SIGN} "%1"'
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true

@@ -1,12 +1,14 @@
 #!/bin/bash
 # The release packages, tried out under Wine as a user would: scripts/package makes the installer
-# and the portable zip, of this version and of an older one; the exe, the installer and the
-# uninstaller carry the program's icon and the exe not the tests' crash switch; the portable
-# Korvane runs from a folder of its own; the silent installer puts the program, its shortcut and
-# its uninstall entry in place; a newer installer closes the running older Korvane, replaces it
-# and keeps the pins, the settings and the sign-in value; the installed Korvane shows its strip;
-# the silent uninstaller ends it, removes everything it installed and the sign-in value, and keeps
-# the user's pins and settings unless told to remove them, also when Korvane hangs.
+# and the portable zip, of this version and of an older one, with SHA256SUMS and the manifest for
+# Windows' package manager, and signs all three programs when given a certificate; the exe, the
+# installer and the uninstaller carry the program's icon and the exe not the tests' crash switch;
+# the portable Korvane runs from a folder of its own; the silent installer puts the program, its
+# shortcut and its uninstall entry in place; a newer installer closes the running older Korvane,
+# replaces it and keeps the pins, the settings and the sign-in value; the installed Korvane shows
+# its strip; the silent uninstaller ends it, removes everything it installed and the sign-in
+# value, and keeps the user's pins and settings unless told to remove them, also when Korvane
+# hangs.
 # Runs in the test prefix on the X display of the ctest run.  Korvane is single-instance, so
 # this test starts one Korvane at a time and first makes sure none runs.
 # usage: package.sh BIN_DIR      (BIN_DIR holds window_info.exe)
@@ -102,13 +104,27 @@ wait_for 20 no_korvane || fail "another Korvane runs in the test prefix; this te
 # switch; the exe, the installer and (below) the uninstaller show the program's icon; both
 # packages hold the read-me, Korvane's licence and every licence notice.
 [ "$version" != "$old_version" ] || fail "the project version is the test's older version $old_version"
-"$repo/scripts/package" --version "$old_version" "$work/old" >/dev/null
-"$repo/scripts/package" "$work/out" >/dev/null
-old_setup="$work/old/Korvane-$old_version-setup.exe"
+# The release tree is built once for each version, and the older one only when it changed: it is
+# made of nothing the newer installer is not made of but its version number (the packages are
+# reproducible), so it is kept beside the release tree under the newer installer's hash and
+# reused until that changes.  Building it moves the tree to the older version, so it comes after
+# the unsigned and the signed build of the newer one (with a throw-away certificate; checked
+# below).
+unsigned_says=$("$repo/scripts/package" "$work/out")
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Korvane test signer" \
+    -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
+    -keyout "$work/signer.key" -out "$work/signer.crt" 2>/dev/null || fail "openssl made no certificate"
+KORVANE_SIGN_CERT="$work/signer.crt" KORVANE_SIGN_KEY="$work/signer.key" "$repo/scripts/package" "$work/signed" >/dev/null
 setup="$work/out/Korvane-$version-setup.exe"
+[ -f "$setup" ] || fail "no installer $setup"
+old_packages="$repo/build/package-test/older-than-$(sha256sum < "$setup" | cut -c1-16)"
+old_setup="$old_packages/Korvane-$old_version-setup.exe"
+if [ ! -f "$old_setup" ]; then
+    rm -rf "$repo/build/package-test"
+    "$repo/scripts/package" --version "$old_version" "$old_packages" >/dev/null
+fi
 zip="$work/out/Korvane-$version-portable.zip"
 [ -f "$old_setup" ] || fail "no installer $old_setup"
-[ -f "$setup" ] || fail "no installer $setup"
 [ -f "$zip" ] || fail "no portable zip $zip"
 mkdir -p "$work/zip"
 unzip -q "$zip" -d "$work/zip"
@@ -131,6 +147,80 @@ done
 grep -q "^Korvane $version" "$work/zip/Korvane/README.txt" || fail "the read-me does not name version $version"
 grep -q "^Copyright (c) 2026 the Korvane developers" "$work/zip/Korvane/LICENSE.txt" || fail "LICENSE.txt is not Korvane's licence"
 echo "ok: the installers of $old_version and $version and the zip, with a stripped exe and its icon, the read-me and the licences"
+
+# SHA256SUMS names both packages, and their sums are right.
+[ "$(cut -d' ' -f3- "$work/out/SHA256SUMS")" = "$(printf '%s\n' "${setup##*/}" "${zip##*/}")" ] \
+    || fail "SHA256SUMS lists $(cut -d' ' -f3- "$work/out/SHA256SUMS" | tr '\n' ' ')"
+(cd "$work/out" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the packages"
+
+# The manifest for Windows' package manager: the three files of a multi-file manifest, each with
+# the fields its 1.6.0 schema requires, in the forms the schema allows, and the installer's
+# hash.  (No registry package ships the schema itself.)  The product code is checked against
+# the uninstall entry once installed.
+manifest="$work/out/manifests/k/Korvane/Korvane/$version"
+[ "$(ls "$manifest" 2>/dev/null | tr '\n' ' ')" = "Korvane.Korvane.installer.yaml Korvane.Korvane.locale.en-US.yaml Korvane.Korvane.yaml " ] \
+    || fail "the manifest folder holds '$(ls "$manifest" 2>/dev/null | tr '\n' ' ')'"
+# yaml FILE KEY: the value of KEY, at the top level or in a list item or mapping under it.
+yaml() { sed -n "s/^\(- \|  \)\{0,1\}$2: //p" "$manifest/Korvane.Korvane$1.yaml"; }
+identifier='^[^.[:space:]\\/:*?"<>|]{1,32}(\.[^.[:space:]\\/:*?"<>|]{1,32}){1,7}$'
+installer_sha256=$(sha256sum < "$setup" | cut -d' ' -f1)
+while IFS='|' read -r file key pattern; do
+    value=$(yaml "$file" "$key")
+    [[ $value =~ $pattern ]] || fail "Korvane.Korvane$file.yaml: $key is '$value', not /$pattern/"
+done <<TABLE
+|PackageIdentifier|$identifier
+|PackageVersion|^$version\$
+|DefaultLocale|^en-US\$
+|ManifestType|^version\$
+|ManifestVersion|^1\.6\.0\$
+.installer|PackageIdentifier|^Korvane\.Korvane\$
+.installer|PackageVersion|^$version\$
+.installer|InstallerType|^nullsoft\$
+.installer|Scope|^user\$
+.installer|Silent|^/S\$
+.installer|SilentWithProgress|^/S\$
+.installer|ProductCode|^.{1,255}\$
+.installer|Architecture|^x64\$
+.installer|InstallerUrl|^[Hh][Tt][Tt][Pp][Ss]?://.+/${setup##*/}\$
+.installer|InstallerSha256|^(${installer_sha256}|${installer_sha256^^})\$
+.installer|ManifestType|^installer\$
+.installer|ManifestVersion|^1\.6\.0\$
+.locale.en-US|PackageIdentifier|^Korvane\.Korvane\$
+.locale.en-US|PackageVersion|^$version\$
+.locale.en-US|PackageLocale|^en-US\$
+.locale.en-US|Publisher|^.{2,256}\$
+.locale.en-US|PackageName|^Korvane\$
+.locale.en-US|License|^.{3,512}\$
+.locale.en-US|ShortDescription|^.{3,256}\$
+.locale.en-US|ManifestType|^defaultLocale\$
+.locale.en-US|ManifestVersion|^1\.6\.0\$
+TABLE
+# Only the YAML this reads: comments, "key: value" at the top or two deep, "key:" and list items.
+for file in "$manifest"/*.yaml; do
+    ! grep -Ev '^(#.*|[A-Za-z0-9]+:( .+)?|- [A-Za-z0-9]+(: .+)?|  [A-Za-z0-9]+: .+)$' "$file" \
+        || fail "${file##*/} has lines outside the manifest's plain YAML"
+done
+product_code=$(yaml .installer ProductCode)
+echo "ok: SHA256SUMS matches both packages; the manifest has the fields of its schema and the installer's SHA-256 $installer_sha256"
+
+# Signed with the throw-away certificate, the exe, the installer and (below, once installed) the
+# uninstaller verify; the unsigned build says it is unsigned, carries no signature, and its exe is
+# the signed exe without its signature, byte for byte.
+grep -q "unsigned" <<<"$unsigned_says" || fail "an unsigned build does not say so: $unsigned_says"
+signed_setup="$work/signed/${setup##*/}"
+signed_exe="$work/signed/stage/Korvane/Korvane.exe"
+# no_signature FILE: the PE file's security directory, where a signature would be, is empty.
+no_signature() { x86_64-w64-mingw32-objdump -p "$1" | grep -E '^Entry 4 0+ 0+ Security Directory$' >/dev/null; }
+verifies() { osslsigncode verify -CAfile "$work/signer.crt" -in "$1" >/dev/null 2>&1; }
+for file in "$packaged_exe" "$setup"; do
+    no_signature "$file" || fail "the unsigned ${file##*/} has a signature"
+done
+verifies "$signed_exe" || fail "the signed Korvane.exe does not verify"
+verifies "$signed_setup" || fail "the signed installer does not verify"
+(cd "$work/signed" && sha256sum --quiet -c SHA256SUMS) || fail "the signed build's SHA256SUMS does not match it"
+osslsigncode remove-signature -in "$signed_exe" -out "$work/signature-removed.exe" >/dev/null
+cmp -s "$work/signature-removed.exe" "$packaged_exe" || fail "the signed Korvane.exe is not the unsigned one with a signature"
+echo "ok: the signed exe and installer verify; the unsigned build is the signed one without signatures"
 
 # The portable copy runs from a folder of its own, away from any installation, and the release
 # exe runs on as usual when given the tests' crash switch.
@@ -181,6 +271,8 @@ cmp -s "$install/Korvane.exe" "$packaged_exe" || fail "the installed Korvane.exe
 [ -f "$shortcut" ] || fail "no Start menu shortcut at $shortcut"
 grep -aqF "$install_win\\Korvane.exe" "$shortcut" || fail "the shortcut does not point at $install_win\\Korvane.exe"
 [ "$(reg_value "$uninstall_key" DisplayName)" = Korvane ] || fail "DisplayName is not Korvane"
+[ "$(reg_value "${uninstall_key%\\*}\\$product_code" DisplayVersion)" = "$version" ] \
+    || fail "the manifest's ProductCode $product_code names no uninstall entry of version $version"
 [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] || fail "DisplayVersion is not $version"
 [ -n "$(reg_value "$uninstall_key" Publisher)" ] || fail "no Publisher"
 [ "$(reg_value "$uninstall_key" UninstallString)" = "\"$install_win\\Uninstall.exe\"" ] || fail "UninstallString is wrong"
@@ -221,8 +313,10 @@ echo "ok: the silent uninstall closed Korvane, removed it, its shortcut, its ent
 
 # Run by hand, the uninstaller asks before it removes the pins, the settings and the crash
 # reports, and answered Yes, removes them.  Its window and its question share a title; the
-# buttons tell them apart.
-timeout 120 wine "$setup" /S || fail "installing again failed with $?"
+# buttons tell them apart.  It comes from the signed installer: signed, it verifies and runs.
+timeout 120 wine "$signed_setup" /S || fail "installing the signed build failed with $?"
+verifies "$install/Uninstall.exe" || fail "the signed installer's uninstaller does not verify"
+cmp -s "$install/Korvane.exe" "$signed_exe" || fail "the signed installer did not install the signed Korvane.exe"
 wine "$install/Uninstall.exe" >/dev/null 2>&1 &
 by_hand=1
 wait_for 30 dialog press 1 || fail "the uninstaller's confirmation page did not appear"
@@ -235,7 +329,7 @@ by_hand=''
 gone "$appdata" || fail "answered Yes, the uninstaller left $appdata"
 gone "$crashes" || fail "answered Yes, the uninstaller left $crashes"
 gone "$shortcut" || fail "the uninstaller run by hand left the shortcut"
-echo "ok: run by hand, the uninstaller asked before removing the pins, settings and crash reports, and removed them on Yes"
+echo "ok: the signed installer's uninstaller verifies and, run by hand, asked before removing the pins, settings and crash reports, and removed them on Yes"
 
 # A Korvane that does not answer (stopped here) is ended by force; /REMOVEUSERDATA also removes
 # the pins, the settings and the crash reports.
