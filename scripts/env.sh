@@ -6,3 +6,10 @@ export KORVANE_RUN_PREFIX=${KORVANE_RUN_PREFIX:-$repo_root/build/wine/run-prefix
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
+# Compiles are cached inside the build folder, so the release tree that scripts/package builds
+# reuses the objects of the windows tree (the same flags, the crash switch's one file apart),
+# and a fresh clone starts from an empty cache.  A convenience: without ccache nothing changes.
+if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_DIR=$repo_root/build/ccache CCACHE_BASEDIR=$repo_root CCACHE_NOHASHDIR=true
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi

@@ -1,5 +1,5 @@
-// Checks for the two clipboard blocks whose layout comes from another program: packed DIBs and
-// file-drop lists.  Every offset and size is computed in 64-bit arithmetic.
+// Checks for packed DIBs, whose layout comes from another program or the pins file.  Every offset
+// and size is computed in 64-bit arithmetic.
 #pragma once
 
 #include <cstdint>
@@ -42,23 +42,5 @@ constexpr uint64_t MAX_DRAWN_BYTES = 0x7FFFFFFF;
 // program.  Headers other than BITMAPINFOHEADER and its V2 to V5 successors, and compressions a
 // screen cannot draw (JPEG, PNG, CMYK), are refused.
 std::optional<DibInfo> check_dib_pixels(std::span<const uint8_t> block);
-
-// True when a CF_HDROP block's file list starts inside the block and ends there with its double
-// zero terminator (a zero unit after the last name, or the list's own empty terminator).
-bool check_drop_block(std::span<const uint8_t> block);
-
-// How many names the file list of a block that passes check_drop_block holds, for either
-// character width; nothing for a block that fails it.  The shell's own counting takes the first
-// name for granted, and on an empty list some versions read on past the terminator.
-std::optional<uint64_t> drop_file_count(std::span<const uint8_t> block);
-
-// The paths of a block that passes check_drop_block, exactly as stored, in list order.  Nothing
-// for a block that fails it or holds 8-bit names: those need the system code page, which only the
-// shell layer has.
-std::optional<std::vector<FilePath>> parse_drop_block(std::span<const uint8_t> block);
-
-// The names of a block of 8-bit names that passes check_drop_block, each as its bytes without the
-// terminator, in list order; nothing for a block that fails it or holds wide names.
-std::optional<std::vector<std::string>> parse_narrow_drop_block(std::span<const uint8_t> block);
 
 }  // namespace korvane

@@ -4,6 +4,7 @@
 
 #include "core/clipboard_data.hpp"
 #include "core/dib.hpp"
+#include "core/drop_list.hpp"
 
 namespace korvane {
 namespace {

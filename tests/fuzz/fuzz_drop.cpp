@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "core/clipboard_data.hpp"
-#include "core/dib.hpp"
+#include "core/drop_list.hpp"
 #include "core/text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -10,6 +10,7 @@
 
 #include "core/clipboard_data.hpp"
 #include "core/dib.hpp"
+#include "core/drop_list.hpp"
 #include "core/store.hpp"
 #include "core/text.hpp"
 #include "win/app/app.hpp"
