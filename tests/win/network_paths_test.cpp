@@ -87,7 +87,7 @@ void paint_tile(Clip& clip, int paints) {
     const Selected selected(dc.get(), canvas.get());
     const RECT tile{4, 4, 72, 72};
     for (int i = 0; i < paints; ++i)
-        draw_tile(dc.get(), source.get(), clip, tile, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+        draw_tile(dc.get(), source.get(), clip, tile, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), 96);
 }
 
 TEST(NetworkPaths, ATileAsksTheShellForItsIconOnceAndForAPathOnAShareOnlyByTheNamesType) {

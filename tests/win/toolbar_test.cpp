@@ -167,7 +167,7 @@ TEST_F(ToolbarPainting, TheCountBadgeShowsTheNumberOfFilesUpTo99Plus) {
         const RECT r{first.left, first.top, first.right, first.bottom};
         const RECT all{0, 0, 76, 700};
         FillRect(badge.dc.get(), &all, HBRUSH(GetStockObject(WHITE_BRUSH)));  // the tile's own fill
-        draw_rounded_rect(badge.dc.get(), r, palette::COUNT_BADGE, palette::COUNT_BADGE);
+        draw_rounded_rect(badge.dc.get(), r, palette::COUNT_BADGE, palette::COUNT_BADGE, toolbar.dpi);
         SetBkMode(badge.dc.get(), TRANSPARENT);
         draw_text_in_rect(badge.dc.get(), text, r, toolbar.badge_font.get(), palette::BADGE_TEXT,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -204,6 +204,46 @@ TEST_F(ToolbarPainting, AnIndexBeyondThirtyDrawsThePictureOfItsRemainder) {
             const Rect a = parts(Area::Recent, 0).picture, b = parts(Area::Recent, 1).picture;
             ASSERT_EQ(canvas.at(a.left + x, a.top + y), canvas.at(b.left + x, b.top + y)) << x << "," << y;
         }
+}
+
+// A strip laid out at 144 dpi while the system is at 96, as on a second monitor, and back.
+TEST_F(ToolbarPainting, AStripLaidOutAtAnotherDpiDrawsItsTilesFontsAndThumbnailsForIt) {
+    Clip image;
+    image.content = ClipContent::make_image(test::solid_dib(10, 400, 0x00FF0000));
+    store.recent.push_back(std::move(image));
+    const auto text_height = [&](HDC dc) {
+        const Selected selected(dc, toolbar.badge_font.get());
+        SIZE size{};
+        GetTextExtentPoint32W(dc, L"Recent", 6, &size);
+        return int(size.cy);
+    };
+    struct Seen {
+        int tile, text_height, thumbnail_rows;
+    };
+    const auto paint_at = [&](unsigned dpi) {
+        lay_out_toolbar_at(toolbar, dpi);
+        const int width = docked_strip_width(dpi), height = scale(700, dpi);
+        SetWindowPos(toolbar.window, nullptr, 0, 0, width, height, SWP_NOACTIVATE | SWP_NOZORDER);
+        Canvas canvas(width, height);
+        paint(canvas);
+        // The thumbnail is a one-pixel red column as tall as its area.
+        const Rect area = tile_parts(tile(Area::Recent, 0), dpi).thumbnail_area;
+        int rows = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x) rows += canvas.at(x, y) == 0xFF0000u;
+        return Seen{layout().tile, text_height(canvas.dc.get()), rows};
+    };
+    const Seen at_96 = paint_at(96);
+    const Seen at_144 = paint_at(144);
+    EXPECT_EQ(layout().dpi, 144u);
+    EXPECT_EQ(at_144.tile, scale(at_96.tile, 144));
+    EXPECT_EQ(at_96.thumbnail_rows, scale(16, 96));
+    EXPECT_EQ(at_144.thumbnail_rows, scale(16, 144));  // made again, not the 96-dpi one centred
+    EXPECT_GE(at_144.text_height * 2, at_96.text_height * 3 - 2);
+    const Seen back = paint_at(96);
+    EXPECT_EQ(back.tile, at_96.tile);
+    EXPECT_EQ(back.text_height, at_96.text_height);
+    EXPECT_EQ(back.thumbnail_rows, at_96.thumbnail_rows);
 }
 
 TEST_F(ToolbarPainting, AThousandPaintsLeakNoGdiObjects) {

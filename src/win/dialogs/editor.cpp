@@ -4,6 +4,7 @@
 #include "win/dialogs/dialog.hpp"
 #include "win/support/guarded.hpp"
 #include "win/support/wide.hpp"
+#include "win/support/dpi.hpp"
 
 namespace korvane {
 namespace {
@@ -58,7 +59,7 @@ std::optional<EditorResult> run_text_editor(std::string_view title, std::string_
     EditorState::Run run;
     if (!run) return std::nullopt;
 
-    const EditorLayout layout = layout_text_editor(initial_text.has_value(), int(GetDpiForSystem()));
+    const EditorLayout layout = layout_text_editor(initial_text.has_value(), int(system_dpi()));
     Dialog dialog = create_dialog(EDITOR_CLASS, to_wide(title), layout.client_width, layout.client_height,
                                   guarded<dialog_proc<on_command, on_cancel>>);
     if (!dialog.created) return std::nullopt;

@@ -7,6 +7,7 @@
 #include "win/dialogs/dialog.hpp"
 #include "win/support/guarded.hpp"
 #include "win/support/wide.hpp"
+#include "win/support/dpi.hpp"
 
 namespace korvane {
 namespace {
@@ -286,7 +287,7 @@ std::vector<HWND> add_row_inputs(const Dialog& dialog, const RowsParent& parent,
 std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std::vector<VariableDefinition>& definitions) {
     FillState::Run run;
     if (!run) return std::nullopt;
-    const int dpi = int(GetDpiForSystem());
+    const int dpi = int(system_dpi());
     if (fill_control_count(definitions) > MAX_FILL_CONTROLS) {
         beep_refusal();
         return std::nullopt;

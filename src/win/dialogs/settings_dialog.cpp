@@ -16,6 +16,7 @@
 #include "win/shell/hotkey.hpp"
 #include "win/app/program_info.hpp"
 #include "win/app/warning.hpp"
+#include "win/support/dpi.hpp"
 
 namespace korvane {
 namespace {
@@ -164,7 +165,7 @@ bool sign_in_is_on() {
 std::optional<Choice> ask(const Choice& current) {
     SettingsState::Run run;
     if (!run) return std::nullopt;
-    const SettingsLayout layout = layout_settings_dialog(int(GetDpiForSystem()));
+    const SettingsLayout layout = layout_settings_dialog(int(system_dpi()));
     Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", layout.client_width, layout.client_height,
                                   guarded<settings_proc>);
     if (!dialog.created) return std::nullopt;

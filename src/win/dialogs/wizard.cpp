@@ -8,6 +8,7 @@
 #include "win/dialogs/dialog.hpp"
 #include "win/support/guarded.hpp"
 #include "win/support/wide.hpp"
+#include "win/support/dpi.hpp"
 
 namespace korvane {
 namespace {
@@ -165,7 +166,7 @@ std::optional<std::vector<VariableDefinition>> run_variables_wizard(const std::v
         for (const VariableDefinition& definition : definitions) record->names.push_back(definition.name);
     }
 
-    const WizardLayout layout = layout_wizard(int(GetDpiForSystem()));
+    const WizardLayout layout = layout_wizard(int(system_dpi()));
     Dialog dialog = create_dialog(WIZARD_CLASS, WIZARD_TITLE, layout.client_width, layout.client_height,
                                   guarded<dialog_proc<on_command, on_cancel>>);
     if (!dialog.created) return std::nullopt;

@@ -8,7 +8,6 @@
 #include "win/storage/files.hpp"
 #include "win/app/messages.hpp"
 #include "win/app/settings_change.hpp"
-#include "win/support/dpi.hpp"
 #include "win/toolbar/toolbar.hpp"
 
 namespace korvane {
@@ -139,8 +138,10 @@ void place_appbar() {
     bool right = true;
     bool registered = false;
     bool full_screen = false;
+    unsigned dpi = 96;
     if (AppBorrow app = borrow_app()) {
         window = app->docked.window;
+        dpi = app->docked.dpi;
         monitor = app->dock.monitor;
         right = app->settings.dock_right;
         registered = app->dock.appbar_registered;
@@ -153,7 +154,7 @@ void place_appbar() {
         monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
         if (!GetMonitorInfoW(monitor, &info)) return;
     }
-    const int width = docked_strip_width(system_dpi());
+    const int width = docked_strip_width(dpi);
     APPBARDATA data = appbar_data(window);
     data.uEdge = right ? ABE_RIGHT : ABE_LEFT;
     data.rc = info.rcMonitor;

@@ -5,7 +5,6 @@
 
 #include "win/app/app.hpp"
 #include "win/storage/files.hpp"
-#include "win/support/dpi.hpp"
 #include "win/toolbar/toolbar.hpp"
 #include "win/toolbar/toolbar_focus.hpp"
 
@@ -120,9 +119,11 @@ void place_popup(UINT flags) {
     HWND window = nullptr;
     POINT anchor{};
     Size size{};
+    unsigned dpi = 96;
     if (AppBorrow app = borrow_app()) {
         window = app->popup.window;
         anchor = app->popup_place.anchor;
+        dpi = app->popup.dpi;
         size = content_size(shape_of(app->popup, app->store).layout);
     } else {
         return;
@@ -132,7 +133,7 @@ void place_popup(UINT flags) {
     GetMonitorInfoW(MonitorFromPoint(anchor, MONITOR_DEFAULTTONEAREST), &info);
     const RECT& work = info.rcWork;
     const Point at = popup_position(Point{anchor.x, anchor.y}, size, Rect{work.left, work.top, work.right, work.bottom},
-                                    popup_gap(system_dpi()));
+                                    popup_gap(dpi));
     SetWindowPos(window, HWND_TOPMOST, at.x, at.y, size.width, size.height, flags);
 }
 

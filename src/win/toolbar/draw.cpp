@@ -9,7 +9,6 @@
 #include "core/dib.hpp"
 #include "core/layout.hpp"
 #include "core/picture.hpp"
-#include "win/support/dpi.hpp"
 #include "win/storage/files.hpp"
 #include "win/toolbar/palette.hpp"
 #include "win/support/wide.hpp"
@@ -17,6 +16,7 @@
 namespace korvane {
 
 struct TileCache {
+    unsigned pictures_dpi = 0;  // the DPI the thumbnail and the custom icon are made for
     OwnedBitmap thumbnail;
     OwnedIcon file_icon;
     bool file_icon_asked = false;  // the shell is asked once, and its answer kept even when it is none
@@ -46,14 +46,21 @@ HBITMAP animal_bitmap(unsigned index, int size) {
     return animal_cache.back().bitmap.get();
 }
 
-TileCache& cache_of(Clip& clip) {
+// A clip's cache, with the pictures made for another DPI let go.
+TileCache& cache_of(Clip& clip, unsigned dpi) {
     if (!clip.cache.handles()) clip.cache.set_handles(new TileCache, release_tile_cache);
-    return *clip.cache.handles();
+    TileCache& cache = *clip.cache.handles();
+    if (cache.pictures_dpi != dpi) {
+        cache.thumbnail.reset();
+        cache.custom_icon.reset();
+        cache.pictures_dpi = dpi;
+    }
+    return cache;
 }
 
 RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-TileParts parts_of(const RECT& tile) { return tile_parts(Rect{tile.left, tile.top, tile.right, tile.bottom}, system_dpi()); }
+TileParts parts_of(const RECT& tile, unsigned dpi) { return tile_parts(Rect{tile.left, tile.top, tile.right, tile.bottom}, dpi); }
 
 void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT font) {
     draw_text_in_rect(dc, text, badge, font, BADGE_TEXT, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -61,11 +68,11 @@ void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT fon
 
 // The thumbnail of an image clip, made once from its DIB.  The block's pixel rows are checked
 // against its header first: it comes from another program or the pins file.
-void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
+void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile, unsigned dpi) {
     const std::optional<DibInfo> dib = check_dib_pixels(clip.content.dib);
     if (!dib) return;
-    const Rect area = parts_of(tile).thumbnail_area;
-    TileCache& cache = cache_of(clip);
+    const Rect area = parts_of(tile, dpi).thumbnail_area;
+    TileCache& cache = cache_of(clip, dpi);
     if (!cache.thumbnail) {
         const Size size = thumbnail_size(dib->width, dib->height, area.width(), area.height());
         // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
@@ -91,8 +98,8 @@ void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile) {
     BitBlt(dc, at.x, at.y, bitmap.bmWidth, bitmap.bmHeight, source, 0, 0, SRCCOPY);
 }
 
-void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
-    TileCache& cache = cache_of(clip);
+void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font, unsigned dpi) {
+    TileCache& cache = cache_of(clip, dpi);
     const bool missing = clip.cache.missing_files != 0;
     if (!cache.file_icon_asked && !clip.content.files.empty()) {
         cache.file_icon_asked = true;
@@ -106,15 +113,15 @@ void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
         const std::wstring wide = to_wide(first);
         if (SHGetFileInfoW(wide.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info, flags)) cache.file_icon.reset(info.hIcon);
     }
-    const TileParts parts = parts_of(tile);
-    draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER);
+    const TileParts parts = parts_of(tile, dpi);
+    draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER, dpi);
     if (cache.file_icon)
         DrawIconEx(dc, parts.file_icon.left, parts.file_icon.top, cache.file_icon.get(), parts.file_icon.width(),
                    parts.file_icon.height(), 0, nullptr, DI_NORMAL);
     const size_t count = clip.content.files.size();
     if (count >= 2) {
         const RECT badge = to_rect(parts.count_badge);
-        draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
+        draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE, dpi);
         draw_badge_text(dc, badge, count >= 100 ? "99+" : std::to_string(count), badge_font);
     }
     if (missing) {
@@ -129,28 +136,28 @@ void draw_files_badges(HDC dc, Clip& clip, const RECT& tile, HFONT badge_font) {
 
 size_t animal_bitmap_count() { return animal_cache.size(); }
 
-void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border) {
+void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, unsigned dpi) {
     OwnedBrush brush(CreateSolidBrush(fill));
-    OwnedPen pen(CreatePen(PS_SOLID, frame_pen_width(system_dpi()), border));
+    OwnedPen pen(CreatePen(PS_SOLID, frame_pen_width(dpi), border));
     const Selected selected_brush(dc, brush.get());
     const Selected selected_pen(dc, pen.get());
-    const int corner = frame_corner(system_dpi());
+    const int corner = frame_corner(dpi);
     RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
 }
 
-void draw_tile_frame(HDC dc, const RECT& rect, bool hot) {
-    draw_rounded_rect(dc, rect, hot ? HOT_FILL : TILE_FILL, hot ? HOT_BORDER : TILE_BORDER);
+void draw_tile_frame(HDC dc, const RECT& rect, bool hot, unsigned dpi) {
+    draw_rounded_rect(dc, rect, hot ? HOT_FILL : TILE_FILL, hot ? HOT_BORDER : TILE_BORDER, dpi);
 }
 
-void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font) {
+void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font, unsigned dpi) {
     if (clip.cache.busy) return;  // a tile drawn from inside its own drawing
     clip.cache.busy = true;
-    const TileParts parts = parts_of(rect);
+    const TileParts parts = parts_of(rect, dpi);
     const int picture = parts.picture.width();
     const int x = parts.picture.left;
     const int y = parts.picture.top;
     if (clip.custom_icon) {
-        TileCache& cache = cache_of(clip);
+        TileCache& cache = cache_of(clip, dpi);
         if (!cache.custom_icon) cache.custom_icon = scale_picture(*clip.custom_icon, picture);
         blend_picture(dc, source, cache.custom_icon.get(), x, y, picture);
     } else {
@@ -160,15 +167,15 @@ void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_fon
     case ClipKind::Text:
         if (!clip.variables.empty()) {
             const RECT badge = to_rect(parts.template_badge);
-            draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE);
+            draw_rounded_rect(dc, badge, COUNT_BADGE, COUNT_BADGE, dpi);
             draw_badge_text(dc, badge, "${}", badge_font);
         }
         break;
     case ClipKind::Image:
-        draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER);
-        draw_thumbnail(dc, source, clip, rect);
+        draw_rounded_rect(dc, to_rect(parts.kind_badge), KIND_BADGE_FILL, KIND_BADGE_BORDER, dpi);
+        draw_thumbnail(dc, source, clip, rect, dpi);
         break;
-    case ClipKind::Files: draw_files_badges(dc, clip, rect, badge_font); break;
+    case ClipKind::Files: draw_files_badges(dc, clip, rect, badge_font, dpi); break;
     }
     clip.cache.busy = false;
 }
@@ -203,8 +210,7 @@ void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size) {
     AlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
 }
 
-OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic) {
-    const int dpi = int(GetDpiForSystem());
+OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic, unsigned dpi) {
     return OwnedFont(CreateFontW(-scale(size_dips, dpi), 0, 0, 0, weight, italic ? TRUE : FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, face));

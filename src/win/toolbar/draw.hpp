@@ -13,12 +13,13 @@
 
 namespace korvane {
 
-void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border);
-void draw_tile_frame(HDC dc, const RECT& rect, bool hot);
+// The frames' corners and pens are sized for `dpi`, the DPI of the window drawn in.
+void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, unsigned dpi);
+void draw_tile_frame(HDC dc, const RECT& rect, bool hot, unsigned dpi);
 // The content of a tile whose frame is already drawn.  `source` is a memory DC compatible with
 // `dc` that the pictures are selected into while they are drawn: one for a whole paint, since
 // making a DC per picture costs more than drawing it.
-void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font);
+void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font, unsigned dpi);
 
 // A width x height 32-bit top-down DIB section; `bits` points at its pixels.
 OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits);
@@ -27,8 +28,8 @@ OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits);
 OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size);
 void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size);
 
-// A font of the given size in DIPs, as the toolbars make theirs.
-OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic);
+// A font of the given size in DIPs at `dpi`, as the toolbars make theirs.
+OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic, unsigned dpi);
 
 void draw_text_in_rect(HDC dc, std::string_view text, const RECT& rect, HFONT font, COLORREF colour, UINT format);
 

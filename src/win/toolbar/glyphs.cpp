@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "win/support/dpi.hpp"
+#include "core/dips.hpp"
 #include "win/toolbar/draw.hpp"
 #include "win/support/handles.hpp"
 
@@ -15,38 +15,39 @@ void draw_line(HDC dc, int x0, int y0, int x1, int y1) {
     LineTo(dc, x1, y1);
 }
 
-void draw_lines_glyph(HDC dc, HitKind kind, const RECT& r, COLORREF colour) {
-    OwnedPen pen(CreatePen(PS_SOLID, std::max(1, scale(1)), colour));
+void draw_lines_glyph(HDC dc, HitKind kind, const RECT& r, COLORREF colour, unsigned dpi) {
+    const auto px = [dpi](int dips) { return scale(dips, dpi); };
+    OwnedPen pen(CreatePen(PS_SOLID, std::max(1, px(1)), colour));
     const Selected selected_pen(dc, pen.get());
     const Selected selected_brush(dc, GetStockObject(NULL_BRUSH));
     const int cx = (r.left + r.right) / 2;
     const int cy = (r.top + r.bottom) / 2;
-    const int h = scale(5);
+    const int h = px(5);
     switch (kind) {
     case HitKind::NewTextButton:
         draw_line(dc, cx - h, cy, cx + h + 1, cy);
         draw_line(dc, cx, cy - h, cx, cy + h + 1);
         break;
     case HitKind::SettingsButton: {
-        const int ring = scale(3);
+        const int ring = px(3);
         Ellipse(dc, cx - ring, cy - ring, cx + ring + 1, cy + ring + 1);
         constexpr int TEETH[8][2] = {{0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}};
         for (const auto& t : TEETH) {
-            const int inner = t[0] && t[1] ? scale(3) : scale(4);
-            const int outer = t[0] && t[1] ? scale(4) : scale(6);
+            const int inner = t[0] && t[1] ? px(3) : px(4);
+            const int outer = t[0] && t[1] ? px(4) : px(6);
             draw_line(dc, cx + t[0] * inner, cy + t[1] * inner, cx + t[0] * outer, cy + t[1] * outer);
         }
         break;
     }
     case HitKind::ClearButton:
-        draw_line(dc, cx - h, cy - h + scale(1), cx + h + 1, cy - h + scale(1));
-        draw_line(dc, cx - scale(2), cy - h - scale(1), cx + scale(2) + 1, cy - h - scale(1));
-        MoveToEx(dc, cx - h + scale(1), cy - h + scale(1), nullptr);
-        LineTo(dc, cx - h + scale(2), cy + h);
-        LineTo(dc, cx + h - scale(2), cy + h);
-        LineTo(dc, cx + h - scale(1), cy - h + scale(1));
+        draw_line(dc, cx - h, cy - h + px(1), cx + h + 1, cy - h + px(1));
+        draw_line(dc, cx - px(2), cy - h - px(1), cx + px(2) + 1, cy - h - px(1));
+        MoveToEx(dc, cx - h + px(1), cy - h + px(1), nullptr);
+        LineTo(dc, cx - h + px(2), cy + h);
+        LineTo(dc, cx + h - px(2), cy + h);
+        LineTo(dc, cx + h - px(1), cy - h + px(1));
         break;
-    case HitKind::MinimizeButton: draw_line(dc, cx - h, cy + scale(1), cx + h + 1, cy + scale(1)); break;
+    case HitKind::MinimizeButton: draw_line(dc, cx - h, cy + px(1), cx + h + 1, cy + px(1)); break;
     default: break;
     }
 }
@@ -71,11 +72,11 @@ bool font_is_present(HFONT font, const wchar_t* face) {
     return _wcsicmp(chosen, face) == 0;
 }
 
-void draw_button_glyph(HDC dc, HitKind kind, const RECT& rect, HFONT icon_font, COLORREF colour) {
+void draw_button_glyph(HDC dc, HitKind kind, const RECT& rect, HFONT icon_font, COLORREF colour, unsigned dpi) {
     if (icon_font)
         draw_text_in_rect(dc, icon_font_glyph(kind), rect, icon_font, colour, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     else
-        draw_lines_glyph(dc, kind, rect, colour);
+        draw_lines_glyph(dc, kind, rect, colour, dpi);
 }
 
 }  // namespace korvane

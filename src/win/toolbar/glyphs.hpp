@@ -12,7 +12,7 @@ namespace korvane {
 bool font_is_present(HFONT font, const wchar_t* face);
 
 // The glyph of a button kind centred in the rectangle: with the icon font when `icon_font` is
-// given, otherwise drawn with lines.
-void draw_button_glyph(HDC dc, HitKind kind, const RECT& rect, HFONT icon_font, COLORREF colour);
+// given, otherwise drawn with lines as thick as `dpi` asks.
+void draw_button_glyph(HDC dc, HitKind kind, const RECT& rect, HFONT icon_font, COLORREF colour, unsigned dpi);
 
 }  // namespace korvane

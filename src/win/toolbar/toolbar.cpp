@@ -57,7 +57,7 @@ ToolbarShape shape_of(const ToolbarState& toolbar, const ClipStore& store) {
                            .searching = !toolbar.filter.empty(),
                            .all_recent = store.recent.size(),
                            .all_pinned = store.pins.size()};
-    shape.layout = make_layout(view, ClientArea{client.right, client.bottom}, system_dpi(), shape.shown.recent.size(),
+    shape.layout = make_layout(view, ClientArea{client.right, client.bottom}, toolbar.dpi, shape.shown.recent.size(),
                                shape.shown.pins.size());
     return shape;
 }
@@ -88,16 +88,21 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
     }
     toolbar.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                       0, 0, 0, 0, toolbar.window, nullptr, instance, nullptr);
-    SendMessageW(toolbar.tooltip, TTM_SETMAXTIPWIDTH, 0, scale(420));
-    const int word_mark = docked ? 13 : 16;
-    toolbar.title_font = make_font(L"Segoe UI", 12, 600, false);
-    toolbar.badge_font = make_font(L"Segoe UI", 11, 400, false);
-    toolbar.icon_font = make_font(L"Segoe MDL2 Assets", 12, 400, false);
-    toolbar.icon_font_present = font_is_present(toolbar.icon_font.get(), L"Segoe MDL2 Assets");
-    toolbar.word_mark_font = make_font(L"Segoe UI", word_mark, 700, false);
-    toolbar.word_mark_italic_font = make_font(L"Georgia", word_mark + 1, 400, true);
-    toolbar.word_mark_suffix_font = make_font(L"Segoe UI", word_mark - 2, 400, false);
+    lay_out_toolbar_at(toolbar, system_dpi());
     return toolbar;
+}
+
+void lay_out_toolbar_at(ToolbarState& toolbar, unsigned dpi) {
+    toolbar.dpi = dpi;
+    SendMessageW(toolbar.tooltip, TTM_SETMAXTIPWIDTH, 0, scale(420, dpi));
+    const int word_mark = toolbar.docked ? 13 : 16;
+    toolbar.title_font = make_font(L"Segoe UI", 12, 600, false, dpi);
+    toolbar.badge_font = make_font(L"Segoe UI", 11, 400, false, dpi);
+    toolbar.icon_font = make_font(L"Segoe MDL2 Assets", 12, 400, false, dpi);
+    toolbar.icon_font_present = font_is_present(toolbar.icon_font.get(), L"Segoe MDL2 Assets");
+    toolbar.word_mark_font = make_font(L"Segoe UI", word_mark, 700, false, dpi);
+    toolbar.word_mark_italic_font = make_font(L"Georgia", word_mark + 1, 400, true, dpi);
+    toolbar.word_mark_suffix_font = make_font(L"Segoe UI", word_mark - 2, 400, false, dpi);
 }
 
 LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -37,6 +37,7 @@ struct ToolbarState {
     HWND window = nullptr;
     HWND tooltip = nullptr;
     uint64_t tool_count = 0;
+    unsigned dpi = 96;  // what the toolbar is laid out and drawn at; its fonts are made for it
     OwnedFont title_font;
     OwnedFont badge_font;
     OwnedFont icon_font;
@@ -54,8 +55,12 @@ struct ToolbarState {
     bool dragging() const { return drag_source.has_value(); }
 };
 
-// Creates the window (hidden), its tooltip control and its six fonts.
+// Creates the window (hidden) and its tooltip control, laid out at the DPI a new window has.
 ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD extended_style, WNDPROC procedure);
+
+// Lays the toolbar out at `dpi` from now on: its six fonts and its tooltips' width are made again
+// for it.  The window's size is its owner's to change.
+void lay_out_toolbar_at(ToolbarState& toolbar, unsigned dpi);
 
 // The shared window procedure; each toolbar's own procedure passes what it does not handle.
 LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

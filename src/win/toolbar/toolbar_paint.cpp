@@ -67,7 +67,7 @@ void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const To
 void paint_search_line(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
     if (!layout.searching) return;
     const RECT line = to_rect(search_line_rect(layout));
-    draw_rounded_rect(dc, line, palette::SEARCH_FILL, palette::SEARCH_BORDER);
+    draw_rounded_rect(dc, line, palette::SEARCH_FILL, palette::SEARCH_BORDER, layout.dpi);
     RECT text = line;
     text.left += layout.margin;
     text.right -= layout.margin;
@@ -98,11 +98,11 @@ void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& sto
         const RECT r = to_rect(item.rect);
         if (r.bottom < content_top(layout) || r.top > height) continue;
         if (toolbar.dragging() && toolbar.drag_source == area && toolbar.drag_source_index == i) {
-            draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER);
+            draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER, layout.dpi);
             continue;
         }
-        draw_tile_frame(dc, r, is_hot(toolbar, item.target.kind, i));
-        draw_tile(dc, source, *tile_clip(store, shape, item.target), r, toolbar.badge_font.get());
+        draw_tile_frame(dc, r, is_hot(toolbar, item.target.kind, i), layout.dpi);
+        draw_tile(dc, source, *tile_clip(store, shape, item.target), r, toolbar.badge_font.get(), layout.dpi);
     }
 }
 
@@ -118,16 +118,17 @@ void paint_drop_bar(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& la
 void paint_button(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout, const Button& button,
                   bool enabled) {
     const RECT r = to_rect(button.rect);
-    draw_tile_frame(dc, r, enabled && toolbar.hover.kind == button.kind);
+    draw_tile_frame(dc, r, enabled && toolbar.hover.kind == button.kind, layout.dpi);
     const COLORREF colour = enabled ? palette::BUTTON_ENABLED : palette::BUTTON_DISABLED;
     HFONT icon_font = toolbar.icon_font_present ? toolbar.icon_font.get() : nullptr;
     const UINT format = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
     if (toolbar.docked || button.kind == HitKind::SettingsButton) {
-        draw_button_glyph(dc, button.kind, r, icon_font, colour);
+        draw_button_glyph(dc, button.kind, r, icon_font, colour, layout.dpi);
     } else if (button.kind == HitKind::NewTextButton) {
         draw_text_in_rect(dc, "+ New text", r, toolbar.badge_font.get(), colour, format);
     } else if (button.kind == HitKind::ClearButton) {
-        draw_button_glyph(dc, button.kind, to_rect(clear_glyph_rect(layout, button.rect)), icon_font, colour);
+        draw_button_glyph(dc, button.kind, to_rect(clear_glyph_rect(layout, button.rect)), icon_font, colour,
+                          layout.dpi);
         draw_text_in_rect(dc, "Clear", to_rect(clear_label_rect(layout, button.rect)), toolbar.badge_font.get(),
                           colour, format);
     }
@@ -136,7 +137,7 @@ void paint_button(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layo
 void paint_docked_extras(HDC dc, const ToolbarLayout& layout) {
     fill(dc, to_rect(header_separator_rect(layout)), palette::SEPARATOR);
     if (const std::optional<Rect> thumb = scroll_thumb_rect(layout))
-        draw_rounded_rect(dc, to_rect(*thumb), palette::SCROLL_THUMB, palette::SCROLL_THUMB);
+        draw_rounded_rect(dc, to_rect(*thumb), palette::SCROLL_THUMB, palette::SCROLL_THUMB, layout.dpi);
 }
 
 void paint_ghost(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& store, const ToolbarLayout& layout) {
@@ -146,8 +147,8 @@ void paint_ghost(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& sto
     const int left = toolbar.cursor.x - toolbar.grab_offset.x;
     const int top = toolbar.cursor.y - toolbar.grab_offset.y;
     const RECT r{left, top, left + layout.tile, top + layout.tile};
-    draw_rounded_rect(dc, r, palette::GHOST_FILL, palette::GHOST_BORDER);
-    draw_tile(dc, source, *clip_at(store, *at), r, toolbar.badge_font.get());
+    draw_rounded_rect(dc, r, palette::GHOST_FILL, palette::GHOST_BORDER, layout.dpi);
+    draw_tile(dc, source, *clip_at(store, *at), r, toolbar.badge_font.get(), layout.dpi);
 }
 
 }  // namespace
