@@ -107,8 +107,12 @@ bool write_minidump(const Path& path) {
     OwnedHandle file = owned_file(CreateFileW(path.text, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     MINIDUMP_EXCEPTION_INFORMATION exception{crash_state.thread_id, crash_state.exception, FALSE};
-    // Threads, their stacks and the modules only: the clips in memory may be passwords.
-    const bool written = write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal, &exception,
+    // The threads (their registers and stacks) and the modules only: the clips in memory may be
+    // passwords.  A short clip can still sit inline on a stack, so the stacks keep only what
+    // walking them needs (the rest zeroed), and the modules are named without their folders,
+    // which hold the user's name.  Wine's dbghelp ignores both filters.
+    constexpr auto DUMP_TYPE = MINIDUMP_TYPE(MiniDumpNormal | MiniDumpFilterMemory | MiniDumpFilterModulePaths);
+    const bool written = write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), DUMP_TYPE, &exception,
                                nullptr, nullptr) != FALSE;
     file.reset();
     if (!written) DeleteFileW(path.text);
