@@ -244,25 +244,20 @@ TEST(Program, ItsFirstIconGroupHoldsTheClipboardAtEightSizesAsTheSystemReadsThem
     FreeLibrary(image);
 }
 
-// LOCALAPPDATA, where crash reports go, pointed at a folder of the test while the object lives.
+// The user's local application data, where crash reports go, redirected to a folder of the test
+// while the object lives.
 class TempLocalAppData {
 public:
     explicit TempLocalAppData(const TempAppData& appdata) : root_(appdata.root() + L"\\Local") {
         CreateDirectoryW(root_.c_str(), nullptr);
-        wchar_t previous[32768];
-        const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", previous, 32768);
-        if (length > 0 && length < 32768) previous_.emplace(previous, length);
-        SetEnvironmentVariableW(L"LOCALAPPDATA", root_.c_str());
+        redirect_.emplace(L"Local AppData", root_);
     }
-    ~TempLocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", previous_ ? previous_->c_str() : nullptr); }
-    TempLocalAppData(const TempLocalAppData&) = delete;
-    TempLocalAppData& operator=(const TempLocalAppData&) = delete;
 
     std::wstring crashes() const { return root_ + L"\\Korvane\\crashes"; }
 
 private:
     std::wstring root_;
-    std::optional<std::wstring> previous_;
+    std::optional<test::RedirectedUserFolder> redirect_;
 };
 
 std::vector<std::wstring> dumps_in(const std::wstring& folder) {
@@ -321,7 +316,10 @@ TEST(Program, ACrashLeavesAMinidumpThatTheNextStartAnnouncesOnce) {
         ASSERT_TRUE(set_write_time(path, day));
     }
 
+    // The folder comes from the system, not from the environment, which may say anything.
+    SetEnvironmentVariableW(L"LOCALAPPDATA", L"");
     std::optional<test::Process> crashing = test::start_program(korvane_exe(), L"--crash-for-test");
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
     ASSERT_TRUE(crashing);
     const std::optional<DWORD> crash_code = crashing->wait(30s);
     if (!crash_code) crashing->kill();

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <dbghelp.h>
+#include <knownfolders.h>
 
 #include <cwchar>
 #include <string>
 
+#include "win/storage/files.hpp"
 #include "win/support/handles.hpp"
 #include "win/app/warning.hpp"
 #include "win/support/wide.hpp"
@@ -150,13 +152,12 @@ LONG WINAPI on_unhandled_exception(EXCEPTION_POINTERS* exception) {
 
 Path crash_folder_parent() {
     Path parent;
-    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", parent.text, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    const std::optional<std::wstring> folder = korvane_folder_in(FOLDERID_LocalAppData);
+    if (!folder) {
         parent.fits = false;
         return parent;
     }
-    parent.length = length;
-    return parent.add(L"\\Korvane");
+    return parent.add(folder->c_str());
 }
 
 void announce_previous_crash() {
