@@ -6,7 +6,7 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${EXE}")
 endif()
 set(system_dlls ADVAPI32.dll COMCTL32.dll COMDLG32.dll DWMAPI.dll GDI32.dll GDIPLUS.dll KERNEL32.dll
-    MSIMG32.dll msvcrt.dll OLE32.dll OLEACC.dll OLEAUT32.dll SHELL32.dll USER32.dll)
+    msvcrt.dll OLE32.dll OLEACC.dll OLEAUT32.dll SHELL32.dll USER32.dll)
 string(TOLOWER "${system_dlls}" allowed)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 if(NOT imports)

@@ -10,6 +10,7 @@ set(CMAKE_RC_COMPILER  ${_triple}-windres)
 set(CMAKE_AR           ${_triple}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB       ${_triple}-gcc-ranlib-posix CACHE FILEPATH "")
 set(KORVANE_OBJDUMP    ${_triple}-objdump)
+set(KORVANE_NM         ${_triple}-nm)
 set(KORVANE_DLLTOOL    ${_triple}-dlltool)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${_triple})

@@ -154,15 +154,18 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
 
-  DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ; The sign-in value goes only when it starts this copy: a portable Korvane may have set it.
+  ReadRegStr $4 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $4 == '"$INSTDIR\Korvane.exe"'
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${EndIf}
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
-  ; Korvane finds its folders through APPDATA (pins and settings) and LOCALAPPDATA (crash
-  ; reports), so the uninstaller does too.  The reports go with the pins and settings.
-  ReadEnvStr $0 APPDATA
-  StrCpy $0 "$0\${PRODUCT}"
-  ReadEnvStr $3 LOCALAPPDATA
-  StrCpy $3 "$3\${PRODUCT}"
+  ; Korvane finds its folders as the system names them, the user's roaming application data
+  ; (pins and settings) and local application data (crash reports), so the uninstaller does too.
+  ; The reports go with the pins and settings.
+  StrCpy $0 "$APPDATA\${PRODUCT}"
+  StrCpy $3 "$LOCALAPPDATA\${PRODUCT}"
   ${IfNot} ${FileExists} "$0\*.*"
   ${AndIfNot} ${FileExists} "$3\*.*"
     Return

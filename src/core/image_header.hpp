@@ -15,9 +15,6 @@ struct DeclaredSize {
     bool operator==(const DeclaredSize&) const = default;
 };
 
-// How much of the start of a file declared_image_size is given to look at.
-constexpr size_t IMAGE_HEADER_BYTES = size_t{1} << 20;
-
 // The size the header of a PNG, GIF, BMP, JPEG, TIFF, ICO or CUR file at the start of `head`
 // declares: for GIF the canvas its screen and frames cover, for JPEG its first frame, for TIFF
 // its first image, for ICO and CUR the largest entry (an embedded PNG by its own header).

@@ -332,8 +332,10 @@ gone "$shortcut" || fail "the uninstaller run by hand left the shortcut"
 echo "ok: the signed installer's uninstaller verifies and, run by hand, asked before removing the pins, settings and crash reports, and removed them on Yes"
 
 # A Korvane that does not answer (stopped here) is ended by force; /REMOVEUSERDATA also removes
-# the pins, the settings and the crash reports.
+# the pins, the settings and the crash reports, and keeps a sign-in value that starts a portable copy.
 timeout 120 wine "$setup" /S || fail "installing again failed with $?"
+portable_run="\"C:\\Portable test\\Korvane.exe\""
+wine reg add "$run_key" /v Korvane /t REG_SZ /d "$portable_run" /f >/dev/null 2>&1
 mkdir -p "$appdata" "$crashes"
 printf 'edge=right\r\nminimized=false\r\n' > "$appdata/settings.ini"
 printf 'MDMP' > "$crashes/korvane-20200101-120000-4.dmp"
@@ -350,4 +352,6 @@ forget_strip
 no_korvane || fail "the hung Korvane's windows are still there"
 gone "$appdata" || fail "/REMOVEUSERDATA left $appdata"
 gone "$crashes" || fail "/REMOVEUSERDATA left $crashes"
-echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins, settings and crash reports"
+[ "$(reg_value "$run_key" Korvane)" = "$portable_run" ] || fail "the uninstaller removed the sign-in value of a portable copy"
+wine reg delete "$run_key" /v Korvane /f >/dev/null 2>&1
+echo "ok: the uninstaller ended a hung Korvane and, asked to, removed the pins, settings and crash reports, and kept a portable copy's sign-in value"

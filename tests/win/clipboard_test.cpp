@@ -352,6 +352,27 @@ TEST_F(ClipboardTest, TheTargetSkipsOwnAndShellWindowsAndAGoneTargetCannotBePast
     SendMessageW(wine_tray, WM_CLOSE, 0, 0);
 }
 
+// Any program can raise a foreground event naming any window (here one of the other program's,
+// never shown): the target moves only to the window really in front.
+TEST_F(ClipboardTest, AForegroundEventNamingAWindowNotInFrontIsDropped) {
+    SetForegroundWindow(target_window);
+    ASSERT_TRUE(pump_until([] { return GetForegroundWindow() == target_window; }));
+    on_foreground_changed(target_window);
+    const HWND named = make_window_in_target(L"KorvaneTestOther");
+    ASSERT_NE(named, nullptr);
+    for (const HWND fake : {named, HWND(nullptr)}) {
+        on_foreground_event(fake);
+        EXPECT_EQ(paste_target(), target_window);
+    }
+
+    ShowWindow(named, SW_SHOWNORMAL);
+    SetForegroundWindow(named);
+    ASSERT_TRUE(pump_until([&] { return GetForegroundWindow() == named; }));
+    on_foreground_event(named);
+    EXPECT_EQ(paste_target(), named);
+    SendMessageW(named, WM_CLOSE, 0, 0);
+}
+
 // A clip (often a password) is typed only into the window it was meant for: when that window is
 // hidden or gone, the one in front gets nothing and the paste is refused with a beep.
 TEST_F(ClipboardTest, APasteReachesOnlyItsTargetAndIsRefusedWithABeepOtherwise) {

@@ -4,6 +4,7 @@
 
 #include "core/pins_file.hpp"
 #include "win/storage/files.hpp"
+#include "win/support/wide.hpp"
 #include "failing_allocations.hpp"
 #include "win_test_support.hpp"
 
@@ -50,6 +51,25 @@ TEST(PinsFileOnDisk, SavesThroughTheScratchFileAndLoadsBackTheSamePins) {
     for (size_t i = 0; i < pins.size(); ++i) EXPECT_TRUE(same_content(loaded.pins[i].content, pins[i].content));
     EXPECT_EQ(loaded.pins[2].content.files[0], pins[2].content.files[0]);
     EXPECT_EQ(loaded.pins[1].custom_icon, pins[1].custom_icon);
+}
+
+// The pins go where the system keeps the user's roaming data, whatever APPDATA says: another
+// folder, or nothing at all (which once made "\\Korvane").
+TEST(PinsFileOnDisk, TheFolderIsTheOneTheSystemNamesNotTheEnvironments) {
+    TempAppData appdata;
+    const std::wstring elsewhere = appdata.root() + L"\\elsewhere";
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    wchar_t previous[32768];
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", previous, 32768);
+    for (const std::wstring& environment : {elsewhere, std::wstring()}) {
+        test::remove_tree(appdata.korvane_folder());
+        SetEnvironmentVariableW(L"APPDATA", environment.c_str());
+        save_pins(one_pin("kept"));
+        EXPECT_EQ(loaded_text(load_pins()), "kept") << from_wide(environment);
+        EXPECT_TRUE(test::file_exists(appdata.file(L"pins.dat"))) << from_wide(environment);
+        EXPECT_FALSE(test::file_exists(elsewhere + L"\\Korvane")) << from_wide(environment);
+    }
+    SetEnvironmentVariableW(L"APPDATA", length > 0 && length < 32768 ? previous : nullptr);
 }
 
 TEST(PinsFileOnDisk, ASaveReplacesAnExistingFileAndLeavesNoScratchFile) {
@@ -154,9 +174,10 @@ TEST(PinsFileOnDisk, AFailedSaveWarnsOnceAndKeepsThePinsInMemory) {
         test::MessageBoxWatcher watcher;
         save_pins(pins);
         save_pins(pins);
-        SetEnvironmentVariableW(L"APPDATA", nullptr);
-        save_pins(pins);
-        SetEnvironmentVariableW(L"APPDATA", appdata.root().c_str());
+        {
+            const test::RedirectedUserFolder unreachable(L"AppData", L"Q:\\no such drive");
+            save_pins(pins);
+        }
         const std::vector<std::wstring> texts = watcher.texts();
         ASSERT_EQ(texts.size(), 1u);
         EXPECT_TRUE(texts[0].starts_with(L"Could not save pinned clips:\n")) << texts[0];

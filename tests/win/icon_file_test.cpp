@@ -192,6 +192,52 @@ TEST(IconFile, OnlyRasterImagesWithinTheSizeCapAreDecoded) {
     EXPECT_EQ(reason_of_path(square), TOO_LARGE);
 }
 
+// The header is looked for in the whole file, and what is checked is what is decoded: a JPEG's
+// frame header behind 1.1 MiB of APP1 segments still counts, a JPEG without one is refused, and
+// so is a file beyond the 64 MiB read, whatever its header says.
+TEST(IconFile, TheSizeIsCheckedInTheWholeFileAndOnlyTheBytesCheckedAreDecoded) {
+    const ScratchFolder scratch;
+    const std::optional<Bytes> small = test::read_file(data_file("small.jpg"));
+    ASSERT_TRUE(small && small->size() > 170);
+    const auto behind_app1 = [&](std::optional<std::pair<uint16_t, uint16_t>> frame_size) {
+        Bytes jpeg(small->begin(), small->begin() + 2);  // the start of image
+        for (int i = 0; i < 18; ++i) {  // 18 x 65,537 bytes
+            jpeg.insert(jpeg.end(), {0xFF, 0xE1, 0xFF, 0xFF});
+            jpeg.resize(jpeg.size() + 65533, uint8_t('x'));
+        }
+        if (!frame_size) {
+            jpeg.insert(jpeg.end(), {0xFF, 0xD9});
+            return jpeg;
+        }
+        const size_t frame = jpeg.size() - 2 + 158;  // small.jpg's start-of-frame segment
+        jpeg.insert(jpeg.end(), small->begin() + 2, small->end());
+        EXPECT_EQ(jpeg[frame + 1], 0xC0);
+        for (const auto [at, value] : {std::pair{frame + 5, frame_size->second}, std::pair{frame + 7, frame_size->first}}) {
+            jpeg[at] = uint8_t(value >> 8);
+            jpeg[at + 1] = uint8_t(value);
+        }
+        return jpeg;
+    };
+    std::optional<Bytes> padded_png = test::read_file(data_file("one-pixel.png"));
+    ASSERT_TRUE(padded_png);
+    padded_png->resize((size_t{64} << 20) + 1, 0);  // what follows the image's end is no part of it
+    const struct {
+        const wchar_t* name;
+        Bytes bytes;
+        const char* reason;
+    } cases[] = {
+        {L"bomb-behind-app1.jpg", behind_app1(std::pair{50000, 50000}), TOO_LARGE},
+        {L"photo-behind-app1.jpg", behind_app1(std::pair{16, 16}), "<a picture>"},
+        {L"no-frame.jpg", behind_app1(std::nullopt), "This file is not an image Windows can read."},
+        {L"padded.png", *padded_png, TOO_LARGE},
+    };
+    for (const auto& c : cases) {
+        const std::wstring path = scratch.file(c.name);
+        ASSERT_TRUE(test::write_file(path, c.bytes));
+        EXPECT_EQ(reason_of_path(path), c.reason) << from_wide(c.name);
+    }
+}
+
 // GDI+ cannot be stopped; a read that never returns stands in for a decode that would not end.
 // Its thread is given up at the limit, and until it ends no other raster conversion starts.
 TEST(IconFile, ARasterConversionThatHangsIsGivenUpAtTheLimitAndNoOtherStartsUntilItEnds) {

@@ -3,13 +3,19 @@
 // which keeps them in one file.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <oleacc.h>
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "core/app_icon.hpp"
 #include "core/layout.hpp"
 #include "core/settings_layout.hpp"
+#include "win/app/messages.hpp"
 #include "win/storage/files.hpp"
+#include "win/support/wide.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -76,6 +82,71 @@ TEST(Program, ACorruptPinsFileIsReportedBeforeAnyWindowExists) {
     const std::optional<DWORD> code = program->wait(15s);
     if (!code) program->kill();
     EXPECT_EQ(code, 0u);
+}
+
+// A copy of the portable exe in a folder that also holds DLLs under the names of those it uses
+// (a Downloads folder, say): it starts, shows its strip and popup, answers a screen reader, and
+// loads none of them.
+TEST(Program, DllsPlantedBesideACopyOfTheExeAreNeverLoaded) {
+    TempAppData appdata;
+    const std::wstring folder = appdata.root() + L"\\Downloads";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring copy = folder + L"\\Korvane.exe";
+    ASSERT_TRUE(CopyFileW(korvane_exe().c_str(), copy.c_str(), TRUE));
+    const wchar_t* const planted[] = {L"dwmapi.dll", L"gdiplus.dll", L"comdlg32.dll", L"oleacc.dll", L"oleaut32.dll",
+                                      L"msimg32.dll"};
+    const std::wstring planted_folder = test::program_folder() + L"\\planted\\";
+    for (const wchar_t* name : planted)
+        ASSERT_TRUE(CopyFileW((planted_folder + name).c_str(), (folder + L"\\" + name).c_str(), TRUE)) << from_wide(name);
+    // The planted DLLs say when they are loaded: one loaded here leaves its marker.
+    const std::wstring canary = folder + L"\\canary.dll";
+    ASSERT_TRUE(CopyFileW((planted_folder + L"dwmapi.dll").c_str(), canary.c_str(), TRUE));
+    const HMODULE loaded = LoadLibraryW(canary.c_str());
+    ASSERT_NE(loaded, nullptr);
+    FreeLibrary(loaded);
+    EXPECT_TRUE(test::file_exists(canary + L".loaded"));
+
+    std::optional<test::Process> program = test::start_program(copy);
+    ASSERT_TRUE(program);
+    // What the run does is checked first; whether a planted DLL came in is asked however far it got.
+    [&] {
+        const HWND main_window = start_and_wait(*program);
+        ASSERT_NE(main_window, nullptr);
+        HWND dock = nullptr, popup = nullptr;
+        ASSERT_TRUE(test::wait_until([&] {
+            dock = test::find_process_window(program->id, L"KorvaneDock");
+            return dock && IsWindowVisible(dock);
+        }, 15s));
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(main_window, WM_TRAY_CALLBACK, MAKEWPARAM(800, 700), MAKELPARAM(NIN_SELECT, 1), SMTO_NORMAL,
+                            5000, &ignored);
+        ASSERT_TRUE(test::wait_until([&] {
+            popup = test::find_process_window(program->id, L"KorvaneToolbar");
+            return popup && IsWindowVisible(popup);
+        }, 15s));
+        // The accessible objects come from oleacc, their names from oleaut32.
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        IAccessible* accessible = nullptr;
+        if (SUCCEEDED(AccessibleObjectFromWindow(popup, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&accessible)))) {
+            VARIANT first{};
+            first.vt = VT_I4;
+            first.lVal = 1;
+            BSTR name = nullptr;
+            EXPECT_EQ(accessible->get_accName(first, &name), S_OK);
+            EXPECT_GT(SysStringLen(name), 0u);
+            SysFreeString(name);
+            accessible->Release();
+        } else {
+            ADD_FAILURE() << "the popup has no accessible object";
+        }
+        CoUninitialize();
+        PostMessageW(main_window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program->wait(15s), 0u);
+    }();
+    if (program->wait(0ms) == std::nullopt) program->kill();
+    for (const wchar_t* name : planted)
+        EXPECT_FALSE(test::file_exists(folder + L"\\" + name + L".loaded")) << from_wide(name) << " was loaded";
 }
 
 TEST(Program, CarriesItsManifestAndVersionResource) {
@@ -173,25 +244,20 @@ TEST(Program, ItsFirstIconGroupHoldsTheClipboardAtEightSizesAsTheSystemReadsThem
     FreeLibrary(image);
 }
 
-// LOCALAPPDATA, where crash reports go, pointed at a folder of the test while the object lives.
+// The user's local application data, where crash reports go, redirected to a folder of the test
+// while the object lives.
 class TempLocalAppData {
 public:
     explicit TempLocalAppData(const TempAppData& appdata) : root_(appdata.root() + L"\\Local") {
         CreateDirectoryW(root_.c_str(), nullptr);
-        wchar_t previous[32768];
-        const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", previous, 32768);
-        if (length > 0 && length < 32768) previous_.emplace(previous, length);
-        SetEnvironmentVariableW(L"LOCALAPPDATA", root_.c_str());
+        redirect_.emplace(L"Local AppData", root_);
     }
-    ~TempLocalAppData() { SetEnvironmentVariableW(L"LOCALAPPDATA", previous_ ? previous_->c_str() : nullptr); }
-    TempLocalAppData(const TempLocalAppData&) = delete;
-    TempLocalAppData& operator=(const TempLocalAppData&) = delete;
 
     std::wstring crashes() const { return root_ + L"\\Korvane\\crashes"; }
 
 private:
     std::wstring root_;
-    std::optional<std::wstring> previous_;
+    std::optional<test::RedirectedUserFolder> redirect_;
 };
 
 std::vector<std::wstring> dumps_in(const std::wstring& folder) {
@@ -250,7 +316,10 @@ TEST(Program, ACrashLeavesAMinidumpThatTheNextStartAnnouncesOnce) {
         ASSERT_TRUE(set_write_time(path, day));
     }
 
+    // The folder comes from the system, not from the environment, which may say anything.
+    SetEnvironmentVariableW(L"LOCALAPPDATA", L"");
     std::optional<test::Process> crashing = test::start_program(korvane_exe(), L"--crash-for-test");
+    SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
     ASSERT_TRUE(crashing);
     const std::optional<DWORD> crash_code = crashing->wait(30s);
     if (!crash_code) crashing->kill();

@@ -13,6 +13,26 @@ std::vector<uint8_t> solid_dib(int32_t width, int32_t height, uint32_t colour) {
     return dib;
 }
 
+constexpr wchar_t USER_SHELL_FOLDERS[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+RedirectedUserFolder::RedirectedUserFolder(const wchar_t* value_name, const std::wstring& path) : name_(value_name) {
+    wchar_t previous[32768];
+    DWORD size = sizeof previous;
+    if (RegGetValueW(HKEY_CURRENT_USER, USER_SHELL_FOLDERS, value_name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                     RRF_NOEXPAND, nullptr, previous, &size) == ERROR_SUCCESS)
+        previous_.emplace(previous);
+    RegSetKeyValueW(HKEY_CURRENT_USER, USER_SHELL_FOLDERS, value_name, REG_EXPAND_SZ, path.c_str(),
+                    DWORD((path.size() + 1) * sizeof(wchar_t)));
+}
+
+RedirectedUserFolder::~RedirectedUserFolder() {
+    if (previous_)
+        RegSetKeyValueW(HKEY_CURRENT_USER, USER_SHELL_FOLDERS, name_.c_str(), REG_EXPAND_SZ, previous_->c_str(),
+                        DWORD((previous_->size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, USER_SHELL_FOLDERS, name_.c_str());
+}
+
 TempAppData::TempAppData() {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -21,15 +41,11 @@ TempAppData::TempAppData() {
             std::to_wstring(++counter);
     remove_tree(root_);
     CreateDirectoryW(root_.c_str(), nullptr);
-    wchar_t previous[32768];
-    const DWORD length = GetEnvironmentVariableW(L"APPDATA", previous, 32768);
-    had_previous_ = length > 0 && length < 32768;
-    if (had_previous_) previous_.assign(previous, length);
-    SetEnvironmentVariableW(L"APPDATA", root_.c_str());
+    redirect_.emplace(L"AppData", root_);
 }
 
 TempAppData::~TempAppData() {
-    SetEnvironmentVariableW(L"APPDATA", had_previous_ ? previous_.c_str() : nullptr);
+    redirect_.reset();
     remove_tree(root_);
 }
 

@@ -15,7 +15,23 @@ namespace korvane::test {
 // A packed 32-bit DIB of one colour (bottom-up, or top-down for a negative height).
 std::vector<uint8_t> solid_dib(int32_t width, int32_t height, uint32_t colour);
 
-// A fresh folder that APPDATA points to while the object lives.
+// One of the user's folders redirected while the object lives, as the system's own folder
+// redirection does: the value of that name under HKCU's User Shell Folders (for example
+// "AppData" or "Local AppData"), which the known-folder API reads in every process of the
+// prefix.  The environment's variables of the same name are not where Korvane looks.
+class RedirectedUserFolder {
+public:
+    RedirectedUserFolder(const wchar_t* value_name, const std::wstring& path);
+    ~RedirectedUserFolder();
+    RedirectedUserFolder(const RedirectedUserFolder&) = delete;
+    RedirectedUserFolder& operator=(const RedirectedUserFolder&) = delete;
+
+private:
+    std::wstring name_;
+    std::optional<std::wstring> previous_;
+};
+
+// A fresh folder that the user's roaming application data is redirected to while the object lives.
 class TempAppData {
 public:
     TempAppData();
@@ -29,8 +45,7 @@ public:
 
 private:
     std::wstring root_;
-    std::wstring previous_;
-    bool had_previous_ = false;
+    std::optional<RedirectedUserFolder> redirect_;
 };
 
 std::optional<std::vector<uint8_t>> read_file(const std::wstring& path);

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <dbghelp.h>
+#include <knownfolders.h>
 
 #include <cwchar>
 #include <string>
 
+#include "win/storage/files.hpp"
 #include "win/support/handles.hpp"
 #include "win/app/warning.hpp"
 #include "win/support/wide.hpp"
@@ -107,8 +109,12 @@ bool write_minidump(const Path& path) {
     OwnedHandle file = owned_file(CreateFileW(path.text, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     MINIDUMP_EXCEPTION_INFORMATION exception{crash_state.thread_id, crash_state.exception, FALSE};
-    // Threads, their stacks and the modules only: the clips in memory may be passwords.
-    const bool written = write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpNormal, &exception,
+    // The threads (their registers and stacks) and the modules only: the clips in memory may be
+    // passwords.  A short clip can still sit inline on a stack, so the stacks keep only what
+    // walking them needs (the rest zeroed), and the modules are named without their folders,
+    // which hold the user's name.  Wine's dbghelp ignores both filters.
+    constexpr auto DUMP_TYPE = MINIDUMP_TYPE(MiniDumpNormal | MiniDumpFilterMemory | MiniDumpFilterModulePaths);
+    const bool written = write(GetCurrentProcess(), GetCurrentProcessId(), file.get(), DUMP_TYPE, &exception,
                                nullptr, nullptr) != FALSE;
     file.reset();
     if (!written) DeleteFileW(path.text);
@@ -146,13 +152,12 @@ LONG WINAPI on_unhandled_exception(EXCEPTION_POINTERS* exception) {
 
 Path crash_folder_parent() {
     Path parent;
-    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", parent.text, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    const std::optional<std::wstring> folder = korvane_folder_in(FOLDERID_LocalAppData);
+    if (!folder) {
         parent.fits = false;
         return parent;
     }
-    parent.length = length;
-    return parent.add(L"\\Korvane");
+    return parent.add(folder->c_str());
 }
 
 void announce_previous_crash() {

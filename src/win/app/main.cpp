@@ -10,6 +10,7 @@
 #include "win/app/app.hpp"
 #include "win/clipboard/capture.hpp"
 #include "win/app/crash.hpp"
+#include "win/app/dll_search.hpp"
 #include "win/shell/dock.hpp"
 #include "win/storage/files.hpp"
 #include "win/support/guarded.hpp"
@@ -228,6 +229,7 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
 }
 
 int run_korvane(HINSTANCE instance) {
+    search_dlls_in_system_folder_only();
     const OwnedHandle single_instance(CreateMutexW(nullptr, FALSE, MUTEX_NAME));
     if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
     // Refused on Wine, which makes every process per-monitor aware; nothing depends on it.

@@ -34,7 +34,7 @@ constexpr std::string_view SHELL_CLASSES[] = {
 // Called by the system from the message loop: nothing may unwind into it.
 void CALLBACK foreground_hook(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) noexcept {
     try {
-        on_foreground_changed(window);
+        on_foreground_event(window);
     } catch (...) {
         // The next foreground change is reported again; missing this one loses nothing.
     }
@@ -107,6 +107,13 @@ void on_foreground_changed(HWND window) {
     for (std::string_view shell : SHELL_CLASSES)
         if (name == shell) return;
     if (target.exchange(root) != root) PostMessageW(listener, WM_FOREGROUND_CHANGED, WPARAM(root), 0);
+}
+
+void on_foreground_event(HWND named) {
+    // Any program may raise the event naming any window; only the one really in front counts.
+    const HWND front = GetForegroundWindow();
+    if (!named || !front || GetAncestor(named, GA_ROOT) != GetAncestor(front, GA_ROOT)) return;
+    on_foreground_changed(front);
 }
 
 HWND paste_target() { return target.load(); }

@@ -16,8 +16,11 @@ void set_foreground_listener(HWND main_window);
 // Installs the foreground hook and takes the window in front now as the first target.
 void install_foreground_hook();
 
-// The hook's work: a top-level window of another program, not the shell's, becomes the target.
+// What the Wine poll finds in front, and what the hook's event passes: a top-level window of
+// another program, not the shell's, becomes the target.
 void on_foreground_changed(HWND window);
+// The hook's work: the window an event names counts only when it is the one in front now.
+void on_foreground_event(HWND named);
 
 HWND paste_target();
 // Brings the target back to the front when Korvane is done with the keyboard without pasting,

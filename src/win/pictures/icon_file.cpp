@@ -6,8 +6,10 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
+#include <span>
 
 #include "core/icon_fit.hpp"
 #include "core/image_header.hpp"
@@ -79,28 +81,70 @@ bool draw_fitted(GpImage* image, UINT width, UINT height, Bytes& pixels) {
                                   INT(height), UnitPixel, attributes.get(), nullptr, nullptr) == Ok;
 }
 
-// The size the file's header declares, read before GDI+ opens it: Wine's GDI+ decodes the whole
-// image while loading it, before its size can be asked.  Nothing when the header is not one
-// the reader knows, or the file cannot be read (GDI+ then says what it makes of it).
-std::optional<DeclaredSize> declared_size_of(const std::wstring& path) {
+// The most of a picture file that is read.  A 64-megapixel photo, the largest picture made into
+// an icon, is 10 to 40 MB as a JPEG; a larger file is refused before any of it is decoded.
+constexpr uint64_t MAX_PICTURE_FILE_BYTES = uint64_t{64} << 20;
+constexpr DWORD READ_CHUNK_BYTES = DWORD{1} << 20;
+
+struct StreamReleaser {
+    void operator()(IStream* stream) const { stream->Release(); }
+};
+using OwnedStream = std::unique_ptr<IStream, StreamReleaser>;
+
+// The file read whole through one open, its header checked, and the same bytes handed over as
+// the stream GDI+ decodes: Wine's GDI+ decodes the whole image while loading it, before its
+// size can be asked, so the size must be known first, and of these bytes, not of a file that
+// could be replaced before a second open.  A header whose size cannot be found is refused.
+std::variant<OwnedStream, std::string> read_picture_file(const std::wstring& path) {
     OwnedHandle file = owned_file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    Bytes head(IMAGE_HEADER_BYTES);
-    DWORD got = 0;
-    if (!ReadFile(file.get(), head.data(), DWORD(head.size()), &got, nullptr)) return std::nullopt;
-    head.resize(got);
-    return declared_image_size(head);
+    if (!file) return os_error_text(GetLastError());
+    // The size only sizes the block (a pipe has none); the read itself stops one byte past the cap.
+    uint64_t capacity = MAX_PICTURE_FILE_BYTES + 1;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart >= 0) {
+        if (uint64_t(size.QuadPart) > MAX_PICTURE_FILE_BYTES) return std::string(TOO_LARGE);
+        capacity = uint64_t(size.QuadPart) + 1;
+    }
+    OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, SIZE_T(capacity)));
+    if (!block) return std::string(NOT_CONVERTED);
+    uint64_t total = 0;
+    {
+        const LockedGlobal locked(block.get());
+        auto* const bytes = static_cast<uint8_t*>(locked.data());
+        if (!bytes) return std::string(NOT_CONVERTED);
+        while (total < capacity) {
+            DWORD got = 0;
+            const DWORD wanted = DWORD(std::min<uint64_t>(capacity - total, READ_CHUNK_BYTES));
+            if (!ReadFile(file.get(), bytes + total, wanted, &got, nullptr)) return os_error_text(GetLastError());
+            if (got == 0) break;
+            total += got;
+        }
+        if (total > MAX_PICTURE_FILE_BYTES) return std::string(TOO_LARGE);
+        const std::optional<DeclaredSize> declared = declared_image_size(std::span(bytes, size_t(total)));
+        if (!declared) return std::string(NOT_AN_IMAGE);
+        if (!decodable_size(*declared)) return std::string(TOO_LARGE);
+    }
+    IStream* made = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, &made)) || !made) return std::string(NOT_CONVERTED);
+    block.release();  // the stream frees it
+    OwnedStream stream(made);
+    ULARGE_INTEGER length{};
+    length.QuadPart = total;  // the block is one byte longer than what was read
+    if (FAILED(stream->SetSize(length))) return std::string(NOT_CONVERTED);
+    return stream;
 }
 
 // Only raster images: GDI+ also plays metafiles, whatever their name, and their drawing is
 // bounded by nothing.  The size is checked again as GDI+ reads it, which on Windows is before
 // any decoding.
 std::variant<Bytes, std::string> read_raster(const std::wstring& path) {
-    if (const std::optional<DeclaredSize> declared = declared_size_of(path); declared && !decodable_size(*declared))
-        return std::string(TOO_LARGE);
+    std::variant<OwnedStream, std::string> read = read_picture_file(path);
+    if (std::string* reason = std::get_if<std::string>(&read)) return std::move(*reason);
+    // GDI+ reads from the stream as long as the image lives, so the stream outlives it.
+    const OwnedStream stream = std::move(std::get<OwnedStream>(read));
     GpImage* loaded = nullptr;
-    const bool ok = GdipLoadImageFromFile(path.c_str(), &loaded) == Ok;
+    const bool ok = GdipLoadImageFromStream(stream.get(), &loaded) == Ok;
     const OwnedImage image(loaded);
     if (!ok || !image) return std::string(NOT_AN_IMAGE);
     ImageType type = ImageTypeUnknown;

@@ -1,6 +1,8 @@
 #include "win/storage/files.hpp"
 
 #include <windows.h>
+#include <shlobj.h>
+#include <knownfolders.h>
 
 #include <array>
 #include <atomic>
@@ -41,16 +43,7 @@ struct SaveWarning {
 SaveWarning pins_save_warning{PINS_SAVE_FAILED};
 SaveWarning settings_save_warning{SETTINGS_SAVE_FAILED};
 
-std::optional<std::wstring> app_folder() {
-    const DWORD needed = GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
-    if (needed == 0) return std::nullopt;
-    std::wstring value(needed, L'\0');
-    const DWORD length = GetEnvironmentVariableW(L"APPDATA", value.data(), needed);
-    if (length == 0 || length >= needed) return std::nullopt;
-    value.resize(length);
-    if (!value.empty() && value.back() != L'\\' && value.back() != L'/') value += L'\\';
-    return value + L"Korvane";
-}
+std::optional<std::wstring> app_folder() { return korvane_folder_in(FOLDERID_RoamingAppData); }
 
 // Creates the folder and any missing parents.  Returns 0 or the error code.
 DWORD create_folders(const std::wstring& path) {
@@ -279,6 +272,20 @@ DWORD save_through_scratch_file(const std::vector<Clip>& pins) {
 }
 
 }  // namespace
+
+std::optional<std::wstring> korvane_folder_in(const GUID& known) {
+    // Not verified: a folder that does not exist yet is made when something is saved in it.
+    PWSTR path = nullptr;
+    const HRESULT found = SHGetKnownFolderPath(known, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    std::optional<std::wstring> folder;
+    if (SUCCEEDED(found) && path && *path) {
+        folder.emplace(path);
+        if (folder->back() != L'\\' && folder->back() != L'/') *folder += L'\\';
+        *folder += L"Korvane";
+    }
+    CoTaskMemFree(path);
+    return folder;
+}
 
 std::string os_error_text(unsigned long code) {
     wchar_t* buffer = nullptr;

@@ -1,6 +1,8 @@
 // The pins file and the settings file under %APPDATA%\Korvane.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +12,11 @@
 #include "core/settings.hpp"
 
 namespace korvane {
+
+// The Korvane folder in one of the user's folders (FOLDERID_RoamingAppData for the pins and the
+// settings, FOLDERID_LocalAppData for the crash reports) as the system names it, never as the
+// environment says; nothing when the system names none.
+std::optional<std::wstring> korvane_folder_in(const GUID& known);
 
 struct LoadedPins {
     std::vector<Clip> pins;

@@ -207,7 +207,7 @@ void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size) {
     if (!bitmap) return;
     const Selected selected(source, bitmap);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
+    GdiAlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
 }
 
 OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic, unsigned dpi) {
