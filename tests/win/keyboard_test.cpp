@@ -218,6 +218,25 @@ TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
     }
 }
 
+TEST_F(Keyboard, AltF4ClosesThePopupAsEscapeDoesAndTheStripStays) {
+    capture("kept");
+    SendMessageW(docked, WM_SYSCOMMAND, SC_CLOSE, 0);  // what Alt+F4 asks of the window in front
+    EXPECT_TRUE(IsWindow(docked));
+    EXPECT_TRUE(IsWindowVisible(docked));
+    for (const wchar_t* typed : {L"", L"ke"}) {
+        toggle_popup_from_shortcut();
+        ASSERT_TRUE(IsWindowVisible(popup));
+        type(popup, typed);
+        SendMessageW(popup, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(IsWindow(popup));
+        EXPECT_FALSE(IsWindowVisible(popup)) << from_wide(typed);
+    }
+    toggle_popup_from_shortcut();  // the shortcut opens it again, on the same clips
+    ASSERT_TRUE(IsWindowVisible(popup));
+    EXPECT_EQ(shape(popup).layout.recent_count, 1u);
+    EXPECT_FALSE(shape(popup).layout.searching);
+}
+
 // Opens the settings, puts a shortcut without the Windows key into the field and confirms.
 void confirm_settings_with_shortcut(WORD field_value) {
     std::thread driver([field_value] {

@@ -116,6 +116,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
         if (wparam == VK_F10) return on_key_down(window, wparam);
         break;
     case WM_CHAR: return on_char(window, wparam);
+    case WM_CLOSE: return on_close(window);
     case WM_SETFOCUS: return on_set_focus(window);
     case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
     case WM_ACCESSIBLE_ACTION: return on_accessible_action(window, wparam, lparam);

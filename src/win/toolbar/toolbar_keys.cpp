@@ -241,6 +241,21 @@ LRESULT on_key_down(HWND window, WPARAM key) {
     return 0;
 }
 
+// Alt+F4 closes the popup as Escape does, whatever is typed into its filter; the strip stays,
+// since the notification icon's menu is where Korvane is ended.
+LRESULT on_close(HWND window) {
+    bool docked = true;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        docked = toolbar->docked;
+    }
+    if (docked) return 0;
+    hide_popup_by_escape();
+    return_to_paste_target();
+    return 0;
+}
+
 LRESULT on_char(HWND window, WPARAM unit) {
     const auto c = wchar_t(unit);
     if (c < L' ' || c == 0x7F) return 0;  // Enter, Escape, Backspace and Tab are keys, not text
