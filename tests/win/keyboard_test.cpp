@@ -1,6 +1,7 @@
 // The toolbars from the keyboard, in this process: the global shortcut, the focus frame's moves,
 // Enter, the digit keys, Delete, the menu key, typing to filter and Escape, and the shortcut in
-// the settings.  Keys are sent as the window's own messages; the journeys press real ones.
+// the settings.  Keys go to the windows' key handlers as the user's keys do; the journeys press
+// real ones, and posted ones are refused (see program_test).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include "win/shell/popup.hpp"
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/toolbar/toolbar_focus.hpp"
+#include "win/toolbar/toolbar_keys.hpp"
 #include "win/support/wide.hpp"
 #include "shell_fixture.hpp"
 
@@ -32,9 +34,9 @@ protected:
         if (AppBorrow app = borrow_app()) add_pin(app->store, ClipContent::make_text(text), std::nullopt, {});
         refresh_all_toolbars();
     }
-    void key(HWND window, WPARAM key) { SendMessageW(window, WM_KEYDOWN, key, 0); }
+    void key(HWND window, WPARAM key) { on_key_down(window, key); }
     void type(HWND window, std::wstring_view text) {
-        for (wchar_t c : text) SendMessageW(window, WM_CHAR, c, 0);
+        for (wchar_t c : text) on_char(window, c);
     }
     std::optional<HitTarget> focused(HWND window) {
         AppBorrow app = borrow_app();
@@ -209,7 +211,7 @@ TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
         GetKeyboardState(keys);
         keys[VK_SHIFT] = 0x80;
         SetKeyboardState(keys);
-        SendMessageW(popup, WM_SYSKEYDOWN, VK_F10, 0);
+        on_key_down(popup, VK_F10);
         keys[VK_SHIFT] = 0;
         SetKeyboardState(keys);
         reader.thread.join();

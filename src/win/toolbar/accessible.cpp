@@ -374,14 +374,14 @@ public:
         });
     }
 
-    // The command may open a dialog or a message box: it runs from the posted message, after this
+    // The command may open a dialog or a message box: it runs from a posted wake-up, after this
     // call has returned to the reader.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         return with_child(child, [&](const View& view, const ToolbarItem* item) {
             if (!item) return DISP_E_MEMBERNOTFOUND;
             const Clip* clip = tile_clip(view.store, view.shape, item->target);
-            const WPARAM kind = WPARAM(uint8_t(item->target.kind));
-            return PostMessageW(window_, WM_ACCESSIBLE_ACTION, kind, LPARAM(clip ? clip->id : 0)) ? S_OK : E_FAIL;
+            view.toolbar.pending_action = PendingAction{item->target.kind, clip ? clip->id : 0};
+            return PostMessageW(window_, WM_ACCESSIBLE_ACTION, 0, 0) ? S_OK : E_FAIL;
         });
     }
 
@@ -458,14 +458,17 @@ void leave_accessibility() {
     in_apartment = false;
 }
 
-LRESULT on_accessible_action(HWND window, WPARAM kind, LPARAM clip) {
-    const auto wanted = HitKind(int8_t(uint8_t(kind)));
-    const auto clip_id = ClipId(clip);
+LRESULT on_accessible_action(HWND window) {
+    HitKind wanted = HitKind::None;
+    ClipId clip_id = 0;
     std::optional<HitTarget> target;
     bool from_popup = false;
     if (AppBorrow app = borrow_app()) {
         ToolbarState* toolbar = toolbar_for(*app, window);
-        if (!toolbar) return 0;
+        if (!toolbar || !toolbar->pending_action) return 0;
+        wanted = toolbar->pending_action->kind;
+        clip_id = toolbar->pending_action->clip;
+        toolbar->pending_action.reset();
         from_popup = !toolbar->docked;
         const ToolbarShape shape = shape_of(*toolbar, app->store);
         // A tile is found again by its clip, wherever it went meanwhile; a button by its kind.

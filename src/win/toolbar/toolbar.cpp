@@ -8,6 +8,7 @@
 #include "win/app/app.hpp"
 #include "win/toolbar/commands.hpp"
 #include "win/support/dpi.hpp"
+#include "win/support/input_source.hpp"
 #include "win/toolbar/draw.hpp"
 #include "win/toolbar/glyphs.hpp"
 #include "win/app/messages.hpp"
@@ -105,21 +106,24 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_PAINT: return on_paint(window);
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: return on_mouse_move(window, wparam, point_from(lparam));
-    case WM_LBUTTONDOWN: return on_left_button_down(window, point_from(lparam));
-    case WM_LBUTTONUP: return on_left_button_up(window, point_from(lparam));
-    case WM_RBUTTONUP: return on_right_button_up(window, point_from(lparam));
+    // Clicks count only when they are the user's (see input_source); the keys likewise, in
+    // toolbar_keys.
+    case WM_LBUTTONDOWN:
+        return input_from_user(message, wparam) ? on_left_button_down(window, point_from(lparam)) : 0;
+    case WM_LBUTTONUP: return input_from_user(message, wparam) ? on_left_button_up(window, point_from(lparam)) : 0;
+    case WM_RBUTTONUP: return input_from_user(message, wparam) ? on_right_button_up(window, point_from(lparam)) : 0;
     case WM_MOUSEWHEEL: return on_mouse_wheel(window, short(HIWORD(wparam)));
     case WM_CAPTURECHANGED: return on_capture_changed(window, HWND(lparam));
     case WM_MOUSELEAVE: return on_mouse_leave(window);
-    case WM_KEYDOWN: return on_key_down(window, wparam);
+    case WM_KEYDOWN: return on_key_message(window, message, wparam);
     case WM_SYSKEYDOWN:  // F10 is a system key; Shift+F10 opens a tile's menu
-        if (wparam == VK_F10) return on_key_down(window, wparam);
+        if (wparam == VK_F10) return on_key_message(window, message, wparam);
         break;
-    case WM_CHAR: return on_char(window, wparam);
+    case WM_CHAR: return on_char_message(window, wparam);
     case WM_CLOSE: return on_close(window);
     case WM_SETFOCUS: return on_set_focus(window);
     case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
-    case WM_ACCESSIBLE_ACTION: return on_accessible_action(window, wparam, lparam);
+    case WM_ACCESSIBLE_ACTION: return on_accessible_action(window);
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -7,6 +7,7 @@
 #include "core/text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
+#include "win/support/input_source.hpp"
 #include "win/toolbar/commands.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/shell/popup.hpp"
@@ -221,7 +222,37 @@ bool filter_is_empty(HWND window) {
     return true;
 }
 
+// How many characters a key the user pressed types, by the keyboard layout.
+uint8_t units_typed_by(ToolbarState& toolbar, WPARAM key) {
+    if (key == VK_PACKET || (key >= VK_NUMPAD0 && key <= VK_DIVIDE)) return 1;  // injected text, the number pad
+    const UINT character = MapVirtualKeyW(UINT(key), MAPVK_VK_TO_CHAR);
+    if (character == 0) return 0;
+    const bool dead = (character & 0x80000000u) != 0;
+    const bool after_dead = toolbar.after_dead_key;
+    toolbar.after_dead_key = dead && !after_dead;
+    if (dead && !after_dead) return 0;
+    return after_dead ? 2 : 1;
+}
+
 }  // namespace
+
+LRESULT on_key_message(HWND window, UINT message, WPARAM key) {
+    const bool from_user = input_from_user(message, key);
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) toolbar->typed_units_due = from_user ? units_typed_by(*toolbar, key) : 0;
+    return from_user ? on_key_down(window, key) : 0;
+}
+
+LRESULT on_char_message(HWND window, WPARAM unit) {
+    bool due = false;
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window); toolbar && toolbar->typed_units_due > 0) {
+            --toolbar->typed_units_due;
+            if (unit >= 0xD800 && unit <= 0xDBFF) ++toolbar->typed_units_due;  // its second half follows
+            due = true;
+        }
+    return due ? on_char(window, unit) : 0;
+}
 
 LRESULT on_key_down(HWND window, WPARAM key) {
     const bool shift = GetKeyState(VK_SHIFT) < 0;

@@ -11,6 +11,13 @@ namespace korvane {
 
 LRESULT on_key_down(HWND window, WPARAM key);
 LRESULT on_char(HWND window, WPARAM unit);
+
+// The window messages, which go on to the handlers above only when the user typed them: a key
+// the user pressed (input_from_user), and the characters that key types (TranslateMessage posts
+// them, so the system cannot say whose they are): one, or two after a dead key that did not
+// combine, and the second half of a surrogate pair.  Any other character is dropped.
+LRESULT on_key_message(HWND window, UINT message, WPARAM key);
+LRESULT on_char_message(HWND window, WPARAM unit);
 // WM_CLOSE, which Alt+F4 sends: the popup closes, the strip ignores it.
 LRESULT on_close(HWND window);
 
