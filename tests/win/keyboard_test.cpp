@@ -7,7 +7,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/clipboard_data.hpp"
+#include "win/storage/files.hpp"
 #include "win/support/beep.hpp"
 #include "win/clipboard/capture.hpp"
 #include "win/shell/hotkey.hpp"
@@ -218,6 +221,59 @@ TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
         ASSERT_FALSE(reader.items.empty());
         EXPECT_EQ(reader.items[0].first, L"Unpin");
     }
+}
+
+// Ctrl and an arrow key, as the key handler sees them.
+void key_with_ctrl(HWND window, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    on_key_down(window, key);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+std::string saved_pin_order() {
+    std::string order;
+    for (const Clip& pin : load_pins().pins) order += pin.content.text;
+    return order;
+}
+
+TEST_F(Keyboard, CtrlAndAnArrowMoveTheFocusedPinOnePlaceAndTheMenuMovesItToo) {
+    for (const char* text : {"a", "b", "c"}) pin(text);
+    capture("recent");
+    toggle_popup_from_shortcut();
+    key_with_ctrl(popup, VK_DOWN);  // on a Recent tile Ctrl changes nothing: the focus goes down to the pins
+    ASSERT_EQ(focused(popup), (HitTarget{HitKind::PinnedTile, 0}));
+    struct Step {
+        WPARAM key;
+        const char* order;  // afterwards, as saved
+        uint64_t focused;   // the moved pin's place
+        bool refused;
+    };
+    const Step steps[] = {
+        {VK_RIGHT, "bac", 1, false}, {VK_DOWN, "bca", 2, false}, {VK_DOWN, "bca", 2, true},
+        {VK_UP, "bac", 1, false},    {VK_LEFT, "abc", 0, false}, {VK_LEFT, "abc", 0, true},
+    };
+    for (const Step& step : steps) {
+        const uint64_t beeps = refusals_sounded();
+        key_with_ctrl(popup, step.key);
+        EXPECT_EQ(saved_pin_order(), step.order) << step.order;
+        EXPECT_EQ(focused(popup), (HitTarget{HitKind::PinnedTile, step.focused})) << step.order;
+        EXPECT_EQ(refusals_sounded(), beeps + (step.refused ? 1 : 0)) << step.order;
+    }
+
+    // The first pin's menu has Move down only; choosing it saves as the keys do.
+    MenuReader reader;
+    reader.read_then_choose(10);
+    key(popup, VK_APPS);
+    reader.thread.join();
+    std::vector<std::wstring> texts;
+    for (const auto& [text, state] : reader.items) texts.push_back(text);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"Move up"), 0);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"Move down"), 1);
+    EXPECT_EQ(saved_pin_order(), "bac");
 }
 
 TEST_F(Keyboard, AltF4ClosesThePopupAsEscapeDoesAndTheStripStays) {

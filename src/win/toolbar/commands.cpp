@@ -85,7 +85,7 @@ std::optional<std::string> fill_in_template(ClipId id, uint64_t edits, const std
     return std::move(result.text);
 }
 
-// Pin, Unpin, Delete and Reset icon: one change of the store, no dialog.
+// Pin, Unpin, Delete, Reset icon, Move up and Move down: one change of the store, no dialog.
 void change_store(TileCommand command, ClipId id) {
     bool pins_changed = false;
     if (AppBorrow app = borrow_app()) {
@@ -99,6 +99,14 @@ void change_store(TileCommand command, ClipId id) {
                 break;
             case TileCommand::Delete: pins_changed = delete_clip(app->store, *at); break;
             case TileCommand::ResetIcon: pins_changed = set_custom_icon(app->store, *at, std::nullopt); break;
+            case TileCommand::MoveUp:
+                if (at->area == Area::Pinned && at->index > 0)
+                    pins_changed = move_clip(app->store, *at, Area::Pinned, at->index - 1);
+                break;
+            case TileCommand::MoveDown:  // past the next pin, which is where a drop lands after it
+                if (at->area == Area::Pinned && at->index + 1 < app->store.pins.size())
+                    pins_changed = move_clip(app->store, *at, Area::Pinned, at->index + 2);
+                break;
             default: break;
             }
         }
@@ -376,7 +384,9 @@ void run_tile_command(TileCommand command, ClipId id, bool from_popup) {
     case TileCommand::Pin:
     case TileCommand::Unpin:
     case TileCommand::Delete:
-    case TileCommand::ResetIcon: change_store(command, id); break;
+    case TileCommand::ResetIcon:
+    case TileCommand::MoveUp:
+    case TileCommand::MoveDown: change_store(command, id); break;
     case TileCommand::Rename: open_in_editor(id, EditorUse::Rename, from_popup); break;
     case TileCommand::EditText: open_in_editor(id, EditorUse::EditText, from_popup); break;
     case TileCommand::ChangeIcon: change_icon(id, from_popup); break;

@@ -121,6 +121,41 @@ LRESULT delete_focused(HWND window) {
     return 0;
 }
 
+// Ctrl and an arrow: the focused pin goes one place towards the front (left, up) or the end
+// (right, down), saved as a drag saves it, and the focus goes with it.  On anything but a pin the
+// arrow moves the focus as it does without Ctrl.  While a filter hides clips, the places shown
+// are not the pins' own, so nothing moves.
+LRESULT move_focused_pin(HWND window, FocusMove move) {
+    const std::optional<Focused> item = focused_item(window);
+    if (!item || item->target.kind != HitKind::PinnedTile) return move_focus(window, move);
+    const bool later = move == FocusMove::Right || move == FocusMove::Down;
+    bool movable = false;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        const std::optional<ClipLocation> at = find_clip(app->store, item->clip);
+        movable = toolbar->filter.empty() && at && at->area == Area::Pinned &&
+                  (later ? at->index + 1 < app->store.pins.size() : at->index > 0);
+    } else {
+        return 0;
+    }
+    if (!movable) {
+        beep_refusal();
+        return 0;
+    }
+    run_tile_command(later ? TileCommand::MoveDown : TileCommand::MoveUp, item->clip, item->from_popup);
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        const ToolbarShape shape = shape_of(*toolbar, app->store);
+        announced = focus_on(*toolbar, app->store, shape, focused_target(*toolbar, app->store, shape));
+    }
+    rebuild_tooltips(window);
+    announce_focus(window, announced);
+    return 0;
+}
+
 // 1 to 9 and 0: the Recent clips 1 to 10, as the store holds them.
 LRESULT paste_numbered(HWND window, wchar_t digit) {
     const size_t index = digit == L'0' ? 9 : size_t(digit - L'1');
@@ -256,11 +291,12 @@ LRESULT on_char_message(HWND window, WPARAM unit) {
 
 LRESULT on_key_down(HWND window, WPARAM key) {
     const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const auto arrow = GetKeyState(VK_CONTROL) < 0 ? move_focused_pin : move_focus;
     switch (key) {
-    case VK_LEFT: return move_focus(window, FocusMove::Left);
-    case VK_RIGHT: return move_focus(window, FocusMove::Right);
-    case VK_UP: return move_focus(window, FocusMove::Up);
-    case VK_DOWN: return move_focus(window, FocusMove::Down);
+    case VK_LEFT: return arrow(window, FocusMove::Left);
+    case VK_RIGHT: return arrow(window, FocusMove::Right);
+    case VK_UP: return arrow(window, FocusMove::Up);
+    case VK_DOWN: return arrow(window, FocusMove::Down);
     case VK_TAB: return move_focus(window, shift ? FocusMove::PreviousGroup : FocusMove::NextGroup);
     case VK_RETURN: return run_focused(window);
     case VK_DELETE: return delete_focused(window);
