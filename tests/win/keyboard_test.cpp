@@ -276,6 +276,41 @@ TEST_F(Keyboard, CtrlAndAnArrowMoveTheFocusedPinOnePlaceAndTheMenuMovesItToo) {
     EXPECT_EQ(saved_pin_order(), "bac");
 }
 
+TEST_F(Keyboard, ThePageKeysHomeAndEndScrollTheStripWithTheFocus) {
+    for (int i = 0; i < 10; ++i) capture(("recent " + std::to_string(i)).c_str());
+    for (int i = 0; i < 20; ++i) pin(("pin " + std::to_string(i)).c_str());
+    SetFocus(docked);
+    key(docked, VK_DOWN);  // the first move puts the focus on the first tile
+    ASSERT_EQ(focused(docked), (HitTarget{HitKind::RecentTile, 0}));
+    const auto scroll = [&] { return borrow_app()->docked.scroll; };
+    const auto in_view = [&] {
+        const ToolbarShape now = shape(docked);
+        const std::optional<HitTarget> at = focused(docked);
+        return at && visible_tile_rect(now.layout, area_of(at->kind), at->index) ==
+                         std::optional<Rect>(tile_rect(now.layout, area_of(at->kind), at->index));
+    };
+    key(docked, VK_END);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::RecentTile, 9}));
+    key(docked, VK_NEXT);  // the Recent tiles end there
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::RecentTile, 9}));
+    key(docked, VK_TAB);
+    key(docked, VK_NEXT);
+    const std::optional<HitTarget> paged = focused(docked);
+    ASSERT_TRUE(paged && paged->kind == HitKind::PinnedTile);
+    const uint64_t page = paged->index;
+    EXPECT_GT(page, 1u);  // a page is several tiles of the 1080-pixel strip
+    EXPECT_TRUE(in_view());
+    key(docked, VK_END);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::PinnedTile, 19}));
+    EXPECT_GT(scroll(), 0);
+    EXPECT_TRUE(in_view());
+    key(docked, VK_PRIOR);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::PinnedTile, 19 - page}));
+    key(docked, VK_HOME);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::PinnedTile, 0}));
+    EXPECT_TRUE(in_view());
+}
+
 TEST_F(Keyboard, AltF4ClosesThePopupAsEscapeDoesAndTheStripStays) {
     capture("kept");
     SendMessageW(docked, WM_SYSCOMMAND, SC_CLOSE, 0);  // what Alt+F4 asks of the window in front

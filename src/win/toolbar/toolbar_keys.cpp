@@ -71,7 +71,9 @@ LRESULT move_focus(HWND window, FocusMove move) {
         if (!toolbar) return 0;
         const ToolbarShape shape = shape_of(*toolbar, app->store);
         const std::optional<HitTarget> from = focused_target(*toolbar, app->store, shape);
-        announced = focus_on(*toolbar, app->store, shape, moved_focus(shape.layout, from, move));
+        const std::optional<HitTarget> to = moved_focus(shape.layout, from, move);
+        announced = focus_on(*toolbar, app->store, shape, to);
+        if (from && to == from) announced.reset();  // it stayed: nothing new to say
     }
     rebuild_tooltips(window);
     announce_focus(window, announced);
@@ -298,6 +300,10 @@ LRESULT on_key_down(HWND window, WPARAM key) {
     case VK_UP: return arrow(window, FocusMove::Up);
     case VK_DOWN: return arrow(window, FocusMove::Down);
     case VK_TAB: return move_focus(window, shift ? FocusMove::PreviousGroup : FocusMove::NextGroup);
+    case VK_HOME: return move_focus(window, FocusMove::First);
+    case VK_END: return move_focus(window, FocusMove::Last);
+    case VK_PRIOR: return move_focus(window, FocusMove::PageUp);
+    case VK_NEXT: return move_focus(window, FocusMove::PageDown);
     case VK_RETURN: return run_focused(window);
     case VK_DELETE: return delete_focused(window);
     case VK_APPS: return open_focused_menu(window);

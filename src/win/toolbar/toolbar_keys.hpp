@@ -1,8 +1,9 @@
 // The keyboard on a toolbar window (the popup, or the docked strip once it has the focus):
-// arrows and Tab move the focus frame, Ctrl and an arrow move the focused pin one place, Enter
-// or Space runs the focused item, 1 to 9 and 0 paste Recent clips 1 to 10, Delete removes the
-// focused clip, the menu key or Shift+F10 opens its tile menu, and in the popup typing filters
-// the tiles and Escape clears the filter, then closes; Alt+F4 closes the popup at once.
+// arrows, Tab, Home, End, Page Up and Page Down move the focus frame (the strip scrolls with
+// it), Ctrl and an arrow move the focused pin one place, Enter or Space runs the focused item, 1
+// to 9 and 0 paste Recent clips 1 to 10, Delete removes the focused clip, the menu key or
+// Shift+F10 opens its tile menu, and in the popup typing filters the tiles and Escape clears the
+// filter, then closes; Alt+F4 closes the popup at once.
 #pragma once
 
 #include <windows.h>
