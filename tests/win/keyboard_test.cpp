@@ -311,6 +311,59 @@ TEST_F(Keyboard, ThePageKeysHomeAndEndScrollTheStripWithTheFocus) {
     EXPECT_TRUE(in_view());
 }
 
+TEST_F(Keyboard, PinAndUnpinFromTheMenuKeyKeepTheFocusOnTheClipInItsNewSection) {
+    capture("moving clip");
+    pin("a pin");
+    toggle_popup_from_shortcut();
+    const struct {
+        UINT command;
+        HitTarget then;
+    } steps[] = {{1, {HitKind::PinnedTile, 1}}, {2, {HitKind::RecentTile, 0}}};  // Pin, Unpin
+    for (const auto& step : steps) {
+        MenuReader reader;
+        reader.read_then_choose(step.command);
+        key(popup, VK_APPS);
+        reader.thread.join();
+        EXPECT_EQ(focused(popup), step.then) << step.command;
+        EXPECT_TRUE(IsWindowVisible(popup));
+    }
+}
+
+TEST_F(Keyboard, DialogsOpenedFromThePopupHandTheKeyboardBackToTheWindowItCameFrom) {
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    SetForegroundWindow(other.window);
+    ASSERT_TRUE(test::wait_until([&] { pump(); return paste_target() == other.window; }, 5s));
+    pin("Dear ${name}");
+    const struct {
+        const char* what;
+        UINT menu_command;  // none: "+ New text", the third button from Enter on the first item
+        const wchar_t* dialog;
+    } cases[] = {{"Rename", 3, L"KorvaneEditor"}, {"Edit text", 4, L"KorvaneEditor"},
+                 {"Variables", 8, L"KorvaneWizard"}, {"+ New text", 0, L"KorvaneEditor"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        toggle_popup_from_shortcut();
+        std::thread cancel([&] {
+            if (HWND dialog = test::wait_for_dialog(c.dialog, 10s)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        if (c.menu_command) {
+            MenuReader reader;
+            reader.read_then_choose(c.menu_command);
+            key(popup, VK_APPS);
+            reader.thread.join();
+        } else {
+            key(popup, VK_TAB);  // from the pin to the buttons: Settings, Clear, "+ New text"
+            key(popup, VK_END);
+            ASSERT_EQ(focused(popup), (HitTarget{HitKind::NewTextButton, 0}));
+            key(popup, VK_RETURN);
+        }
+        cancel.join();
+        EXPECT_FALSE(IsWindowVisible(popup));
+        EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other.window; }, 5s));
+    }
+}
+
 TEST_F(Keyboard, AltF4ClosesThePopupAsEscapeDoesAndTheStripStays) {
     capture("kept");
     SendMessageW(docked, WM_SYSCOMMAND, SC_CLOSE, 0);  // what Alt+F4 asks of the window in front

@@ -73,7 +73,6 @@ void toggle_popup(int x, int y, PopupOpening opening) {
 
 void show_popup(int x, int y, PopupOpening opening) {
     HWND window = nullptr;
-    std::optional<LONG> announced;
     if (AppBorrow app = borrow_app()) {
         const PathExists exists = path_check();
         for (Clip& clip : app->store.recent) check_missing_files(clip, exists);
@@ -88,21 +87,18 @@ void show_popup(int x, int y, PopupOpening opening) {
         if (popup.focus_cues) {
             const ToolbarShape shape = shape_of(popup, app->store);
             const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
-            if (!items.empty()) {
-                popup.focus = focus_for(items.front().target, app->store, shape);
-                announced = 1;
-            }
+            if (!items.empty()) popup.focus = focus_for(items.front().target, app->store, shape);
         }
         app->popup_place.anchor = POINT{x, y};
         window = popup.window;
     } else {
         return;
     }
+    // Taking the keyboard announces the focused item (WM_SETFOCUS), once.
     place_popup(SWP_SHOWWINDOW);
     SetForegroundWindow(window);
     SetFocus(window);
     refresh_toolbar(window);
-    announce_focus(window, announced);
 }
 
 void show_popup_at_anchor() {

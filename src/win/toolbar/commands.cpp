@@ -128,6 +128,21 @@ void change_icon(ClipId id, bool from_popup) {
     finish_store_change({.pins_changed = pins_changed, .show_popup_again = from_popup});
 }
 
+// A dialog opened from the popup leaves it closed: when the dialog's command is over, the
+// keyboard goes back to the window it came from, as after the settings and the Delete question.
+class KeyboardBackAfterDialog {
+public:
+    explicit KeyboardBackAfterDialog(bool from_popup) : from_popup_(from_popup) {}
+    KeyboardBackAfterDialog(const KeyboardBackAfterDialog&) = delete;
+    KeyboardBackAfterDialog& operator=(const KeyboardBackAfterDialog&) = delete;
+    ~KeyboardBackAfterDialog() {
+        if (from_popup_) return_to_paste_target();
+    }
+
+private:
+    bool from_popup_;
+};
+
 // What the editor and the wizard start from, copied while the record is borrowed.
 struct ClipCopy {
     std::optional<std::string> name;
@@ -153,6 +168,7 @@ void edit_variables(ClipId id, bool from_popup) {
     const DialogInUse dialog(DialogKind::Wizard);
     if (!dialog) return;
     if (from_popup) hide_popup();
+    const KeyboardBackAfterDialog keyboard_back(from_popup);
     std::optional<std::vector<VariableDefinition>> result =
         run_variables_wizard(sync_variables(*clip->text, clip->definitions).definitions, 0);
     if (!result || out_of_date(id, clip->edits)) return;
@@ -171,6 +187,7 @@ void open_in_editor(ClipId id, EditorUse use, bool from_popup) {
     const DialogInUse dialog(DialogKind::Editor);
     if (!dialog) return;
     if (from_popup) hide_popup();
+    const KeyboardBackAfterDialog keyboard_back(from_popup);
     const bool edit_text = use == EditorUse::EditText;
     const std::optional<EditorResult> edited =
         run_text_editor(edit_text ? "Edit text" : "Rename", clip->name.value_or(""), clip->text, edit_text);
@@ -342,6 +359,7 @@ void new_text_pin(bool from_popup) {
     const DialogInUse dialog(DialogKind::Editor);
     if (!dialog) return;
     if (from_popup) hide_popup();
+    const KeyboardBackAfterDialog keyboard_back(from_popup);
     const std::optional<EditorResult> edited = run_text_editor("New text icon", "", std::string(), false);
     if (!edited || !edited->text || edited->text->empty()) return;
     std::vector<VariableDefinition> definitions = define_new_variables(*edited->text, {});

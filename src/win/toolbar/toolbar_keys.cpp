@@ -99,6 +99,15 @@ LRESULT open_focused_menu(HWND window) {
     POINT at{tile.left, tile.bottom};
     ClientToScreen(window, &at);
     open_tile_menu(window, item->target, at);
+    // Pin and Unpin move the clip to the other section, and the focus with it.
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) {
+            const ToolbarShape shape = shape_of(*toolbar, app->store);
+            const std::optional<HitTarget> now = focused_target(*toolbar, app->store, shape);
+            if (now && *now != item->target) announced = focus_on(*toolbar, app->store, shape, now);
+        }
+    announce_focus(window, announced);
     return 0;
 }
 
