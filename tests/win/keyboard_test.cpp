@@ -364,6 +364,78 @@ TEST_F(Keyboard, DialogsOpenedFromThePopupHandTheKeyboardBackToTheWindowItCameFr
     }
 }
 
+// The keyboard's tooltip of a toolbar as it is on the screen: its text, or nothing when hidden.
+struct ShownTip {
+    std::wstring text;
+    RECT rect;
+};
+std::optional<ShownTip> focus_tip_of(HWND window) {
+    HWND tip = nullptr;
+    if (AppBorrow app = borrow_app()) tip = toolbar_for(*app, window)->focus_tip;
+    if (!tip || !IsWindowVisible(tip)) return std::nullopt;
+    wchar_t text[512] = {};
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = window;
+    info.uId = 0;
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 512, LPARAM(&info));
+    return ShownTip{text, window_rect(tip)};
+}
+
+TEST_F(Keyboard, TheFocusedItemsTooltipShowsBesideItAfterEachMoveAndHidesForTheMouseOrAnotherWindow) {
+    capture("the older clip");
+    capture("the newer clip");
+    toggle_popup_from_shortcut();
+    const RECT work = work_area();
+    const auto beside_its_item = [&](HWND window, const ShownTip& tip) {
+        const std::optional<HitTarget> at = focused(window);
+        if (!at) return false;
+        RECT item{};
+        for (const ToolbarItem& shown : toolbar_items(shape(window).layout))
+            if (shown.target == *at) item = RECT{shown.rect.left, shown.rect.top, shown.rect.right, shown.rect.bottom};
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&item), 2);
+        RECT overlap{};
+        return !IntersectRect(&overlap, &item, &tip.rect) && (tip.rect.left >= item.right || tip.rect.right <= item.left) &&
+               tip.rect.left >= work.left && tip.rect.right <= work.right && tip.rect.top >= work.top &&
+               tip.rect.bottom <= work.bottom;
+    };
+    struct Step {
+        WPARAM key;
+        const wchar_t* text;
+    };
+    const Step steps[] = {{VK_RIGHT, L"the older clip"}, {VK_TAB, L"Settings"}, {VK_HOME, L"Settings"},
+                          {VK_TAB, L"the newer clip"}};
+    for (const Step& step : steps) {
+        key(popup, step.key);
+        const std::optional<ShownTip> tip = focus_tip_of(popup);
+        ASSERT_TRUE(tip) << from_wide(step.text);
+        EXPECT_EQ(tip->text, step.text);
+        EXPECT_TRUE(beside_its_item(popup, *tip)) << from_wide(step.text);
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    SendMessageW(popup, WM_MOUSEMOVE, 0, 0);  // as when a window appears under a resting pointer
+    EXPECT_TRUE(focus_tip_of(popup));
+    SetCursorPos(pointer.x + 5, pointer.y + 5);
+    SendMessageW(popup, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));  // the mouse takes over
+    EXPECT_FALSE(focus_tip_of(popup));
+    key(popup, VK_RIGHT);
+    EXPECT_TRUE(focus_tip_of(popup));
+    hide_popup();
+    EXPECT_FALSE(focus_tip_of(popup));
+
+    SetFocus(docked);  // the strip at the right edge shows it on its left
+    key(docked, VK_DOWN);
+    const std::optional<ShownTip> tip = focus_tip_of(docked);
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(tip->text, L"the newer clip");
+    EXPECT_LE(tip->rect.right, window_rect(docked).left + 14);  // left of the tile, which is 14 pixels in
+    EXPECT_TRUE(beside_its_item(docked, *tip));
+    SetFocus(nullptr);
+    EXPECT_FALSE(focus_tip_of(docked));
+}
+
 TEST_F(Keyboard, AltF4ClosesThePopupAsEscapeDoesAndTheStripStays) {
     capture("kept");
     SendMessageW(docked, WM_SYSCOMMAND, SC_CLOSE, 0);  // what Alt+F4 asks of the window in front

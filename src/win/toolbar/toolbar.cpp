@@ -10,6 +10,7 @@
 #include "win/support/dpi.hpp"
 #include "win/support/input_source.hpp"
 #include "win/toolbar/draw.hpp"
+#include "win/toolbar/focus_tip.hpp"
 #include "win/toolbar/glyphs.hpp"
 #include "win/app/messages.hpp"
 #include "win/shell/popup.hpp"
@@ -22,6 +23,12 @@
 
 namespace korvane {
 namespace {
+
+// The keyboard's tooltip goes once the window loses the keyboard.
+LRESULT on_kill_focus(HWND window) {
+    hide_focus_tip(window);
+    return 0;
+}
 
 LRESULT on_mouse_leave(HWND window) {
     if (AppBorrow app = borrow_app())
@@ -90,6 +97,7 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
     toolbar.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                       0, 0, 0, 0, toolbar.window, nullptr, instance, nullptr);
     SendMessageW(toolbar.tooltip, TTM_SETMAXTIPWIDTH, 0, scale(420));
+    toolbar.focus_tip = create_focus_tip(toolbar.window);
     const int word_mark = docked ? 13 : 16;
     toolbar.title_font = make_font(L"Segoe UI", 12, 600, false);
     toolbar.badge_font = make_font(L"Segoe UI", 11, 400, false);
@@ -122,6 +130,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_CHAR: return on_char_message(window, wparam);
     case WM_CLOSE: return on_close(window);
     case WM_SETFOCUS: return on_set_focus(window);
+    case WM_KILLFOCUS: return on_kill_focus(window);
     case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
     case WM_ACCESSIBLE_ACTION: return on_accessible_action(window);
     }

@@ -43,6 +43,8 @@ struct ToolbarState {
     POINT press_point{};
     HWND window = nullptr;
     HWND tooltip = nullptr;
+    HWND focus_tip = nullptr;     // the keyboard's tooltip (focus_tip)
+    POINT focus_tip_pointer{};    // where the pointer was when it was last shown
     uint64_t tool_count = 0;
     OwnedFont title_font;
     OwnedFont badge_font;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "win/toolbar/focus_tip.hpp"
+
 namespace korvane {
 
 std::optional<HitTarget> focused_target(const ToolbarState& toolbar, const ClipStore& store, const ToolbarShape& shape) {
@@ -37,6 +39,7 @@ std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target) {
 }
 
 void announce_focus(HWND window, std::optional<LONG> child_id) {
+    show_focus_tip(window);
     if (child_id && GetFocus() == window) NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, *child_id);
 }
 
