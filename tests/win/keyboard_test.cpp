@@ -97,6 +97,32 @@ TEST_F(Keyboard, TheShortcutOpensThePopupOnTheFirstTileAndArrowsAndEnterPasteThe
     EXPECT_FALSE(IsWindowVisible(popup));
 }
 
+TEST_F(Keyboard, TheShortcutOpensThePopupAboveTheCaretOfTheWindowInFront) {
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    SetForegroundWindow(other.window);
+    POINT caret{};
+    ASSERT_TRUE(test::wait_until([&] {
+        pump();
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        if (GetForegroundWindow() != other.window ||
+            !GetGUIThreadInfo(GetWindowThreadProcessId(other.window, nullptr), &thread) || !thread.hwndCaret)
+            return false;
+        caret = POINT{thread.rcCaret.left, thread.rcCaret.top};
+        return ClientToScreen(thread.hwndCaret, &caret) != FALSE;
+    }, 5s));
+    SetCursorPos(caret.x + 600, caret.y + 400);  // far from the caret
+    toggle_popup_from_shortcut();
+    ASSERT_TRUE(IsWindowVisible(popup));
+    const RECT r = window_rect(popup);
+    const RECT work = work_area();
+    EXPECT_TRUE(r.left <= caret.x && caret.x <= r.right) << r.left << ".." << r.right << " caret " << caret.x;
+    EXPECT_TRUE(r.bottom == caret.y - 8 || r.top == work.top + 8) << r.top << ".." << r.bottom << " caret " << caret.y;
+    EXPECT_TRUE(r.left >= work.left && r.right <= work.right && r.top >= work.top && r.bottom <= work.bottom);
+    hide_popup();
+}
+
 TEST_F(Keyboard, DigitsPasteRecentClipsByNumberAndMissingOnesBeep) {
     for (const char* text : {"one", "two", "three"}) capture(text);  // Recent: three two one
     forget_the_clipboard();

@@ -26,6 +26,21 @@ LRESULT on_activate(HWND window, WPARAM wparam) {
     return 0;
 }
 
+// Where the user types: the text caret of the window in front, when it shows one (the popup
+// opens just above it); otherwise the pointer.
+POINT typing_point() {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    const HWND front = GetForegroundWindow();
+    if (front && GetGUIThreadInfo(GetWindowThreadProcessId(front, nullptr), &thread) && thread.hwndCaret) {
+        POINT caret{thread.rcCaret.left, thread.rcCaret.top};
+        if (ClientToScreen(thread.hwndCaret, &caret)) return caret;
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    return pointer;
+}
+
 }  // namespace
 
 // Escape hides the popup without stamping the time, so the icon reopens it at once; the
@@ -50,9 +65,8 @@ void toggle_popup_from_shortcut() {
         hide_popup();
         return;
     }
-    POINT pointer{};
-    GetCursorPos(&pointer);
-    show_popup(pointer.x, pointer.y, PopupOpening::Keyboard);
+    const POINT anchor = typing_point();
+    show_popup(anchor.x, anchor.y, PopupOpening::Keyboard);
 }
 
 void toggle_popup(int x, int y, PopupOpening opening) {
