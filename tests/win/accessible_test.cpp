@@ -600,6 +600,70 @@ TEST_F(ScreenReaders, EachFocusMoveIsAnnouncedWithTheItemAReaderThenNames) {
     hide_popup();
 }
 
+// The events a reader hooks on the popup: value changes and focus moves, in order.
+std::vector<std::pair<DWORD, LONG>>* filter_events = nullptr;
+HWND filter_events_window = nullptr;
+
+void CALLBACK on_filter_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child_id, DWORD, DWORD) {
+    if (filter_events && window == filter_events_window && object == OBJID_CLIENT)
+        filter_events->emplace_back(event, child_id);
+}
+
+TEST_F(ScreenReaders, TheFilterIsThePopupsValueItsMatchesItsDescriptionAndEachChangeIsHeard) {
+    capture("green tea");
+    capture("black tea");
+    capture("coffee");
+    std::vector<std::pair<DWORD, LONG>> events;
+    filter_events = &events;
+    filter_events_window = popup;
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, on_filter_event,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    open_popup_from_keyboard();
+    const Accessible list = accessible_of(popup);
+    ASSERT_TRUE(list);
+    const auto value = [&] {
+        BSTR text = nullptr;
+        return SUCCEEDED(list->get_accValue(child(CHILDID_SELF), &text)) ? take(text) : L"<none>";
+    };
+    const auto description = [&] {
+        BSTR text = nullptr;
+        return SUCCEEDED(list->get_accDescription(child(CHILDID_SELF), &text)) ? take(text) : L"<none>";
+    };
+    EXPECT_EQ(value(), L"");
+    wait_pumping([] { return false; }, 200ms);
+    events.clear();
+    struct Step {
+        std::function<void()> keys;
+        const wchar_t* value;
+        const wchar_t* description;
+        const wchar_t* name;   // of the list
+        LONG focus;            // the focus event that follows the value change
+    };
+    const Step steps[] = {
+        {[&] { on_char(popup, L't'); }, L"t", L"2 matches", L"Korvane", 1},
+        {[&] { on_char(popup, L'e'); on_char(popup, L'a'); }, L"tea", L"2 matches", L"Korvane", 1},
+        {[&] { on_char(popup, L'x'); }, L"teax", L"0 matches", L"Nothing here matches", CHILDID_SELF},
+        {[&] { on_key_down(popup, VK_BACK); }, L"tea", L"2 matches", L"Korvane", 1},
+        {[&] { on_char(popup, L' '); on_char(popup, L'g'); }, L"tea g", L"0 matches", L"Nothing here matches", CHILDID_SELF},
+        {[&] { on_key_down(popup, VK_ESCAPE); }, L"", L"<none>", L"Korvane", 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(from_wide(step.value));
+        events.clear();
+        step.keys();
+        EXPECT_EQ(value(), step.value);
+        EXPECT_EQ(description(), step.description);
+        EXPECT_EQ(name_of(list.get(), CHILDID_SELF), step.name);
+        ASSERT_TRUE(wait_pumping([&] { return !events.empty() && events.back().first == EVENT_OBJECT_FOCUS; }, 5s));
+        EXPECT_EQ(events.back().second, step.focus);
+        EXPECT_EQ(events[events.size() - 2], (std::pair<DWORD, LONG>{EVENT_OBJECT_VALUECHANGE, CHILDID_SELF}));
+    }
+    UnhookWinEvent(hook);
+    filter_events = nullptr;
+    hide_popup();
+}
+
 // ---- the dialogs' fields ----
 
 // What a reader hears for each field of a dialog: for a field without text of its own (an edit,

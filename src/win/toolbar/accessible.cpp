@@ -25,6 +25,13 @@ namespace korvane {
 namespace {
 
 constexpr wchar_t PASTE_ACTION[] = L"Paste";
+// While nothing matches what is typed, the list itself has the focus and says what the empty
+// sections show.
+constexpr wchar_t NOTHING_MATCHES[] = L"Nothing here matches";
+
+std::wstring match_count(size_t shown) {
+    return shown == 1 ? L"1 match" : std::to_wstring(shown) + L" matches";
+}
 
 const wchar_t* button_action(HitKind kind) {
     switch (kind) {
@@ -209,6 +216,8 @@ public:
         *name = nullptr;
         return with_child(child, [&](const View& view, const ToolbarItem* item) {
             if (!item) {
+                if (!view.toolbar.filter.empty() && view.shape.shown.recent.empty() && view.shape.shown.pins.empty())
+                    return give_text(NOTHING_MATCHES, name);
                 wchar_t title[64] = {};
                 GetWindowTextW(window_, title, 64);
                 return give_text(title, name);
@@ -220,14 +229,21 @@ public:
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         if (!value) return E_POINTER;
         *value = nullptr;
-        return with_child(child, [](const View&, const ToolbarItem*) { return DISP_E_MEMBERNOTFOUND; });
+        // The popup's value is the text typed to filter it.
+        return with_child(child, [&](const View& view, const ToolbarItem* item) {
+            if (item || view.toolbar.docked) return DISP_E_MEMBERNOTFOUND;
+            return give_text(to_wide(std::string_view(view.toolbar.filter)), value);
+        });
     }
 
-    // A tile tells its section, which its name does not.
+    // A tile tells its section, which its name does not; while a filter is typed, the popup tells
+    // how many clips match it.
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
         if (!description) return E_POINTER;
         *description = nullptr;
-        return with_child(child, [&](const View&, const ToolbarItem* item) {
+        return with_child(child, [&](const View& view, const ToolbarItem* item) {
+            if (!item && !view.toolbar.filter.empty())
+                return give_text(match_count(view.shape.shown.recent.size() + view.shape.shown.pins.size()), description);
             if (!item || !is_tile(item->target.kind)) return DISP_E_MEMBERNOTFOUND;
             return give_text(item->target.kind == HitKind::RecentTile ? L"Recent" : L"Pinned", description);
         });

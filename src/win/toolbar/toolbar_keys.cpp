@@ -188,14 +188,21 @@ LRESULT paste_numbered(HWND window, wchar_t digit) {
     return 0;
 }
 
-// The filter changed: the focus goes to the first tile still shown, and the popup takes the
-// size of what it shows.
+// The filter changed: the focus goes to the first tile still shown, or to the list itself when
+// nothing matches, and the popup takes the size of what it shows.
 void filter_changed(HWND window, ToolbarState& toolbar, ClipStore& store, std::optional<LONG>& announced) {
     const ToolbarShape shape = shape_of(toolbar, store);
     const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
     const bool any_tile = !items.empty() && is_tile(items.front().target.kind);
     announced = focus_on(toolbar, store, shape, any_tile ? std::optional<HitTarget>(items.front().target) : std::nullopt);
+    if (!any_tile) announced = CHILDID_SELF;
     PostMessageW(window, WM_NULL, 0, 0);
+}
+
+// Once the record is free: readers hear the filter's new text (the list's value), then the focus.
+void announce_filter(HWND window, std::optional<LONG> focus) {
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+    announce_focus(window, focus);
 }
 
 // Removes the last character (not the last byte) of the filter.
@@ -220,9 +227,10 @@ bool edit_filter(HWND window, bool clear) {
         filter_changed(window, *toolbar, app->store, announced);
         edited = true;
     }
+    if (!edited) return false;
     refresh_all_toolbars();
-    announce_focus(window, announced);
-    return edited;
+    announce_filter(window, announced);
+    return true;
 }
 
 LRESULT on_escape(HWND window) {
@@ -258,7 +266,7 @@ LRESULT type_into_filter(HWND window, wchar_t unit) {
         return 0;
     }
     refresh_all_toolbars();
-    announce_focus(window, announced);
+    announce_filter(window, announced);
     return 0;
 }
 
