@@ -20,6 +20,7 @@
 #include "win/toolbar/toolbar_focus.hpp"
 #include "win/toolbar/toolbar_keys.hpp"
 #include "win/support/wide.hpp"
+#include "../core/search_cases.hpp"
 #include "shell_fixture.hpp"
 
 namespace korvane {
@@ -479,6 +480,20 @@ TEST_F(Keyboard, AltF4ClosesThePopupAsEscapeDoesAndTheStripStays) {
     ASSERT_TRUE(IsWindowVisible(popup));
     EXPECT_EQ(shape(popup).layout.recent_count, 1u);
     EXPECT_FALSE(shape(popup).layout.searching);
+}
+
+// The filter's matching gives Windows' answers: the system's linguistic search, without case and
+// accents, finds what the filter finds in the same texts.
+TEST(TypeToFilterAsWindowsSearches, TheSystemsLinguisticSearchAgreesWithTheFiltersCases) {
+    for (const search_cases::Case& c : search_cases::CASES) {
+        const std::wstring text = to_wide(std::string_view(c.text)), typed = to_wide(std::string_view(c.typed));
+        const int at = FindNLSStringEx(LOCALE_NAME_USER_DEFAULT,
+                                       FIND_FROMSTART | LINGUISTIC_IGNORECASE | LINGUISTIC_IGNOREDIACRITIC |
+                                           NORM_LINGUISTIC_CASING,
+                                       text.c_str(), int(text.size()), typed.c_str(), int(typed.size()), nullptr,
+                                       nullptr, nullptr, 0);
+        EXPECT_EQ(at >= 0, c.found) << c.text << " / " << c.typed;
+    }
 }
 
 // Opens the settings, puts a shortcut without the Windows key into the field and confirms.
