@@ -7,12 +7,26 @@
 namespace korvane {
 namespace {
 
+// A character as the filter compares it, to the sink: without case and accents (a combining
+// accent is dropped, a letter with an accent becomes its plain letter), and the sharp s as "ss",
+// as Windows' own search compares them.
+template <class Sink>
+void fold_for_search(char32_t c, Sink&& sink) {
+    if (c >= 0x300 && c <= 0x36F) return;  // combining accents
+    if (c == 0xDF || c == 0x1E9E) {
+        sink(U's');
+        sink(U's');
+        return;
+    }
+    sink(strip_accent(fold_case(c)));
+}
+
 // Knuth–Morris–Pratt over folded characters: one pass over the searched text, whatever it
 // repeats.
 class FoldedSearch {
 public:
     explicit FoldedSearch(std::string_view typed) {
-        decode(utf8_to_utf16(typed), [&](char32_t c) { needle_.push_back(fold_case(c)); });
+        decode(utf8_to_utf16(typed), [&](char32_t c) { fold_for_search(c, [&](char32_t f) { needle_.push_back(f); }); });
         fallback_.assign(needle_.size(), 0);
         for (size_t i = 1, k = 0; i < needle_.size(); ++i) {
             while (k > 0 && needle_[i] != needle_[k]) k = fallback_[k - 1];
@@ -31,11 +45,12 @@ public:
         size_t matched = 0;
         bool found = false;
         decode(units, [&](char32_t c) {
-            if (found) return;
-            const char32_t folded = fold_case(c);
-            while (matched > 0 && needle_[matched] != folded) matched = fallback_[matched - 1];
-            if (needle_[matched] == folded) ++matched;
-            if (matched == needle_.size()) found = true;
+            fold_for_search(c, [&](char32_t folded) {
+                if (found) return;
+                while (matched > 0 && needle_[matched] != folded) matched = fallback_[matched - 1];
+                if (needle_[matched] == folded) ++matched;
+                if (matched == needle_.size()) found = true;
+            });
         });
         return found;
     }
@@ -103,6 +118,28 @@ char32_t fold_case(char32_t c) {
     if (c >= 0x4C1 && c <= 0x4CE) return c % 2 == 1 ? c + 1 : c;
     // Armenian.
     if (c >= 0x531 && c <= 0x556) return c + 48;
+    return c;
+}
+
+char32_t strip_accent(char32_t c) {
+    // The small letters of Latin-1 from U+00E0, and of Latin Extended-A; '-' has no plain letter.
+    static constexpr char latin1[] = "aaaaaa-ceeeeiiii-nooooo--uuuuy-y";
+    static constexpr char extended_a[] = "aaaaaaccccccccdd--eeeeeeeeeegggggggghh--iiiiiiiii---jjkk-llllll----nnnnnn---oooooo--rrrrrrsssssssstttt--uuuuuuuuuuuuwwyyyzzzzzz-";
+    if (c >= 0xE0 && c <= 0xFF) return latin1[c - 0xE0] == '-' ? c : char32_t(latin1[c - 0xE0]);
+    if (c >= 0x100 && c <= 0x17F) return extended_a[c - 0x100] == '-' ? c : char32_t(extended_a[c - 0x100]);
+    switch (c) {  // Greek with tonos or dialytika, Cyrillic with a breve or diaeresis
+    case 0x3AC: return 0x3B1;
+    case 0x3AD: return 0x3B5;
+    case 0x3AE: return 0x3B7;
+    case 0x3AF: case 0x3CA: case 0x390: return 0x3B9;
+    case 0x3CC: return 0x3BF;
+    case 0x3CD: case 0x3CB: case 0x3B0: return 0x3C5;
+    case 0x3CE: return 0x3C9;
+    case 0x439: return 0x438;
+    case 0x451: return 0x435;
+    case 0x457: return 0x456;
+    case 0x45E: return 0x443;
+    }
     return c;
 }
 

@@ -1,6 +1,8 @@
 // Type to filter: which clips the popup keeps for the text typed into it.  A clip is kept when
 // its text, its name or the name of one of its files contains the typed text, compared without
-// regard to case; a picture is found by its name only.  Without typed text every clip is kept.
+// regard to case or accents, the sharp s as "ss" (as Windows' own search compares them: "cafe"
+// finds "Café", "strasse" finds "Straße"); a picture is found by its name only.  Without typed
+// text every clip is kept.
 #pragma once
 
 #include <cstddef>
@@ -30,5 +32,10 @@ Clip* shown_clip(ClipStore& store, const ShownClips& shown, Area area, size_t in
 // A character compared without regard to case: the small letter of a capital one in the Latin,
 // Greek, Cyrillic and Armenian alphabets (and a final sigma as a sigma); others are themselves.
 char32_t fold_case(char32_t c);
+
+// A small letter without its accent: the plain Latin letter for those of Latin-1 and Latin
+// Extended-A that are a letter and accents, the plain Greek vowel for one with tonos or
+// dialytika, and for the Cyrillic й, ё, ї and ў their plain letters; others are themselves.
+char32_t strip_accent(char32_t c);
 
 }  // namespace korvane

@@ -48,6 +48,24 @@ std::optional<HitTarget> moved_focus(const ToolbarLayout& layout, std::optional<
                 if (group_of(item.target.kind) == group) return item.target;
         return current->target;
     }
+    const int group = group_of(current->target.kind);
+    if (move == FocusMove::First || move == FocusMove::Last) {
+        std::optional<HitTarget> end;
+        for (const ToolbarItem& item : items)
+            if (group_of(item.target.kind) == group && (move == FocusMove::Last || !end)) end = item.target;
+        return end;
+    }
+    if (move == FocusMove::PageUp || move == FocusMove::PageDown) {
+        const int32_t rows = std::max(1, (layout.client_height - content_top(layout)) / std::max(1, tile_step(layout)));
+        const FocusMove row = move == FocusMove::PageUp ? FocusMove::Up : FocusMove::Down;
+        HitTarget at = current->target;
+        for (int32_t i = 0; i < rows; ++i) {
+            const std::optional<HitTarget> next = moved_focus(layout, at, row);
+            if (!next || *next == at || group_of(next->kind) != group) break;
+            at = *next;
+        }
+        return at;
+    }
     std::optional<HitTarget> best;
     int64_t best_distance = 0;
     for (const ToolbarItem& item : items) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/filter.hpp"
+#include "search_cases.hpp"
 
 namespace korvane {
 namespace {
@@ -29,6 +30,14 @@ TEST(TypeToFilter, FindsTextNamesAndFileNamesWithoutRegardToCase) {
     EXPECT_TRUE(clip_matches(picture, "HOLIDAY \xCF\x83"));  // Greek capital sigma by its small letter
     EXPECT_FALSE(clip_matches(picture, "aaa"));               // a picture's bytes are never searched
     EXPECT_FALSE(clip_matches(clip_of(ClipContent::make_image(Bytes(100, 'a'))), "a"));
+}
+
+TEST(TypeToFilter, IgnoresAccentsAndCaseInSeveralScriptsAsWindowsSearchDoes) {
+    for (const search_cases::Case& c : search_cases::CASES)
+        EXPECT_EQ(clip_matches(clip_of(ClipContent::make_text(c.text)), c.typed), c.found) << c.text << " / " << c.typed;
+    // An accent typed apart from its letter (a combining mark) is ignored as well.
+    EXPECT_TRUE(clip_matches(clip_of(ClipContent::make_text("cafe\xCC\x81")), "caf\xC3\xA9"));
+    EXPECT_EQ(strip_accent(U'\u00F8'), U'\u00F8');  // ø is a letter of its own, not an o with an accent
 }
 
 TEST(TypeToFilter, MatchesAcrossRepetitionsInOnePass) {

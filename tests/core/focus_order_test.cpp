@@ -37,5 +37,33 @@ TEST(KeyboardFocus, ArrowsFollowTheGridAndTabJumpsBetweenGroups) {
                  std::optional<HitTarget>{});  // the popup's buttons are always there
 }
 
+TEST(KeyboardFocus, HomeEndAndThePageKeysStayInTheFocusedGroup) {
+    const ToolbarLayout strip = docked(96, 10, 5, 300);  // (300 - 76) / 54: four rows a page
+    const auto r = [](uint64_t i) { return HitTarget{HitKind::RecentTile, i}; };
+    const auto p = [](uint64_t i) { return HitTarget{HitKind::PinnedTile, i}; };
+    const HitTarget settings{HitKind::SettingsButton, 0};
+    struct Case {
+        ToolbarLayout layout;
+        HitTarget from;
+        FocusMove move;
+        HitTarget to;
+    };
+    const Case cases[] = {
+        {strip, r(5), FocusMove::First, r(0)},    {strip, r(5), FocusMove::Last, r(9)},
+        {strip, p(2), FocusMove::First, p(0)},    {strip, p(2), FocusMove::Last, p(4)},
+        {strip, r(0), FocusMove::PageDown, r(4)}, {strip, r(4), FocusMove::PageDown, r(8)},
+        {strip, r(8), FocusMove::PageDown, r(9)},  // the group ends before the page does
+        {strip, r(9), FocusMove::PageDown, r(9)}, {strip, r(9), FocusMove::PageUp, r(5)},
+        {strip, r(2), FocusMove::PageUp, r(0)},   {strip, p(0), FocusMove::PageUp, p(0)},
+        {strip, settings, FocusMove::Last, HitTarget{HitKind::ClearButton, 0}},
+        // The popup shows every row: a page reaches the group's first or last row.
+        {popup(96, 10, 20), p(3), FocusMove::PageDown, p(13)}, {popup(96, 10, 20), p(13), FocusMove::PageUp, p(3)},
+        {popup(96, 10, 20), p(12), FocusMove::Last, p(19)}, {popup(96, 10, 20), r(4), FocusMove::PageDown, r(4)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(moved_focus(c.layout, c.from, c.move), c.to)
+            << int(c.from.kind) << ":" << c.from.index << " move " << int(c.move);
+}
+
 }  // namespace
 }  // namespace korvane

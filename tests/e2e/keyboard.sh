@@ -3,9 +3,10 @@
 # opens the popup with the focus on the newest clip; the arrows move it and Enter pastes into
 # that program; typed letters filter the clips; a template pin asks for its value; a digit
 # pastes that Recent clip; Delete asks before it deletes a pin; Shift+F10 opens the focused
-# tile's menu; Escape closes.  The settings, reached by Tab in the popup, change the shortcut,
-# which is kept across a restart, and one that another program holds is refused with a
-# message that says which shortcut stays.
+# tile's menu; Escape closes, and so does Alt+F4, after which the shortcut opens the popup
+# again.  The settings, reached by Tab in the popup, change the shortcut, which is kept across a
+# restart, and one that another program holds is refused with a message that says which
+# shortcut stays.
 . "$(dirname "$0")/journey.sh"
 
 # The test target keeps the foreground without a click: it is in front when it starts, and
@@ -137,5 +138,13 @@ grep -qF "shortcut=Ctrl+Shift+K" "$appdata/settings.ini" || fail "the refused sh
 open_popup ctrl+shift+k
 popup_keys Escape
 wait_for $STEP_LIMIT popup_hidden || fail "Escape did not close the popup after the refusal"
+
+# Alt+F4 closes the popup as Escape does; the shortcut opens it again.
+open_popup ctrl+shift+k
+popup_keys alt+F4
+wait_for $STEP_LIMIT popup_hidden || fail "Alt+F4 did not close the popup"
+open_popup ctrl+shift+k
+popup_keys Escape
+wait_for $STEP_LIMIT popup_hidden || fail "Escape did not close the popup opened again after Alt+F4"
 echo "ok: the shortcut, arrows, typing, digits, Shift+F10, Delete and Escape did what they say; Ctrl+Shift+K was kept across a restart and Ctrl+Alt+J, held elsewhere, was refused"
 exit_korvane

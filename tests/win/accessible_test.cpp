@@ -12,8 +12,10 @@
 #include <memory>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "../core/variable_builder.hpp"
+#include "core/clipboard_data.hpp"
 #include "core/store.hpp"
 #include "win/toolbar/accessible.hpp"
 #include "win/app/app.hpp"
@@ -23,6 +25,7 @@
 #include "win/shell/popup.hpp"
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/toolbar/toolbar.hpp"
+#include "win/toolbar/toolbar_keys.hpp"
 #include "win/support/wide.hpp"
 #include "win/dialogs/wizard.hpp"
 #include "korvane_observer.hpp"
@@ -259,7 +262,7 @@ TEST_F(ScreenReaders, AnotherProcessReadsThePopupsItemsAndTheFocusAnArrowKeyMove
         add_pin(app->store, ClipContent::make_text("Dear ${name}"), std::string("Letter"), std::move(asks));
     }
     open_popup_from_keyboard();
-    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
+    on_key_down(popup, VK_RIGHT);
 
     const std::optional<ReadTree> tree = read_from_another_process(popup, appdata);
     ASSERT_TRUE(tree);
@@ -307,6 +310,68 @@ TEST(ScreenReadersOfKorvaneExe, TheStripsTreeGainsATileWhenSomethingIsCopied) {
     ASSERT_EQ(tree->items.size(), 5u);
     EXPECT_EQ(tree->items[0].role, TILE);
     EXPECT_EQ(tree->items[0].name, L"copied for the reader");
+    EXPECT_EQ(korvane->close(), std::optional<DWORD>(0));
+}
+
+// Another program posts what a screen reader's action, the keys and the mouse would send, to make
+// Korvane put a past clip back on the clipboard and type it: none of it counts.  A click of the
+// user's, through the system's input, still pastes.
+TEST(InjectedInput, MessagesAnotherProgramPostsPasteNothingAndTheUsersClickStillDoes) {
+    TempAppData appdata;
+    std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
+    ASSERT_TRUE(korvane);
+    for (const wchar_t* text : {L"an older secret", L"the newest secret"}) {
+        put_on_clipboard(text);
+        ASSERT_TRUE(korvane->wait_for_front(text, 10s));
+    }
+    put_on_clipboard(L"the user's own");  // the third clip
+    ASSERT_TRUE(korvane->wait_for_front(L"the user's own", 10s));
+    const std::optional<std::vector<test::ToolTip>> tiles = korvane->tiles();
+    ASSERT_TRUE(tiles && tiles->size() == 3);
+    const RECT first = tiles->front().rect;
+    const LPARAM on_first = MAKELPARAM((first.left + first.right) / 2, (first.top + first.bottom) / 2);
+    const HWND strip = korvane->dock();
+    const HWND popup = test::find_process_window(korvane->process().id, L"KorvaneToolbar");
+    ASSERT_NE(popup, nullptr);
+
+    struct Posted {
+        const char* what;
+        bool to_popup;  // opened first by a posted shortcut
+        std::vector<std::tuple<UINT, WPARAM, LPARAM>> messages;
+    };
+    const Posted cases[] = {
+        {"a reader's action for guessed clip ids", false,
+         {{WM_APP + 5, 0, 1}, {WM_APP + 5, 0, 2}, {WM_APP + 5, 0, 3}, {WM_APP + 5, 1, 2}, {WM_APP + 5, 0, 0}}},
+        {"digits", false, {{WM_CHAR, L'1', 0}, {WM_CHAR, L'2', 0}}},
+        {"a key press and its digit", false, {{WM_KEYDOWN, L'2', 0}, {WM_CHAR, L'2', 0}}},
+        {"Enter", false, {{WM_KEYDOWN, VK_RETURN, 0}}},
+        {"a click", false, {{WM_LBUTTONDOWN, MK_LBUTTON, on_first}, {WM_LBUTTONUP, 0, on_first}}},
+        {"Enter in the popup", true, {{WM_KEYDOWN, VK_RETURN, 0}}},
+        {"a digit in the popup", true, {{WM_CHAR, L'2', 0}}},
+        {"a reader's action in the popup", true, {{WM_APP + 5, 0, 2}}},
+    };
+    for (const Posted& posted : cases) {
+        SCOPED_TRACE(posted.what);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        CloseClipboard();
+        if (posted.to_popup) {
+            PostMessageW(korvane->main_window(), WM_HOTKEY, 1, 0);  // opening the popup pastes nothing by itself
+            ASSERT_TRUE(wait_pumping([&] { return IsWindowVisible(popup) != FALSE; }, 10s));
+        }
+        for (const auto& [message, wparam, lparam] : posted.messages)
+            PostMessageW(posted.to_popup ? popup : strip, message, wparam, lparam);
+        ASSERT_TRUE(korvane->catch_up());
+        EXPECT_NE(GetClipboardOwner(), korvane->main_window());
+        EXPECT_EQ(clipboard_text(), std::nullopt);
+        if (posted.to_popup) {
+            PostMessageW(popup, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(wait_pumping([&] { return !IsWindowVisible(popup); }, 10s));
+        }
+    }
+    ASSERT_TRUE(test::user_click(strip, POINT{(first.left + first.right) / 2, (first.top + first.bottom) / 2}));
+    EXPECT_EQ(test::clipboard_block_owned_by(korvane->main_window(), CF_UNICODETEXT),
+              encode_unicode_text("the user's own"));
     EXPECT_EQ(korvane->close(), std::optional<DWORD>(0));
 }
 
@@ -412,14 +477,14 @@ TEST_F(ScreenReaders, TheFocusAndTheSelectionFollowTheKeyboardFromTilesToButtons
     VARIANT focus{};
     ASSERT_EQ(list->get_accFocus(&focus), S_OK);
     EXPECT_EQ(answer(focus), "1");
-    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
+    on_key_down(popup, VK_RIGHT);
     EXPECT_EQ(state_of(list.get(), 1) & KEYBOARD_ON_TILE, 0);
     EXPECT_EQ(state_of(list.get(), 2) & KEYBOARD_ON_TILE, KEYBOARD_ON_TILE);
     VARIANT selection{};
     ASSERT_EQ(list->get_accSelection(&selection), S_OK);
     EXPECT_EQ(answer(selection), "2");
 
-    SendMessageW(popup, WM_KEYDOWN, VK_TAB, 0);  // no pins: on to the buttons
+    on_key_down(popup, VK_TAB);  // no pins: on to the buttons
     ASSERT_EQ(list->get_accFocus(&focus), S_OK);
     ASSERT_EQ(focus.vt, VT_I4);
     EXPECT_EQ(role_of(list.get(), focus.lVal), BUTTON);
@@ -512,19 +577,90 @@ TEST_F(ScreenReaders, EachFocusMoveIsAnnouncedWithTheItemAReaderThenNames) {
                                                GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(hook, nullptr);
     open_popup_from_keyboard();
-    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
-    SendMessageW(popup, WM_KEYDOWN, VK_RIGHT, 0);
-    EXPECT_TRUE(wait_pumping([&] { return !events.children.empty() && events.children.back() == 3; }, 5s));
+    ASSERT_TRUE(wait_pumping([&] { return !events.children.empty(); }, 5s));
+    wait_pumping([] { return false; }, 300ms);  // time for a second announcement, which must not come
+    EXPECT_EQ(events.children, std::vector<LONG>{1});  // the opening announces the first tile, once
+    on_key_down(popup, VK_RIGHT);
+    on_key_down(popup, VK_RIGHT);
+    on_key_down(popup, VK_HOME);
+    on_key_down(popup, VK_LEFT);  // at the row's start: it stays, and nothing is said
+    on_key_down(popup, VK_HOME);
+    on_key_down(popup, VK_END);
+    EXPECT_TRUE(wait_pumping([&] { return events.children.size() >= 4 && events.children.back() == 3; }, 5s));
     UnhookWinEvent(hook);
     heard = nullptr;
-    // The opening announces the first tile (once more when the window takes the keyboard).
-    ASSERT_GE(events.children.size(), 3u);
-    EXPECT_EQ(events.children.front(), 1);
+    ASSERT_EQ(events.children.size(), 5u);
     EXPECT_EQ(events.names.front(), L"third");
     const size_t n = events.children.size();
-    EXPECT_EQ(events.children[n - 2], 2);
-    EXPECT_EQ(events.names[n - 2], L"second");
-    EXPECT_EQ(events.names[n - 1], L"first");
+    const std::vector<LONG> last_four(events.children.end() - 4, events.children.end());
+    EXPECT_EQ(last_four, (std::vector<LONG>{2, 3, 1, 3}));  // Right, Right, Home, End
+    EXPECT_EQ(events.names[n - 4], L"second");
+    EXPECT_EQ(events.names[n - 3], L"first");
+    EXPECT_EQ(events.names[n - 2], L"third");
+    hide_popup();
+}
+
+// The events a reader hooks on the popup: value changes and focus moves, in order.
+std::vector<std::pair<DWORD, LONG>>* filter_events = nullptr;
+HWND filter_events_window = nullptr;
+
+void CALLBACK on_filter_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child_id, DWORD, DWORD) {
+    if (filter_events && window == filter_events_window && object == OBJID_CLIENT)
+        filter_events->emplace_back(event, child_id);
+}
+
+TEST_F(ScreenReaders, TheFilterIsThePopupsValueItsMatchesItsDescriptionAndEachChangeIsHeard) {
+    capture("green tea");
+    capture("black tea");
+    capture("coffee");
+    std::vector<std::pair<DWORD, LONG>> events;
+    filter_events = &events;
+    filter_events_window = popup;
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, on_filter_event,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    open_popup_from_keyboard();
+    const Accessible list = accessible_of(popup);
+    ASSERT_TRUE(list);
+    const auto value = [&] {
+        BSTR text = nullptr;
+        return SUCCEEDED(list->get_accValue(child(CHILDID_SELF), &text)) ? take(text) : L"<none>";
+    };
+    const auto description = [&] {
+        BSTR text = nullptr;
+        return SUCCEEDED(list->get_accDescription(child(CHILDID_SELF), &text)) ? take(text) : L"<none>";
+    };
+    EXPECT_EQ(value(), L"");
+    wait_pumping([] { return false; }, 200ms);
+    events.clear();
+    struct Step {
+        std::function<void()> keys;
+        const wchar_t* value;
+        const wchar_t* description;
+        const wchar_t* name;   // of the list
+        LONG focus;            // the focus event that follows the value change
+    };
+    const Step steps[] = {
+        {[&] { on_char(popup, L't'); }, L"t", L"2 matches", L"Korvane", 1},
+        {[&] { on_char(popup, L'e'); on_char(popup, L'a'); }, L"tea", L"2 matches", L"Korvane", 1},
+        {[&] { on_char(popup, L'x'); }, L"teax", L"0 matches", L"Nothing here matches", CHILDID_SELF},
+        {[&] { on_key_down(popup, VK_BACK); }, L"tea", L"2 matches", L"Korvane", 1},
+        {[&] { on_char(popup, L' '); on_char(popup, L'g'); }, L"tea g", L"0 matches", L"Nothing here matches", CHILDID_SELF},
+        {[&] { on_key_down(popup, VK_ESCAPE); }, L"", L"<none>", L"Korvane", 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(from_wide(step.value));
+        events.clear();
+        step.keys();
+        EXPECT_EQ(value(), step.value);
+        EXPECT_EQ(description(), step.description);
+        EXPECT_EQ(name_of(list.get(), CHILDID_SELF), step.name);
+        ASSERT_TRUE(wait_pumping([&] { return !events.empty() && events.back().first == EVENT_OBJECT_FOCUS; }, 5s));
+        EXPECT_EQ(events.back().second, step.focus);
+        EXPECT_EQ(events[events.size() - 2], (std::pair<DWORD, LONG>{EVENT_OBJECT_VALUECHANGE, CHILDID_SELF}));
+    }
+    UnhookWinEvent(hook);
+    filter_events = nullptr;
     hide_popup();
 }
 

@@ -38,7 +38,7 @@ TEST_F(OpenDialogs, ASecondRequestForAnOpenDialogBeepsAndLeavesTheFirstAsItIs) {
         // Edit text on the same pin again, through its menu, while the editor is open.
         MenuReader menu;
         menu.read_then_choose(4);
-        PostMessageW(docked, WM_RBUTTONUP, 0, first_pin);
+        test::user_click(docked, point_of(first_pin), true);
         menu.thread.join();
         test::wait_until([&] { return refusals_sounded() > before; }, 10s);
         beeps_while_open = refusals_sounded() - before;
@@ -68,7 +68,7 @@ TEST_F(OpenDialogs, AFillInOutOfDateAfterTheWizardChangedItsTemplateIsDroppedWit
         if (!fill) return;
         MenuReader menu;
         menu.read_then_choose(8);  // Variables…
-        PostMessageW(docked, WM_RBUTTONUP, 0, first_pin);
+        test::user_click(docked, point_of(first_pin), true);
         menu.thread.join();
         HWND wizard = test::wait_for_dialog(L"KorvaneWizard", 10s);
         if (!wizard) return;

@@ -393,9 +393,7 @@ TEST(IconFile, WhileAConversionRunsTheProgramAnswersCapturesAndPaintsButStartsNo
         serving = true;
         InvalidateRect(docked, nullptr, FALSE);
         seen.painted = test::wait_until([&] { return !GetUpdateRect(docked, nullptr, FALSE); }, 5s) && pending();
-        const LPARAM tile = MAKELPARAM(TILE_X, RECENT_TILE_Y);
-        PostMessageW(docked, WM_LBUTTONDOWN, MK_LBUTTON, tile);
-        PostMessageW(docked, WM_LBUTTONUP, 0, tile);
+        test::user_click(docked, POINT{TILE_X, RECENT_TILE_Y});
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(main_window, WM_TRAY_CALLBACK, MAKEWPARAM(800, 700), MAKELPARAM(NIN_SELECT, 1), SMTO_NORMAL,
                             1500, &ignored);
@@ -430,9 +428,7 @@ TEST(IconFile, WhileAConversionRunsTheProgramAnswersCapturesAndPaintsButStartsNo
     EXPECT_TRUE(seen.tray_refused);
 
     // The same click and notification now do what they do.
-    const LPARAM tile = MAKELPARAM(TILE_X, RECENT_TILE_Y);
-    PostMessageW(docked, WM_LBUTTONDOWN, MK_LBUTTON, tile);
-    PostMessageW(docked, WM_LBUTTONUP, 0, tile);
+    test::user_click(docked, POINT{TILE_X, RECENT_TILE_Y});
     EXPECT_TRUE(test::wait_until([&] {
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         return GetClipboardOwner() == main_window;

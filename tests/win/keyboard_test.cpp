@@ -1,12 +1,16 @@
 // The toolbars from the keyboard, in this process: the global shortcut, the focus frame's moves,
 // Enter, the digit keys, Delete, the menu key, typing to filter and Escape, and the shortcut in
-// the settings.  Keys are sent as the window's own messages; the journeys press real ones.
+// the settings.  Keys go to the windows' key handlers as the user's keys do; the journeys press
+// real ones, and posted ones are refused (see program_test).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/clipboard_data.hpp"
+#include "win/storage/files.hpp"
 #include "win/support/beep.hpp"
 #include "win/clipboard/capture.hpp"
 #include "win/shell/dock.hpp"
@@ -15,7 +19,9 @@
 #include "win/shell/popup.hpp"
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/toolbar/toolbar_focus.hpp"
+#include "win/toolbar/toolbar_keys.hpp"
 #include "win/support/wide.hpp"
+#include "../core/search_cases.hpp"
 #include "shell_fixture.hpp"
 
 namespace korvane {
@@ -33,9 +39,9 @@ protected:
         if (AppBorrow app = borrow_app()) add_pin(app->store, ClipContent::make_text(text), std::nullopt, {});
         refresh_all_toolbars();
     }
-    void key(HWND window, WPARAM key) { SendMessageW(window, WM_KEYDOWN, key, 0); }
+    void key(HWND window, WPARAM key) { on_key_down(window, key); }
     void type(HWND window, std::wstring_view text) {
-        for (wchar_t c : text) SendMessageW(window, WM_CHAR, c, 0);
+        for (wchar_t c : text) on_char(window, c);
     }
     std::optional<HitTarget> focused(HWND window) {
         AppBorrow app = borrow_app();
@@ -91,6 +97,32 @@ TEST_F(Keyboard, TheShortcutOpensThePopupOnTheFirstTileAndArrowsAndEnterPasteThe
     ASSERT_TRUE(IsWindowVisible(popup));
     toggle_popup_from_shortcut();
     EXPECT_FALSE(IsWindowVisible(popup));
+}
+
+TEST_F(Keyboard, TheShortcutOpensThePopupAboveTheCaretOfTheWindowInFront) {
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    SetForegroundWindow(other.window);
+    POINT caret{};
+    ASSERT_TRUE(test::wait_until([&] {
+        pump();
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        if (GetForegroundWindow() != other.window ||
+            !GetGUIThreadInfo(GetWindowThreadProcessId(other.window, nullptr), &thread) || !thread.hwndCaret)
+            return false;
+        caret = POINT{thread.rcCaret.left, thread.rcCaret.top};
+        return ClientToScreen(thread.hwndCaret, &caret) != FALSE;
+    }, 5s));
+    SetCursorPos(caret.x + 600, caret.y + 400);  // far from the caret
+    toggle_popup_from_shortcut();
+    ASSERT_TRUE(IsWindowVisible(popup));
+    const RECT r = window_rect(popup);
+    const RECT work = work_area();
+    EXPECT_TRUE(r.left <= caret.x && caret.x <= r.right) << r.left << ".." << r.right << " caret " << caret.x;
+    EXPECT_TRUE(r.bottom == caret.y - 8 || r.top == work.top + 8) << r.top << ".." << r.bottom << " caret " << caret.y;
+    EXPECT_TRUE(r.left >= work.left && r.right <= work.right && r.top >= work.top && r.bottom <= work.bottom);
+    hide_popup();
 }
 
 TEST_F(Keyboard, DigitsPasteRecentClipsByNumberAndMissingOnesBeep) {
@@ -210,12 +242,258 @@ TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
         GetKeyboardState(keys);
         keys[VK_SHIFT] = 0x80;
         SetKeyboardState(keys);
-        SendMessageW(popup, WM_SYSKEYDOWN, VK_F10, 0);
+        on_key_down(popup, VK_F10);
         keys[VK_SHIFT] = 0;
         SetKeyboardState(keys);
         reader.thread.join();
         ASSERT_FALSE(reader.items.empty());
         EXPECT_EQ(reader.items[0].first, L"Unpin");
+    }
+}
+
+// Ctrl and an arrow key, as the key handler sees them.
+void key_with_ctrl(HWND window, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    on_key_down(window, key);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+std::string saved_pin_order() {
+    std::string order;
+    for (const Clip& pin : load_pins().pins) order += pin.content.text;
+    return order;
+}
+
+TEST_F(Keyboard, CtrlAndAnArrowMoveTheFocusedPinOnePlaceAndTheMenuMovesItToo) {
+    for (const char* text : {"a", "b", "c"}) pin(text);
+    capture("recent");
+    toggle_popup_from_shortcut();
+    key_with_ctrl(popup, VK_DOWN);  // on a Recent tile Ctrl changes nothing: the focus goes down to the pins
+    ASSERT_EQ(focused(popup), (HitTarget{HitKind::PinnedTile, 0}));
+    struct Step {
+        WPARAM key;
+        const char* order;  // afterwards, as saved
+        uint64_t focused;   // the moved pin's place
+        bool refused;
+    };
+    const Step steps[] = {
+        {VK_RIGHT, "bac", 1, false}, {VK_DOWN, "bca", 2, false}, {VK_DOWN, "bca", 2, true},
+        {VK_UP, "bac", 1, false},    {VK_LEFT, "abc", 0, false}, {VK_LEFT, "abc", 0, true},
+    };
+    for (const Step& step : steps) {
+        const uint64_t beeps = refusals_sounded();
+        key_with_ctrl(popup, step.key);
+        EXPECT_EQ(saved_pin_order(), step.order) << step.order;
+        EXPECT_EQ(focused(popup), (HitTarget{HitKind::PinnedTile, step.focused})) << step.order;
+        EXPECT_EQ(refusals_sounded(), beeps + (step.refused ? 1 : 0)) << step.order;
+    }
+
+    // The first pin's menu has Move down only; choosing it saves as the keys do.
+    MenuReader reader;
+    reader.read_then_choose(10);
+    key(popup, VK_APPS);
+    reader.thread.join();
+    std::vector<std::wstring> texts;
+    for (const auto& [text, state] : reader.items) texts.push_back(text);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"Move up"), 0);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"Move down"), 1);
+    EXPECT_EQ(saved_pin_order(), "bac");
+}
+
+TEST_F(Keyboard, ThePageKeysHomeAndEndScrollTheStripWithTheFocus) {
+    for (int i = 0; i < 10; ++i) capture(("recent " + std::to_string(i)).c_str());
+    for (int i = 0; i < 20; ++i) pin(("pin " + std::to_string(i)).c_str());
+    SetFocus(docked);
+    key(docked, VK_DOWN);  // the first move puts the focus on the first tile
+    ASSERT_EQ(focused(docked), (HitTarget{HitKind::RecentTile, 0}));
+    const auto scroll = [&] { return borrow_app()->docked.scroll; };
+    const auto in_view = [&] {
+        const ToolbarShape now = shape(docked);
+        const std::optional<HitTarget> at = focused(docked);
+        return at && visible_tile_rect(now.layout, area_of(at->kind), at->index) ==
+                         std::optional<Rect>(tile_rect(now.layout, area_of(at->kind), at->index));
+    };
+    key(docked, VK_END);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::RecentTile, 9}));
+    key(docked, VK_NEXT);  // the Recent tiles end there
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::RecentTile, 9}));
+    key(docked, VK_TAB);
+    key(docked, VK_NEXT);
+    const std::optional<HitTarget> paged = focused(docked);
+    ASSERT_TRUE(paged && paged->kind == HitKind::PinnedTile);
+    const uint64_t page = paged->index;
+    EXPECT_GT(page, 1u);  // a page is several tiles of the 1080-pixel strip
+    EXPECT_TRUE(in_view());
+    key(docked, VK_END);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::PinnedTile, 19}));
+    EXPECT_GT(scroll(), 0);
+    EXPECT_TRUE(in_view());
+    key(docked, VK_PRIOR);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::PinnedTile, 19 - page}));
+    key(docked, VK_HOME);
+    EXPECT_EQ(focused(docked), (HitTarget{HitKind::PinnedTile, 0}));
+    EXPECT_TRUE(in_view());
+}
+
+TEST_F(Keyboard, PinAndUnpinFromTheMenuKeyKeepTheFocusOnTheClipInItsNewSection) {
+    capture("moving clip");
+    pin("a pin");
+    toggle_popup_from_shortcut();
+    const struct {
+        UINT command;
+        HitTarget then;
+    } steps[] = {{1, {HitKind::PinnedTile, 1}}, {2, {HitKind::RecentTile, 0}}};  // Pin, Unpin
+    for (const auto& step : steps) {
+        MenuReader reader;
+        reader.read_then_choose(step.command);
+        key(popup, VK_APPS);
+        reader.thread.join();
+        EXPECT_EQ(focused(popup), step.then) << step.command;
+        EXPECT_TRUE(IsWindowVisible(popup));
+    }
+}
+
+TEST_F(Keyboard, DialogsOpenedFromThePopupHandTheKeyboardBackToTheWindowItCameFrom) {
+    const OtherProgram other;
+    ASSERT_NE(other.window, nullptr);
+    SetForegroundWindow(other.window);
+    ASSERT_TRUE(test::wait_until([&] { pump(); return paste_target() == other.window; }, 5s));
+    pin("Dear ${name}");
+    const struct {
+        const char* what;
+        UINT menu_command;  // none: "+ New text", the third button from Enter on the first item
+        const wchar_t* dialog;
+    } cases[] = {{"Rename", 3, L"KorvaneEditor"}, {"Edit text", 4, L"KorvaneEditor"},
+                 {"Variables", 8, L"KorvaneWizard"}, {"+ New text", 0, L"KorvaneEditor"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        toggle_popup_from_shortcut();
+        std::thread cancel([&] {
+            if (HWND dialog = test::wait_for_dialog(c.dialog, 10s)) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        if (c.menu_command) {
+            MenuReader reader;
+            reader.read_then_choose(c.menu_command);
+            key(popup, VK_APPS);
+            reader.thread.join();
+        } else {
+            key(popup, VK_TAB);  // from the pin to the buttons: Settings, Clear, "+ New text"
+            key(popup, VK_END);
+            ASSERT_EQ(focused(popup), (HitTarget{HitKind::NewTextButton, 0}));
+            key(popup, VK_RETURN);
+        }
+        cancel.join();
+        EXPECT_FALSE(IsWindowVisible(popup));
+        EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other.window; }, 5s));
+    }
+}
+
+// The keyboard's tooltip of a toolbar as it is on the screen: its text, or nothing when hidden.
+struct ShownTip {
+    std::wstring text;
+    RECT rect;
+};
+std::optional<ShownTip> focus_tip_of(HWND window) {
+    HWND tip = nullptr;
+    if (AppBorrow app = borrow_app()) tip = toolbar_for(*app, window)->focus_tip;
+    if (!tip || !IsWindowVisible(tip)) return std::nullopt;
+    wchar_t text[512] = {};
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = window;
+    info.uId = 0;
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 512, LPARAM(&info));
+    return ShownTip{text, window_rect(tip)};
+}
+
+TEST_F(Keyboard, TheFocusedItemsTooltipShowsBesideItAfterEachMoveAndHidesForTheMouseOrAnotherWindow) {
+    capture("the older clip");
+    capture("the newer clip");
+    toggle_popup_from_shortcut();
+    const RECT work = work_area();
+    const auto beside_its_item = [&](HWND window, const ShownTip& tip) {
+        const std::optional<HitTarget> at = focused(window);
+        if (!at) return false;
+        RECT item{};
+        for (const ToolbarItem& shown : toolbar_items(shape(window).layout))
+            if (shown.target == *at) item = RECT{shown.rect.left, shown.rect.top, shown.rect.right, shown.rect.bottom};
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&item), 2);
+        RECT overlap{};
+        return !IntersectRect(&overlap, &item, &tip.rect) && (tip.rect.left >= item.right || tip.rect.right <= item.left) &&
+               tip.rect.left >= work.left && tip.rect.right <= work.right && tip.rect.top >= work.top &&
+               tip.rect.bottom <= work.bottom;
+    };
+    struct Step {
+        WPARAM key;
+        const wchar_t* text;
+    };
+    const Step steps[] = {{VK_RIGHT, L"the older clip"}, {VK_TAB, L"Settings"}, {VK_HOME, L"Settings"},
+                          {VK_TAB, L"the newer clip"}};
+    for (const Step& step : steps) {
+        key(popup, step.key);
+        const std::optional<ShownTip> tip = focus_tip_of(popup);
+        ASSERT_TRUE(tip) << from_wide(step.text);
+        EXPECT_EQ(tip->text, step.text);
+        EXPECT_TRUE(beside_its_item(popup, *tip)) << from_wide(step.text);
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    SendMessageW(popup, WM_MOUSEMOVE, 0, 0);  // as when a window appears under a resting pointer
+    EXPECT_TRUE(focus_tip_of(popup));
+    SetCursorPos(pointer.x + 5, pointer.y + 5);
+    SendMessageW(popup, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));  // the mouse takes over
+    EXPECT_FALSE(focus_tip_of(popup));
+    key(popup, VK_RIGHT);
+    EXPECT_TRUE(focus_tip_of(popup));
+    hide_popup();
+    EXPECT_FALSE(focus_tip_of(popup));
+
+    SetFocus(docked);  // the strip at the right edge shows it on its left
+    key(docked, VK_DOWN);
+    const std::optional<ShownTip> tip = focus_tip_of(docked);
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(tip->text, L"the newer clip");
+    EXPECT_LE(tip->rect.right, window_rect(docked).left + 14);  // left of the tile, which is 14 pixels in
+    EXPECT_TRUE(beside_its_item(docked, *tip));
+    SetFocus(nullptr);
+    EXPECT_FALSE(focus_tip_of(docked));
+}
+
+TEST_F(Keyboard, AltF4ClosesThePopupAsEscapeDoesAndTheStripStays) {
+    capture("kept");
+    SendMessageW(docked, WM_SYSCOMMAND, SC_CLOSE, 0);  // what Alt+F4 asks of the window in front
+    EXPECT_TRUE(IsWindow(docked));
+    EXPECT_TRUE(IsWindowVisible(docked));
+    for (const wchar_t* typed : {L"", L"ke"}) {
+        toggle_popup_from_shortcut();
+        ASSERT_TRUE(IsWindowVisible(popup));
+        type(popup, typed);
+        SendMessageW(popup, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(IsWindow(popup));
+        EXPECT_FALSE(IsWindowVisible(popup)) << from_wide(typed);
+    }
+    toggle_popup_from_shortcut();  // the shortcut opens it again, on the same clips
+    ASSERT_TRUE(IsWindowVisible(popup));
+    EXPECT_EQ(shape(popup).layout.recent_count, 1u);
+    EXPECT_FALSE(shape(popup).layout.searching);
+}
+
+// The filter's matching gives Windows' answers: the system's linguistic search, without case and
+// accents, finds what the filter finds in the same texts.
+TEST(TypeToFilterAsWindowsSearches, TheSystemsLinguisticSearchAgreesWithTheFiltersCases) {
+    for (const search_cases::Case& c : search_cases::CASES) {
+        const std::wstring text = to_wide(std::string_view(c.text)), typed = to_wide(std::string_view(c.typed));
+        const int at = FindNLSStringEx(LOCALE_NAME_USER_DEFAULT,
+                                       FIND_FROMSTART | LINGUISTIC_IGNORECASE | LINGUISTIC_IGNOREDIACRITIC |
+                                           NORM_LINGUISTIC_CASING,
+                                       text.c_str(), int(text.size()), typed.c_str(), int(typed.size()), nullptr,
+                                       nullptr, nullptr, 0);
+        EXPECT_EQ(at >= 0, c.found) << c.text << " / " << c.typed;
     }
 }
 

@@ -206,9 +206,7 @@ bool RunningKorvane::catch_up() const {
 }
 
 void RunningKorvane::click(const RECT& rect) const {
-    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    PostMessageW(dock_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(dock_, WM_LBUTTONUP, 0, at);
+    user_click(dock_, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
 bool RunningKorvane::repaint() const {

@@ -62,7 +62,7 @@ public:
     // messages sent to its main window, which it answers between the messages it takes from its
     // queue.  Under Wine the clipboard update reaches its queue before the change returns.
     bool catch_up() const;
-    // A left click in the middle of the rectangle, as the strip receives one.
+    // A left click of the user's in the middle of the rectangle (client coordinates of the strip).
     void click(const RECT& rect) const;
     // Repaints the whole strip and returns once it has painted.
     bool repaint() const;

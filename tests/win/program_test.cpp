@@ -423,9 +423,7 @@ HWND open_settings(DWORD process_id) {
     const std::vector<Button> buttons = button_list(layout);
     const auto settings = std::find_if(buttons.begin(), buttons.end(), [](const Button& b) { return b.kind == HitKind::SettingsButton; });
     if (settings == buttons.end()) return nullptr;
-    const LPARAM at = MAKELPARAM((settings->rect.left + settings->rect.right) / 2, (settings->rect.top + settings->rect.bottom) / 2);
-    PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(strip, WM_LBUTTONUP, 0, at);
+    test::user_click(strip, POINT{(settings->rect.left + settings->rect.right) / 2, (settings->rect.top + settings->rect.bottom) / 2});
     HWND dialog = nullptr;
     test::wait_until([&] { return (dialog = test::find_process_window(process_id, L"KorvaneSettings")) && GetForegroundWindow() == dialog; }, 15s);
     return dialog;

@@ -83,6 +83,8 @@ inline LPARAM tile_lparam(HWND window, Area area, uint64_t index) {
     return MAKELPARAM(p.x, p.y);
 }
 
+inline POINT point_of(LPARAM lparam) { return POINT{short(LOWORD(lparam)), short(HIWORD(lparam))}; }
+
 // A point of the docked strip below its sections, where nothing is.
 inline POINT below_the_sections(HWND docked) {
     AppBorrow app = borrow_app();

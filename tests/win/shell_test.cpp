@@ -17,6 +17,8 @@
 #include "win/shell/dock.hpp"
 #include "win/app/main.hpp"
 #include "win/toolbar/palette.hpp"
+#include "win/toolbar/toolbar_input.hpp"
+#include "win/toolbar/toolbar_keys.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/support/platform.hpp"
 #include "win/shell/popup.hpp"
@@ -155,7 +157,7 @@ TEST_F(Shell, ClicksOnTheStripsTilesLeaveTheForegroundWhereItWasAndItsEmptyAreaT
     EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == docked; }, 5s));
     EXPECT_EQ(GetFocus(), docked);
     EXPECT_EQ(paste_target(), other);  // the strip never becomes the paste target
-    SendMessageW(docked, WM_KEYDOWN, VK_ESCAPE, 0);  // Escape hands the keyboard back
+    on_key_down(docked, VK_ESCAPE);  // Escape hands the keyboard back
     EXPECT_TRUE(test::wait_until([&] { pump(); return GetForegroundWindow() == other; }, 5s));
 }
 
@@ -166,14 +168,14 @@ TEST_F(Shell, AReleaseAfterACopyMovedTheTilesPastesNothing) {
     EmptyClipboard();  // owned by nobody now
     CloseClipboard();
     const LPARAM first_tile = tile_lparam(docked, Area::Recent, 0);
-    SendMessageW(docked, WM_LBUTTONDOWN, MK_LBUTTON, first_tile);
+    on_left_button_down(docked, point_of(first_tile));
     if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text("arrived in between"));
     refresh_all_toolbars();
-    SendMessageW(docked, WM_LBUTTONUP, 0, first_tile);
+    on_left_button_up(docked, point_of(first_tile));
     EXPECT_NE(GetClipboardOwner(), main_window);  // the clip now under the pointer was not pasted
 
-    SendMessageW(docked, WM_LBUTTONDOWN, MK_LBUTTON, first_tile);
-    SendMessageW(docked, WM_LBUTTONUP, 0, first_tile);
+    on_left_button_down(docked, point_of(first_tile));
+    on_left_button_up(docked, point_of(first_tile));
     EXPECT_EQ(GetClipboardOwner(), main_window);  // a press and release on one clip pastes it
 }
 
@@ -212,7 +214,7 @@ TEST_F(Shell, TheIconClosesAnOpenPopupWithoutReopeningItButEscapeDoesNotBlockIt)
     Sleep(450);
     toggle_popup(800, 700);
     EXPECT_TRUE(IsWindowVisible(popup));
-    SendMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    on_key_down(popup, VK_ESCAPE);
     EXPECT_FALSE(IsWindowVisible(popup));
     toggle_popup(800, 700);  // Escape leaves the time alone, so the icon opens it at once
     EXPECT_TRUE(IsWindowVisible(popup));
@@ -271,7 +273,7 @@ std::vector<std::pair<std::wstring, UINT>> tile_menu(HWND docked, Area area) {
     const LPARAM tile = tile_lparam(docked, area, 0);
     MenuReader reader;
     reader.read_then_choose(MenuReader::NOTHING);
-    SendMessageW(docked, WM_RBUTTONUP, 0, tile);
+    on_right_button_up(docked, point_of(tile));
     reader.thread.join();
     return reader.items;
 }
@@ -473,7 +475,7 @@ TEST_F(Shell, TheNotificationIconOpensThePopupAndItsMenuPlacesTheStrip) {
     RECT r = window_rect(popup);
     EXPECT_EQ((r.left + r.right) / 2, 850);
     EXPECT_EQ(r.bottom, 650 - 8);
-    SendMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    on_key_down(popup, VK_ESCAPE);
     ASSERT_FALSE(IsWindowVisible(popup));
 
     choose_in_tray_menu(main_window, 1);  // Open
@@ -481,7 +483,7 @@ TEST_F(Shell, TheNotificationIconOpensThePopupAndItsMenuPlacesTheStrip) {
     r = window_rect(popup);
     EXPECT_EQ((r.left + r.right) / 2, 900);
     EXPECT_EQ(r.bottom, 700 - 8);
-    SendMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    on_key_down(popup, VK_ESCAPE);
 
     const RECT work = work_area();
     choose_in_tray_menu(main_window, 5);  // Dock on the left
@@ -575,7 +577,7 @@ TEST_F(Shell, AFailedSaveWarnsOnlyAfterTheRecordIsFreeSoCapturePaintAndTheShellG
     });
     MenuReader menu;
     menu.read_then_choose(1);  // Pin
-    SendMessageW(docked, WM_RBUTTONUP, 0, first_tile);
+    on_right_button_up(docked, point_of(first_tile));
     menu.thread.join();
     driver.join();
 

@@ -220,4 +220,14 @@ bool click_button(HWND dialog, int id) {
     return wait_until([&] { return SendMessageW(button, BM_GETCHECK, 0, 0) != before; }, std::chrono::seconds(5));
 }
 
+bool user_click(HWND window, POINT client_point, bool right_button) {
+    POINT at = client_point;
+    if (!ClientToScreen(window, &at) || !SetCursorPos(at.x, at.y)) return false;
+    INPUT presses[2] = {};
+    presses[0].type = presses[1].type = INPUT_MOUSE;
+    presses[0].mi.dwFlags = right_button ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    presses[1].mi.dwFlags = right_button ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+    return SendInput(2, presses, sizeof(INPUT)) == 2;
+}
+
 }  // namespace korvane::test

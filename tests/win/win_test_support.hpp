@@ -109,4 +109,10 @@ HWND wait_for_dialog(const wchar_t* window_class, std::chrono::milliseconds limi
 // next step sees the click's effect.
 bool click_button(HWND dialog, int id);
 
+// A click of the user's at a point of a window's client area: the pointer moves there and the
+// button goes down and up through the system's input (SendInput), as an on-screen mouse would do
+// it.  It reaches whichever window is at that point, in whatever process; the caller waits for
+// its effect.
+bool user_click(HWND window, POINT client_point, bool right_button = false);
+
 }  // namespace korvane::test

@@ -14,7 +14,7 @@ constexpr UINT WM_FOREGROUND_CHANGED = WM_APP + 3;
 // Posted by the main window to itself when the shell restarted while the record was taken.
 constexpr UINT WM_APPBAR_LOST = WM_APP + 4;
 // Posted to a toolbar by a screen reader's default action, whose call must return before the
-// command runs: wParam is the item's HitKind, lParam the clip id of a tile.
+// command runs.  It carries no data: the action waits in the toolbar's state.
 constexpr UINT WM_ACCESSIBLE_ACTION = WM_APP + 5;
 
 // Where the system delivers no foreground events (Wine), the main window asks with this timer.

@@ -25,6 +25,21 @@ LRESULT on_activate(HWND window, WPARAM wparam) {
     return 0;
 }
 
+// Where the user types: the text caret of the window in front, when it shows one (the popup
+// opens just above it); otherwise the pointer.
+POINT typing_point() {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    const HWND front = GetForegroundWindow();
+    if (front && GetGUIThreadInfo(GetWindowThreadProcessId(front, nullptr), &thread) && thread.hwndCaret) {
+        POINT caret{thread.rcCaret.left, thread.rcCaret.top};
+        if (ClientToScreen(thread.hwndCaret, &caret)) return caret;
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    return pointer;
+}
+
 }  // namespace
 
 // Escape hides the popup without stamping the time, so the icon reopens it at once; the
@@ -49,9 +64,8 @@ void toggle_popup_from_shortcut() {
         hide_popup();
         return;
     }
-    POINT pointer{};
-    GetCursorPos(&pointer);
-    show_popup(pointer.x, pointer.y, PopupOpening::Keyboard);
+    const POINT anchor = typing_point();
+    show_popup(anchor.x, anchor.y, PopupOpening::Keyboard);
 }
 
 void toggle_popup(int x, int y, PopupOpening opening) {
@@ -72,7 +86,6 @@ void toggle_popup(int x, int y, PopupOpening opening) {
 
 void show_popup(int x, int y, PopupOpening opening) {
     HWND window = nullptr;
-    std::optional<LONG> announced;
     if (AppBorrow app = borrow_app()) {
         const PathExists exists = path_check();
         for (Clip& clip : app->store.recent) check_missing_files(clip, exists);
@@ -87,21 +100,18 @@ void show_popup(int x, int y, PopupOpening opening) {
         if (popup.focus_cues) {
             const ToolbarShape shape = shape_of(popup, app->store);
             const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
-            if (!items.empty()) {
-                popup.focus = focus_for(items.front().target, app->store, shape);
-                announced = 1;
-            }
+            if (!items.empty()) popup.focus = focus_for(items.front().target, app->store, shape);
         }
         app->popup_place.anchor = POINT{x, y};
         window = popup.window;
     } else {
         return;
     }
+    // Taking the keyboard announces the focused item (WM_SETFOCUS), once.
     place_popup(SWP_SHOWWINDOW);
     SetForegroundWindow(window);
     SetFocus(window);
     refresh_toolbar(window);
-    announce_focus(window, announced);
 }
 
 void show_popup_at_anchor() {

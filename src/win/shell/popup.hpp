@@ -10,7 +10,8 @@ enum class PopupOpening { Mouse, Keyboard };
 
 void toggle_popup(int x, int y, PopupOpening opening = PopupOpening::Mouse);
 void show_popup(int x, int y, PopupOpening opening = PopupOpening::Mouse);
-// The global shortcut: opens the popup near the pointer, or closes it.
+// The global shortcut: opens the popup above the text caret of the window in front, or near the
+// pointer when it shows none; or closes it.
 void toggle_popup_from_shortcut();
 // Escape: hides it without starting the icon's reopening guard.
 void hide_popup_by_escape();

@@ -25,6 +25,13 @@ namespace korvane {
 namespace {
 
 constexpr wchar_t PASTE_ACTION[] = L"Paste";
+// While nothing matches what is typed, the list itself has the focus and says what the empty
+// sections show.
+constexpr wchar_t NOTHING_MATCHES[] = L"Nothing here matches";
+
+std::wstring match_count(size_t shown) {
+    return shown == 1 ? L"1 match" : std::to_wstring(shown) + L" matches";
+}
 
 const wchar_t* button_action(HitKind kind) {
     switch (kind) {
@@ -209,6 +216,8 @@ public:
         *name = nullptr;
         return with_child(child, [&](const View& view, const ToolbarItem* item) {
             if (!item) {
+                if (!view.toolbar.filter.empty() && view.shape.shown.recent.empty() && view.shape.shown.pins.empty())
+                    return give_text(NOTHING_MATCHES, name);
                 wchar_t title[64] = {};
                 GetWindowTextW(window_, title, 64);
                 return give_text(title, name);
@@ -220,14 +229,21 @@ public:
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         if (!value) return E_POINTER;
         *value = nullptr;
-        return with_child(child, [](const View&, const ToolbarItem*) { return DISP_E_MEMBERNOTFOUND; });
+        // The popup's value is the text typed to filter it.
+        return with_child(child, [&](const View& view, const ToolbarItem* item) {
+            if (item || view.toolbar.docked) return DISP_E_MEMBERNOTFOUND;
+            return give_text(to_wide(std::string_view(view.toolbar.filter)), value);
+        });
     }
 
-    // A tile tells its section, which its name does not.
+    // A tile tells its section, which its name does not; while a filter is typed, the popup tells
+    // how many clips match it.
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
         if (!description) return E_POINTER;
         *description = nullptr;
-        return with_child(child, [&](const View&, const ToolbarItem* item) {
+        return with_child(child, [&](const View& view, const ToolbarItem* item) {
+            if (!item && !view.toolbar.filter.empty())
+                return give_text(match_count(view.shape.shown.recent.size() + view.shape.shown.pins.size()), description);
             if (!item || !is_tile(item->target.kind)) return DISP_E_MEMBERNOTFOUND;
             return give_text(item->target.kind == HitKind::RecentTile ? L"Recent" : L"Pinned", description);
         });
@@ -374,14 +390,14 @@ public:
         });
     }
 
-    // The command may open a dialog or a message box: it runs from the posted message, after this
+    // The command may open a dialog or a message box: it runs from a posted wake-up, after this
     // call has returned to the reader.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         return with_child(child, [&](const View& view, const ToolbarItem* item) {
             if (!item) return DISP_E_MEMBERNOTFOUND;
             const Clip* clip = tile_clip(view.store, view.shape, item->target);
-            const WPARAM kind = WPARAM(uint8_t(item->target.kind));
-            return PostMessageW(window_, WM_ACCESSIBLE_ACTION, kind, LPARAM(clip ? clip->id : 0)) ? S_OK : E_FAIL;
+            view.toolbar.pending_action = PendingAction{item->target.kind, clip ? clip->id : 0};
+            return PostMessageW(window_, WM_ACCESSIBLE_ACTION, 0, 0) ? S_OK : E_FAIL;
         });
     }
 
@@ -458,14 +474,17 @@ void leave_accessibility() {
     in_apartment = false;
 }
 
-LRESULT on_accessible_action(HWND window, WPARAM kind, LPARAM clip) {
-    const auto wanted = HitKind(int8_t(uint8_t(kind)));
-    const auto clip_id = ClipId(clip);
+LRESULT on_accessible_action(HWND window) {
+    HitKind wanted = HitKind::None;
+    ClipId clip_id = 0;
     std::optional<HitTarget> target;
     bool from_popup = false;
     if (AppBorrow app = borrow_app()) {
         ToolbarState* toolbar = toolbar_for(*app, window);
-        if (!toolbar) return 0;
+        if (!toolbar || !toolbar->pending_action) return 0;
+        wanted = toolbar->pending_action->kind;
+        clip_id = toolbar->pending_action->clip;
+        toolbar->pending_action.reset();
         from_popup = !toolbar->docked;
         const ToolbarShape shape = shape_of(*toolbar, app->store);
         // A tile is found again by its clip, wherever it went meanwhile; a button by its kind.

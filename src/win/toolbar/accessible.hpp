@@ -21,9 +21,10 @@ LRESULT on_get_object(HWND window, WPARAM flags, LPARAM object_id);
 // Leaves the apartment the first request entered, at exit.
 void leave_accessibility();
 
-// WM_ACCESSIBLE_ACTION, posted by a default action: runs what a click on the item does, if the
-// toolbar still shows it.
-LRESULT on_accessible_action(HWND window, WPARAM kind, LPARAM clip);
+// WM_ACCESSIBLE_ACTION, the wake-up a default action posts: runs the action the toolbar keeps
+// for it, as a click on the item would, if the toolbar still shows it.  The message itself
+// carries nothing, so one that another program posts finds nothing to run.
+LRESULT on_accessible_action(HWND window);
 
 // What a screen reader calls a tile: its name, or the text as its tooltip shows it; a picture by
 // its size; a file list by its first file's name and how many more there are.

@@ -85,7 +85,7 @@ std::optional<std::string> fill_in_template(ClipId id, uint64_t edits, const std
     return std::move(result.text);
 }
 
-// Pin, Unpin, Delete and Reset icon: one change of the store, no dialog.
+// Pin, Unpin, Delete, Reset icon, Move up and Move down: one change of the store, no dialog.
 void change_store(TileCommand command, ClipId id) {
     bool pins_changed = false;
     if (AppBorrow app = borrow_app()) {
@@ -99,6 +99,14 @@ void change_store(TileCommand command, ClipId id) {
                 break;
             case TileCommand::Delete: pins_changed = delete_clip(app->store, *at); break;
             case TileCommand::ResetIcon: pins_changed = set_custom_icon(app->store, *at, std::nullopt); break;
+            case TileCommand::MoveUp:
+                if (at->area == Area::Pinned && at->index > 0)
+                    pins_changed = move_clip(app->store, *at, Area::Pinned, at->index - 1);
+                break;
+            case TileCommand::MoveDown:  // past the next pin, which is where a drop lands after it
+                if (at->area == Area::Pinned && at->index + 1 < app->store.pins.size())
+                    pins_changed = move_clip(app->store, *at, Area::Pinned, at->index + 2);
+                break;
             default: break;
             }
         }
@@ -119,6 +127,21 @@ void change_icon(ClipId id, bool from_popup) {
             pins_changed = set_custom_icon(app->store, *at, std::move(icon));
     finish_store_change({.pins_changed = pins_changed, .show_popup_again = from_popup});
 }
+
+// A dialog opened from the popup leaves it closed: when the dialog's command is over, the
+// keyboard goes back to the window it came from, as after the settings and the Delete question.
+class KeyboardBackAfterDialog {
+public:
+    explicit KeyboardBackAfterDialog(bool from_popup) : from_popup_(from_popup) {}
+    KeyboardBackAfterDialog(const KeyboardBackAfterDialog&) = delete;
+    KeyboardBackAfterDialog& operator=(const KeyboardBackAfterDialog&) = delete;
+    ~KeyboardBackAfterDialog() {
+        if (from_popup_) return_to_paste_target();
+    }
+
+private:
+    bool from_popup_;
+};
 
 // What the editor and the wizard start from, copied while the record is borrowed.
 struct ClipCopy {
@@ -145,6 +168,7 @@ void edit_variables(ClipId id, bool from_popup) {
     const DialogInUse dialog(DialogKind::Wizard);
     if (!dialog) return;
     if (from_popup) hide_popup();
+    const KeyboardBackAfterDialog keyboard_back(from_popup);
     std::optional<std::vector<VariableDefinition>> result =
         run_variables_wizard(sync_variables(*clip->text, clip->definitions).definitions, 0);
     if (!result || out_of_date(id, clip->edits)) return;
@@ -163,6 +187,7 @@ void open_in_editor(ClipId id, EditorUse use, bool from_popup) {
     const DialogInUse dialog(DialogKind::Editor);
     if (!dialog) return;
     if (from_popup) hide_popup();
+    const KeyboardBackAfterDialog keyboard_back(from_popup);
     const bool edit_text = use == EditorUse::EditText;
     const std::optional<EditorResult> edited =
         run_text_editor(edit_text ? "Edit text" : "Rename", clip->name.value_or(""), clip->text, edit_text);
@@ -334,6 +359,7 @@ void new_text_pin(bool from_popup) {
     const DialogInUse dialog(DialogKind::Editor);
     if (!dialog) return;
     if (from_popup) hide_popup();
+    const KeyboardBackAfterDialog keyboard_back(from_popup);
     const std::optional<EditorResult> edited = run_text_editor("New text icon", "", std::string(), false);
     if (!edited || !edited->text || edited->text->empty()) return;
     std::vector<VariableDefinition> definitions = define_new_variables(*edited->text, {});
@@ -374,7 +400,9 @@ void run_tile_command(TileCommand command, ClipId id, bool from_popup) {
     case TileCommand::Pin:
     case TileCommand::Unpin:
     case TileCommand::Delete:
-    case TileCommand::ResetIcon: change_store(command, id); break;
+    case TileCommand::ResetIcon:
+    case TileCommand::MoveUp:
+    case TileCommand::MoveDown: change_store(command, id); break;
     case TileCommand::Rename: open_in_editor(id, EditorUse::Rename, from_popup); break;
     case TileCommand::EditText: open_in_editor(id, EditorUse::EditText, from_popup); break;
     case TileCommand::ChangeIcon: change_icon(id, from_popup); break;

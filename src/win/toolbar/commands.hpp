@@ -31,7 +31,8 @@ void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_po
 // The Delete key on a tile: a Recent clip goes at once, a pin once the user has said yes.
 void delete_from_keyboard(ClipId id, bool from_popup);
 
-enum class TileCommand { Pin, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables };
+// Move up and Move down take a pin one place towards the front or the end of the pins.
+enum class TileCommand { Pin, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables, MoveUp, MoveDown };
 
 // A command of the tile menu for the clip with this id, found again by it after every modal step.
 void run_tile_command(TileCommand command, ClipId id, bool from_popup);

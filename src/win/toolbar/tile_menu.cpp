@@ -19,9 +19,14 @@ struct MenuClip {
     bool has_placeholder;
     bool custom_icon;
     bool from_popup;
+    bool first_pin;
+    bool last_pin;
 };
 
-enum MenuCommand : UINT { PIN = 1, UNPIN = 2, RENAME = 3, EDIT_TEXT = 4, DELETE_CLIP = 5, CHANGE_ICON = 6, RESET_ICON = 7, VARIABLES = 8 };
+enum MenuCommand : UINT {
+    PIN = 1, UNPIN = 2, RENAME = 3, EDIT_TEXT = 4, DELETE_CLIP = 5, CHANGE_ICON = 6, RESET_ICON = 7, VARIABLES = 8,
+    MOVE_UP = 9, MOVE_DOWN = 10
+};
 
 std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
     AppBorrow app = borrow_app();
@@ -35,7 +40,9 @@ std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
                     found->content.kind == ClipKind::Text,
                     found->content.kind == ClipKind::Text && !placeholder_names(found->content.text).empty(),
                     found->custom_icon.has_value(),
-                    !toolbar->docked};
+                    !toolbar->docked,
+                    !app->store.pins.empty() && found->id == app->store.pins.front().id,
+                    !app->store.pins.empty() && found->id == app->store.pins.back().id};
 }
 
 UINT run_menu(HWND window, const MenuClip& clip, POINT at) {
@@ -52,6 +59,9 @@ UINT run_menu(HWND window, const MenuClip& clip, POINT at) {
     if (clip.has_placeholder) AppendMenuW(menu.get(), MF_STRING, VARIABLES, L"Variables\u2026");
     AppendMenuW(menu.get(), MF_STRING, CHANGE_ICON, L"Change icon\u2026");
     if (clip.custom_icon) AppendMenuW(menu.get(), MF_STRING, RESET_ICON, L"Reset icon");
+    // A pin moves one place at a time, as Ctrl and an arrow key move it.
+    if (clip.pinned && !clip.first_pin) AppendMenuW(menu.get(), MF_STRING, MOVE_UP, L"Move up");
+    if (clip.pinned && !clip.last_pin) AppendMenuW(menu.get(), MF_STRING, MOVE_DOWN, L"Move down");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, DELETE_CLIP, L"Delete");
     SetForegroundWindow(window);
@@ -70,6 +80,8 @@ std::optional<TileCommand> tile_command(UINT chosen) {
     case CHANGE_ICON: return TileCommand::ChangeIcon;
     case RESET_ICON: return TileCommand::ResetIcon;
     case VARIABLES: return TileCommand::Variables;
+    case MOVE_UP: return TileCommand::MoveUp;
+    case MOVE_DOWN: return TileCommand::MoveDown;
     }
     return std::nullopt;  // the menu was dismissed
 }

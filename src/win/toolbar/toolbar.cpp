@@ -8,7 +8,9 @@
 #include "win/app/app.hpp"
 #include "win/toolbar/commands.hpp"
 #include "win/support/dpi.hpp"
+#include "win/support/input_source.hpp"
 #include "win/toolbar/draw.hpp"
+#include "win/toolbar/focus_tip.hpp"
 #include "win/toolbar/glyphs.hpp"
 #include "win/app/messages.hpp"
 #include "win/shell/popup.hpp"
@@ -21,6 +23,12 @@
 
 namespace korvane {
 namespace {
+
+// The keyboard's tooltip goes once the window loses the keyboard.
+LRESULT on_kill_focus(HWND window) {
+    hide_focus_tip(window);
+    return 0;
+}
 
 LRESULT on_mouse_leave(HWND window) {
     if (AppBorrow app = borrow_app())
@@ -88,6 +96,7 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
     }
     toolbar.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                       0, 0, 0, 0, toolbar.window, nullptr, instance, nullptr);
+    toolbar.focus_tip = create_focus_tip(toolbar.window);
     lay_out_toolbar_at(toolbar, system_dpi());
     return toolbar;
 }
@@ -95,6 +104,7 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
 void lay_out_toolbar_at(ToolbarState& toolbar, unsigned dpi) {
     toolbar.dpi = dpi;
     SendMessageW(toolbar.tooltip, TTM_SETMAXTIPWIDTH, 0, scale(420, dpi));
+    SendMessageW(toolbar.focus_tip, TTM_SETMAXTIPWIDTH, 0, scale(420, dpi));
     const int word_mark = toolbar.docked ? 13 : 16;
     toolbar.title_font = make_font(L"Segoe UI", 12, 600, false, dpi);
     toolbar.badge_font = make_font(L"Segoe UI", 11, 400, false, dpi);
@@ -110,20 +120,25 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_PAINT: return on_paint(window);
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: return on_mouse_move(window, wparam, point_from(lparam));
-    case WM_LBUTTONDOWN: return on_left_button_down(window, point_from(lparam));
-    case WM_LBUTTONUP: return on_left_button_up(window, point_from(lparam));
-    case WM_RBUTTONUP: return on_right_button_up(window, point_from(lparam));
+    // Clicks count only when they are the user's (see input_source); the keys likewise, in
+    // toolbar_keys.
+    case WM_LBUTTONDOWN:
+        return input_from_user(message, wparam) ? on_left_button_down(window, point_from(lparam)) : 0;
+    case WM_LBUTTONUP: return input_from_user(message, wparam) ? on_left_button_up(window, point_from(lparam)) : 0;
+    case WM_RBUTTONUP: return input_from_user(message, wparam) ? on_right_button_up(window, point_from(lparam)) : 0;
     case WM_MOUSEWHEEL: return on_mouse_wheel(window, short(HIWORD(wparam)));
     case WM_CAPTURECHANGED: return on_capture_changed(window, HWND(lparam));
     case WM_MOUSELEAVE: return on_mouse_leave(window);
-    case WM_KEYDOWN: return on_key_down(window, wparam);
+    case WM_KEYDOWN: return on_key_message(window, message, wparam);
     case WM_SYSKEYDOWN:  // F10 is a system key; Shift+F10 opens a tile's menu
-        if (wparam == VK_F10) return on_key_down(window, wparam);
+        if (wparam == VK_F10) return on_key_message(window, message, wparam);
         break;
-    case WM_CHAR: return on_char(window, wparam);
+    case WM_CHAR: return on_char_message(window, wparam);
+    case WM_CLOSE: return on_close(window);
     case WM_SETFOCUS: return on_set_focus(window);
+    case WM_KILLFOCUS: return on_kill_focus(window);
     case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
-    case WM_ACCESSIBLE_ACTION: return on_accessible_action(window, wparam, lparam);
+    case WM_ACCESSIBLE_ACTION: return on_accessible_action(window);
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

@@ -23,6 +23,13 @@ struct FocusTarget {
     bool operator==(const FocusTarget&) const = default;
 };
 
+// A screen reader's default action, kept here until the posted wake-up runs it.  A second one
+// asked for before that replaces it: the reader's latest request is the one that counts.
+struct PendingAction {
+    HitKind kind = HitKind::None;
+    ClipId clip = 0;  // for a tile
+};
+
 struct ToolbarState {
     std::optional<Area> drag_source;  // the area of the clip being dragged; none without a drag
     uint64_t drag_source_index = 0;
@@ -36,6 +43,8 @@ struct ToolbarState {
     POINT press_point{};
     HWND window = nullptr;
     HWND tooltip = nullptr;
+    HWND focus_tip = nullptr;     // the keyboard's tooltip (focus_tip)
+    POINT focus_tip_pointer{};    // where the pointer was when it was last shown
     uint64_t tool_count = 0;
     unsigned dpi = 96;  // what the toolbar is laid out and drawn at; its fonts are made for it
     OwnedFont title_font;
@@ -51,6 +60,10 @@ struct ToolbarState {
     std::optional<FocusTarget> focus;  // the keyboard's item
     bool focus_cues = false;          // the focus frame shows once the keyboard is used
     char16_t half_typed = 0;          // the first half of a typed surrogate pair
+    // Characters still due from the last key the user pressed; any other WM_CHAR is dropped.
+    uint8_t typed_units_due = 0;
+    bool after_dead_key = false;  // the last character key was a dead key, which types nothing yet
+    std::optional<PendingAction> pending_action;
 
     bool dragging() const { return drag_source.has_value(); }
 };

@@ -2,17 +2,21 @@
 
 #include <algorithm>
 
+#include "win/toolbar/focus_tip.hpp"
+
 namespace korvane {
 
 std::optional<HitTarget> focused_target(const ToolbarState& toolbar, const ClipStore& store, const ToolbarShape& shape) {
     if (!toolbar.focus) return std::nullopt;
     const FocusTarget& focus = *toolbar.focus;
-    if (is_tile(focus.kind)) {
-        const Area area = area_of(focus.kind);
-        const std::vector<size_t>& shown = area == Area::Recent ? shape.shown.recent : shape.shown.pins;
-        for (size_t i = 0; i < shown.size(); ++i) {
-            const Clip& clip = area == Area::Recent ? store.recent[shown[i]] : store.pins[shown[i]];
-            if (clip.id == focus.clip) return HitTarget{focus.kind, i};
+    if (is_tile(focus.kind)) {  // in whichever section the clip is now: pinning keeps the focus on it
+        for (const HitKind kind : {HitKind::RecentTile, HitKind::PinnedTile}) {
+            const Area area = area_of(kind);
+            const std::vector<size_t>& shown = area == Area::Recent ? shape.shown.recent : shape.shown.pins;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                const Clip& clip = area == Area::Recent ? store.recent[shown[i]] : store.pins[shown[i]];
+                if (clip.id == focus.clip) return HitTarget{kind, i};
+            }
         }
         return std::nullopt;
     }
@@ -35,6 +39,7 @@ std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target) {
 }
 
 void announce_focus(HWND window, std::optional<LONG> child_id) {
+    show_focus_tip(window);
     if (child_id && GetFocus() == window) NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, *child_id);
 }
 

@@ -20,8 +20,9 @@ FocusTarget focus_for(HitTarget target, ClipStore& store, const ToolbarShape& sh
 // An item's child id for screen readers: its position among the items, from 1.
 std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target);
 
-// Tells screen readers that the window's focused item changed.  Called with the record free: a
-// reader's hook in this process may ask the window about its items at once.
+// Tells screen readers that the window's focused item changed, and shows its tooltip beside it.
+// Called with the record free: a reader's hook in this process may ask the window about its
+// items at once.
 void announce_focus(HWND window, std::optional<LONG> child_id);
 
 }  // namespace korvane

@@ -7,6 +7,7 @@
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
 #include "win/toolbar/commands.hpp"
+#include "win/toolbar/focus_tip.hpp"
 #include "win/toolbar/tile_menu.hpp"
 #include "win/toolbar/toolbar_tooltips.hpp"
 
@@ -60,6 +61,7 @@ void continue_drag(ToolbarState& toolbar, const ClipStore& store, POINT at) {
 
 LRESULT on_mouse_move(HWND window, WPARAM keys, POINT at) {
     track_leave(window);
+    focus_tip_mouse_moved(window);  // the mouse takes over from the keyboard
     AppBorrow app = borrow_app();
     ToolbarState* toolbar = app ? toolbar_for(*app, window) : nullptr;
     if (!toolbar) return 0;

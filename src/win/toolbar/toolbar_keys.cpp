@@ -7,6 +7,7 @@
 #include "core/text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
+#include "win/support/input_source.hpp"
 #include "win/toolbar/commands.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/shell/popup.hpp"
@@ -70,7 +71,9 @@ LRESULT move_focus(HWND window, FocusMove move) {
         if (!toolbar) return 0;
         const ToolbarShape shape = shape_of(*toolbar, app->store);
         const std::optional<HitTarget> from = focused_target(*toolbar, app->store, shape);
-        announced = focus_on(*toolbar, app->store, shape, moved_focus(shape.layout, from, move));
+        const std::optional<HitTarget> to = moved_focus(shape.layout, from, move);
+        announced = focus_on(*toolbar, app->store, shape, to);
+        if (from && to == from) announced.reset();  // it stayed: nothing new to say
     }
     rebuild_tooltips(window);
     announce_focus(window, announced);
@@ -96,6 +99,15 @@ LRESULT open_focused_menu(HWND window) {
     POINT at{tile.left, tile.bottom};
     ClientToScreen(window, &at);
     open_tile_menu(window, item->target, at);
+    // Pin and Unpin move the clip to the other section, and the focus with it.
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) {
+            const ToolbarShape shape = shape_of(*toolbar, app->store);
+            const std::optional<HitTarget> now = focused_target(*toolbar, app->store, shape);
+            if (now && *now != item->target) announced = focus_on(*toolbar, app->store, shape, now);
+        }
+    announce_focus(window, announced);
     return 0;
 }
 
@@ -116,6 +128,41 @@ LRESULT delete_focused(HWND window) {
         else if (const std::vector<ToolbarItem> items = toolbar_items(shape.layout); !items.empty()) next = items.front().target;
         announced = focus_on(*toolbar, app->store, shape, next);
     }
+    announce_focus(window, announced);
+    return 0;
+}
+
+// Ctrl and an arrow: the focused pin goes one place towards the front (left, up) or the end
+// (right, down), saved as a drag saves it, and the focus goes with it.  On anything but a pin the
+// arrow moves the focus as it does without Ctrl.  While a filter hides clips, the places shown
+// are not the pins' own, so nothing moves.
+LRESULT move_focused_pin(HWND window, FocusMove move) {
+    const std::optional<Focused> item = focused_item(window);
+    if (!item || item->target.kind != HitKind::PinnedTile) return move_focus(window, move);
+    const bool later = move == FocusMove::Right || move == FocusMove::Down;
+    bool movable = false;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        const std::optional<ClipLocation> at = find_clip(app->store, item->clip);
+        movable = toolbar->filter.empty() && at && at->area == Area::Pinned &&
+                  (later ? at->index + 1 < app->store.pins.size() : at->index > 0);
+    } else {
+        return 0;
+    }
+    if (!movable) {
+        beep_refusal();
+        return 0;
+    }
+    run_tile_command(later ? TileCommand::MoveDown : TileCommand::MoveUp, item->clip, item->from_popup);
+    std::optional<LONG> announced;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        const ToolbarShape shape = shape_of(*toolbar, app->store);
+        announced = focus_on(*toolbar, app->store, shape, focused_target(*toolbar, app->store, shape));
+    }
+    rebuild_tooltips(window);
     announce_focus(window, announced);
     return 0;
 }
@@ -141,14 +188,21 @@ LRESULT paste_numbered(HWND window, wchar_t digit) {
     return 0;
 }
 
-// The filter changed: the focus goes to the first tile still shown, and the popup takes the
-// size of what it shows.
+// The filter changed: the focus goes to the first tile still shown, or to the list itself when
+// nothing matches, and the popup takes the size of what it shows.
 void filter_changed(HWND window, ToolbarState& toolbar, ClipStore& store, std::optional<LONG>& announced) {
     const ToolbarShape shape = shape_of(toolbar, store);
     const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
     const bool any_tile = !items.empty() && is_tile(items.front().target.kind);
     announced = focus_on(toolbar, store, shape, any_tile ? std::optional<HitTarget>(items.front().target) : std::nullopt);
+    if (!any_tile) announced = CHILDID_SELF;
     PostMessageW(window, WM_NULL, 0, 0);
+}
+
+// Once the record is free: readers hear the filter's new text (the list's value), then the focus.
+void announce_filter(HWND window, std::optional<LONG> focus) {
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+    announce_focus(window, focus);
 }
 
 // Removes the last character (not the last byte) of the filter.
@@ -173,9 +227,10 @@ bool edit_filter(HWND window, bool clear) {
         filter_changed(window, *toolbar, app->store, announced);
         edited = true;
     }
+    if (!edited) return false;
     refresh_all_toolbars();
-    announce_focus(window, announced);
-    return edited;
+    announce_filter(window, announced);
+    return true;
 }
 
 LRESULT on_escape(HWND window) {
@@ -211,7 +266,7 @@ LRESULT type_into_filter(HWND window, wchar_t unit) {
         return 0;
     }
     refresh_all_toolbars();
-    announce_focus(window, announced);
+    announce_filter(window, announced);
     return 0;
 }
 
@@ -221,16 +276,51 @@ bool filter_is_empty(HWND window) {
     return true;
 }
 
+// How many characters a key the user pressed types, by the keyboard layout.
+uint8_t units_typed_by(ToolbarState& toolbar, WPARAM key) {
+    if (key == VK_PACKET || (key >= VK_NUMPAD0 && key <= VK_DIVIDE)) return 1;  // injected text, the number pad
+    const UINT character = MapVirtualKeyW(UINT(key), MAPVK_VK_TO_CHAR);
+    if (character == 0) return 0;
+    const bool dead = (character & 0x80000000u) != 0;
+    const bool after_dead = toolbar.after_dead_key;
+    toolbar.after_dead_key = dead && !after_dead;
+    if (dead && !after_dead) return 0;
+    return after_dead ? 2 : 1;
+}
+
 }  // namespace
+
+LRESULT on_key_message(HWND window, UINT message, WPARAM key) {
+    const bool from_user = input_from_user(message, key);
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) toolbar->typed_units_due = from_user ? units_typed_by(*toolbar, key) : 0;
+    return from_user ? on_key_down(window, key) : 0;
+}
+
+LRESULT on_char_message(HWND window, WPARAM unit) {
+    bool due = false;
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window); toolbar && toolbar->typed_units_due > 0) {
+            --toolbar->typed_units_due;
+            if (unit >= 0xD800 && unit <= 0xDBFF) ++toolbar->typed_units_due;  // its second half follows
+            due = true;
+        }
+    return due ? on_char(window, unit) : 0;
+}
 
 LRESULT on_key_down(HWND window, WPARAM key) {
     const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const auto arrow = GetKeyState(VK_CONTROL) < 0 ? move_focused_pin : move_focus;
     switch (key) {
-    case VK_LEFT: return move_focus(window, FocusMove::Left);
-    case VK_RIGHT: return move_focus(window, FocusMove::Right);
-    case VK_UP: return move_focus(window, FocusMove::Up);
-    case VK_DOWN: return move_focus(window, FocusMove::Down);
+    case VK_LEFT: return arrow(window, FocusMove::Left);
+    case VK_RIGHT: return arrow(window, FocusMove::Right);
+    case VK_UP: return arrow(window, FocusMove::Up);
+    case VK_DOWN: return arrow(window, FocusMove::Down);
     case VK_TAB: return move_focus(window, shift ? FocusMove::PreviousGroup : FocusMove::NextGroup);
+    case VK_HOME: return move_focus(window, FocusMove::First);
+    case VK_END: return move_focus(window, FocusMove::Last);
+    case VK_PRIOR: return move_focus(window, FocusMove::PageUp);
+    case VK_NEXT: return move_focus(window, FocusMove::PageDown);
     case VK_RETURN: return run_focused(window);
     case VK_DELETE: return delete_focused(window);
     case VK_APPS: return open_focused_menu(window);
@@ -238,6 +328,21 @@ LRESULT on_key_down(HWND window, WPARAM key) {
     case VK_ESCAPE: return on_escape(window);
     case VK_BACK: edit_filter(window, false); return 0;
     }
+    return 0;
+}
+
+// Alt+F4 closes the popup as Escape does, whatever is typed into its filter; the strip stays,
+// since the notification icon's menu is where Korvane is ended.
+LRESULT on_close(HWND window) {
+    bool docked = true;
+    if (AppBorrow app = borrow_app()) {
+        ToolbarState* toolbar = toolbar_for(*app, window);
+        if (!toolbar) return 0;
+        docked = toolbar->docked;
+    }
+    if (docked) return 0;
+    hide_popup_by_escape();
+    return_to_paste_target();
     return 0;
 }
 
