@@ -160,8 +160,8 @@ TEST(Program, CarriesItsManifestAndVersionResource) {
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(xml.find("level=\"asInvoker\""), std::string::npos);
-    EXPECT_NE(xml.find(">system</dpiAwareness>"), std::string::npos);
-    EXPECT_NE(xml.find(">true</dpiAware>"), std::string::npos);
+    EXPECT_NE(xml.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(xml.find(">true/pm</dpiAware>"), std::string::npos);
     EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_VERSION), nullptr);
     FreeLibrary(image);
 }

@@ -24,6 +24,7 @@
 #include "win/shell/popup.hpp"
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/support/wide.hpp"
+#include "win/toolbar/toolbar.hpp"
 #include "shell_fixture.hpp"
 #include "win_test_support.hpp"
 
@@ -200,6 +201,49 @@ TEST_F(Shell, ThePopupSizesToItsClipsAndStaysInsideTheWorkArea) {
     EXPECT_EQ(r.bottom - r.top, 264);
     EXPECT_EQ(r.left, std::min(1900 - 277, int(work.right) - 554 - 8));
     EXPECT_EQ(r.top, std::min(1060 - 272, int(work.bottom) - 272));
+    hide_popup();
+}
+
+// Windows tells a window moved to a monitor of another DPI with WM_DPICHANGED and a rectangle;
+// Wine has one DPI for every monitor, so the message is sent here as Windows would send it.
+TEST_F(Shell, OnAMonitorOfAnotherDpiTheStripAndThePopupAreLaidOutAtIt) {
+    const auto send_dpi = [](HWND window, unsigned dpi, RECT suggested) {
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    };
+    const auto laid_out_at = [](HWND window) {
+        AppBorrow app = borrow_app();
+        const ToolbarState& toolbar = *toolbar_for(*app, window);
+        LOGFONTW font{};
+        GetObjectW(toolbar.title_font.get(), sizeof font, &font);
+        return std::pair{shape_of(toolbar, app->store).layout.dpi, int(-font.lfHeight)};
+    };
+    const RECT work = work_area();
+    const std::pair at_96 = laid_out_at(docked);
+    send_dpi(docked, 144, RECT{0, 0, 114, 500});
+    RECT r = window_rect(docked);
+    EXPECT_EQ(r.right - r.left, docked_strip_width(144));
+    EXPECT_EQ(r.right, work.right);  // back at its edge, not where the rectangle said
+    EXPECT_EQ(r.bottom - r.top, work.bottom - work.top);
+    EXPECT_EQ(laid_out_at(docked), std::pair(144u, scale(at_96.second, 144)));
+    send_dpi(docked, 96, RECT{0, 0, 76, 500});
+    EXPECT_EQ(window_rect(docked).right - window_rect(docked).left, 76);
+    EXPECT_EQ(laid_out_at(docked), at_96);
+
+    show_popup(960, 600);
+    const RECT shown = window_rect(popup);
+    send_dpi(popup, 144, RECT{shown.left, shown.top, shown.left + 426, shown.top + 255});
+    r = window_rect(popup);
+    Size at_144{};
+    {
+        AppBorrow app = borrow_app();
+        at_144 = content_size(shape_of(app->popup, app->store).layout);
+    }
+    EXPECT_EQ(laid_out_at(popup).first, 144u);
+    EXPECT_EQ(r.right - r.left, at_144.width);
+    EXPECT_EQ(r.bottom - r.top, at_144.height);
+    EXPECT_GT(at_144.width, shown.right - shown.left);
+    send_dpi(popup, 96, shown);
+    EXPECT_EQ(window_rect(popup).right - window_rect(popup).left, 284);
     hide_popup();
 }
 

@@ -1,6 +1,8 @@
 // The toolbar windows painted into bitmaps and read back pixel by pixel, at 96 dpi.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/layout.hpp"
@@ -75,6 +77,34 @@ protected:
     ToolbarState toolbar;
     ClipStore store;
 };
+
+// The contrast of two colours as the accessibility guidelines define it, from 1:1 to 21:1.
+double contrast_ratio(COLORREF a, COLORREF b) {
+    const auto luminance = [](COLORREF c) {
+        const auto linear = [](int channel) {
+            const double v = channel / 255.0;
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(Palette, EveryTextIsReadableAgainstWhatItIsDrawnOn) {
+    EXPECT_NEAR(contrast_ratio(RGB(0, 0, 0), RGB(255, 255, 255)), 21.0, 1e-9);
+    EXPECT_NEAR(contrast_ratio(RGB(130, 130, 130), palette::BACKGROUND), 3.46, 0.01);  // the old empty text
+    const struct {
+        const char* text;
+        COLORREF colour, behind;
+    } pairs[] = {{"section title", palette::TITLE, palette::BACKGROUND},
+                 {"empty section", palette::EMPTY_TEXT, palette::BACKGROUND},
+                 {"button", palette::BUTTON_ENABLED, palette::TILE_FILL},
+                 {"hot button", palette::BUTTON_ENABLED, palette::HOT_FILL},
+                 {"badge", palette::BADGE_TEXT, palette::COUNT_BADGE},
+                 {"filter", palette::TITLE, palette::SEARCH_FILL}};
+    for (const auto& pair : pairs) EXPECT_GE(contrast_ratio(pair.colour, pair.behind), 4.5) << pair.text;
+}
 
 TEST_F(ToolbarPainting, TheDockedHeaderHasItsSeparatorAndThreeButtons) {
     Canvas canvas(76, 700);

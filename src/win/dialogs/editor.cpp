@@ -57,6 +57,7 @@ LRESULT on_command(HWND, WPARAM wp) {
 std::optional<EditorResult> run_text_editor(std::string_view title, std::string_view initial_name,
                                             std::optional<std::string_view> initial_text, bool focus_text) {
     EditorState::Run run;
+    const SystemDpiWindows system_dpi_windows;  // laid out once, at the system DPI
     if (!run) return std::nullopt;
 
     const EditorLayout layout = layout_text_editor(initial_text.has_value(), int(system_dpi()));

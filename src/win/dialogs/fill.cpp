@@ -286,6 +286,7 @@ std::vector<HWND> add_row_inputs(const Dialog& dialog, const RowsParent& parent,
 
 std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std::vector<VariableDefinition>& definitions) {
     FillState::Run run;
+    const SystemDpiWindows system_dpi_windows;  // laid out once, at the system DPI
     if (!run) return std::nullopt;
     const int dpi = int(system_dpi());
     if (fill_control_count(definitions) > MAX_FILL_CONTROLS) {

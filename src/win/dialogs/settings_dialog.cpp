@@ -164,6 +164,7 @@ bool sign_in_is_on() {
 
 std::optional<Choice> ask(const Choice& current) {
     SettingsState::Run run;
+    const SystemDpiWindows system_dpi_windows;  // laid out once, at the system DPI
     if (!run) return std::nullopt;
     const SettingsLayout layout = layout_settings_dialog(int(system_dpi()));
     Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", layout.client_width, layout.client_height,

@@ -157,6 +157,7 @@ std::optional<std::vector<VariableDefinition>> run_variables_wizard(const std::v
                                                                     size_t start_index) {
     if (definitions.empty()) return std::vector<VariableDefinition>{};
     WizardState::Run run;
+    const SystemDpiWindows system_dpi_windows;  // laid out once, at the system DPI
     if (!run) return std::nullopt;
     const size_t start = first_wizard_page(start_index, definitions.size());
     {

@@ -57,6 +57,18 @@ LRESULT on_display_change(HWND window) {
     return 0;
 }
 
+// On a monitor of another DPI the strip is laid out again and put back at its edge there; the
+// rectangle Windows suggests is taken first, as it asks, and the appbar's own placement follows.
+LRESULT on_dpi_changed(HWND window, WPARAM wparam, LPARAM lparam) {
+    change_toolbar_dpi(window, LOWORD(wparam));
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (AppBorrow app = borrow_app()) app->dock.monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    place_appbar();
+    return 0;
+}
+
 bool holds(const std::vector<HMONITOR>& monitors, HMONITOR monitor) {
     return std::find(monitors.begin(), monitors.end(), monitor) != monitors.end();
 }
@@ -215,6 +227,7 @@ LRESULT CALLBACK docked_toolbar_proc(HWND window, UINT message, WPARAM wparam, L
     case WM_MOUSEACTIVATE: return on_mouse_activate(window);
     case WM_WINDOWPOSCHANGED: return on_window_pos_changed(window, wparam, lparam);
     case WM_DISPLAYCHANGE: return on_display_change(window);
+    case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
     case WM_APPBAR_CALLBACK: return on_appbar_notification(window, wparam, lparam);
     }
     return toolbar_proc(window, message, wparam, lparam);

@@ -40,6 +40,17 @@ POINT typing_point() {
     return pointer;
 }
 
+// On a monitor of another DPI the popup is laid out again: it takes the rectangle Windows
+// suggests, as it asks, then the size of its clips at the new DPI beside its anchor.
+LRESULT on_dpi_changed(HWND window, WPARAM wparam, LPARAM lparam) {
+    change_toolbar_dpi(window, LOWORD(wparam));
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lparam);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    place_popup(SWP_NOACTIVATE);
+    return 0;
+}
+
 }  // namespace
 
 // Escape hides the popup without stamping the time, so the icon reopens it at once; the
@@ -151,6 +162,7 @@ LRESULT CALLBACK popup_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     switch (message) {
     case WM_ACTIVATE: return on_activate(window, wparam);
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
+    case WM_DPICHANGED: return on_dpi_changed(window, wparam, lparam);
     }
     return toolbar_proc(window, message, wparam, lparam);
 }

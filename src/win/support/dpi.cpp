@@ -1,8 +1,11 @@
 #include "win/support/dpi.hpp"
 
-#include <windows.h>
-
 namespace korvane {
+
+unsigned window_dpi(HWND window) {
+    const UINT dpi = GetDpiForWindow(window);
+    return dpi != 0 ? dpi : GetDpiForSystem();
+}
 
 unsigned system_dpi() { return GetDpiForSystem(); }
 

@@ -9,7 +9,7 @@ namespace korvane::palette {
 constexpr COLORREF BACKGROUND = RGB(243, 243, 243);
 constexpr COLORREF FRAME = RGB(200, 200, 200);
 constexpr COLORREF TITLE = RGB(60, 60, 60);
-constexpr COLORREF EMPTY_TEXT = RGB(130, 130, 130);
+constexpr COLORREF EMPTY_TEXT = RGB(107, 107, 107);  // 4.8:1 against the background
 constexpr COLORREF DROP_BAR = RGB(0, 120, 212);
 constexpr COLORREF SLOT_FILL = RGB(243, 243, 243);
 constexpr COLORREF SLOT_BORDER = RGB(180, 180, 180);

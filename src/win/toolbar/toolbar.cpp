@@ -97,7 +97,7 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
     toolbar.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                       0, 0, 0, 0, toolbar.window, nullptr, instance, nullptr);
     toolbar.focus_tip = create_focus_tip(toolbar.window);
-    lay_out_toolbar_at(toolbar, system_dpi());
+    lay_out_toolbar_at(toolbar, window_dpi(toolbar.window));
     return toolbar;
 }
 
@@ -113,6 +113,12 @@ void lay_out_toolbar_at(ToolbarState& toolbar, unsigned dpi) {
     toolbar.word_mark_font = make_font(L"Segoe UI", word_mark, 700, false, dpi);
     toolbar.word_mark_italic_font = make_font(L"Georgia", word_mark + 1, 400, true, dpi);
     toolbar.word_mark_suffix_font = make_font(L"Segoe UI", word_mark - 2, 400, false, dpi);
+}
+
+void change_toolbar_dpi(HWND window, unsigned dpi) {
+    if (AppBorrow app = borrow_app())
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) lay_out_toolbar_at(*toolbar, dpi);
+    refresh_toolbar(window);
 }
 
 LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -68,12 +68,16 @@ struct ToolbarState {
     bool dragging() const { return drag_source.has_value(); }
 };
 
-// Creates the window (hidden) and its tooltip control, laid out at the DPI a new window has.
+// Creates the window (hidden) and its tooltip control, laid out at the DPI of its monitor.
 ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD extended_style, WNDPROC procedure);
 
 // Lays the toolbar out at `dpi` from now on: its six fonts and its tooltips' width are made again
 // for it.  The window's size is its owner's to change.
 void lay_out_toolbar_at(ToolbarState& toolbar, unsigned dpi);
+
+// A toolbar's answer to WM_DPICHANGED: laid out and painted at the new DPI of its monitor.
+// Where the window goes is its own procedure's to say.
+void change_toolbar_dpi(HWND window, unsigned dpi);
 
 // The shared window procedure; each toolbar's own procedure passes what it does not handle.
 LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

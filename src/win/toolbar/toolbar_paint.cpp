@@ -41,11 +41,11 @@ std::string pinned_title(const ToolbarState& toolbar, uint64_t count) {
 // While a filter is typed, an empty section says that nothing in it matches.
 constexpr char NOTHING_MATCHES[] = "Nothing here matches";
 
-// What an empty section says, shorter on the narrow strip.
+// What an empty section says, with the keys that fill it, shorter on the narrow strip.
 const char* empty_text(Area section, bool docked, bool searching) {
     if (searching) return NOTHING_MATCHES;
-    if (section == Area::Recent) return docked ? "Copy something" : "Copy something and it will appear here";
-    return docked ? "Drag clips here to pin them" : "Drag a clip here, or right-click it and choose Pin";
+    if (section == Area::Recent) return docked ? "Copy with Ctrl+C" : "Copy something with Ctrl+C and it will appear here";
+    return docked ? "Drag here, or Shift+F10 and Pin" : "Drag a clip here, or Shift+F10 on it and choose Pin";
 }
 
 void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
