@@ -16,12 +16,14 @@ struct MenuClip {
     bool pinned;
     bool pins_full;
     bool text;
+    bool formatted;
     bool has_placeholder;
     bool custom_icon;
     bool from_popup;
 };
 
-enum MenuCommand : UINT { PIN = 1, UNPIN = 2, RENAME = 3, EDIT_TEXT = 4, DELETE_CLIP = 5, CHANGE_ICON = 6, RESET_ICON = 7, VARIABLES = 8 };
+enum MenuCommand : UINT { PIN = 1, UNPIN = 2, RENAME = 3, EDIT_TEXT = 4, DELETE_CLIP = 5, CHANGE_ICON = 6, RESET_ICON = 7, VARIABLES = 8,
+                   PASTE_PLAIN_TEXT = 9 };
 
 std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
     AppBorrow app = borrow_app();
@@ -33,6 +35,7 @@ std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
                     tile.kind == HitKind::PinnedTile,
                     app->store.pins.size() >= PIN_CAPACITY,
                     found->content.kind == ClipKind::Text,
+                    found->content.kind == ClipKind::Text && !found->content.companions.empty(),
                     found->content.kind == ClipKind::Text && !placeholder_names(found->content.text).empty(),
                     found->custom_icon.has_value(),
                     !toolbar->docked};
@@ -40,6 +43,10 @@ std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
 
 UINT run_menu(HWND window, const MenuClip& clip, POINT at) {
     OwnedMenu menu(CreatePopupMenu());
+    if (clip.formatted) {
+        AppendMenuW(menu.get(), MF_STRING, PASTE_PLAIN_TEXT, L"Paste as plain text");
+        AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    }
     if (!clip.pinned) {
         const std::wstring full = L"Pin (" + std::to_wstring(PIN_CAPACITY) + L" pins used)";
         if (clip.pins_full) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, PIN, full.c_str());
@@ -70,6 +77,7 @@ std::optional<TileCommand> tile_command(UINT chosen) {
     case CHANGE_ICON: return TileCommand::ChangeIcon;
     case RESET_ICON: return TileCommand::ResetIcon;
     case VARIABLES: return TileCommand::Variables;
+    case PASTE_PLAIN_TEXT: return TileCommand::PastePlainText;
     }
     return std::nullopt;  // the menu was dismissed
 }

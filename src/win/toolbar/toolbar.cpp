@@ -106,7 +106,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: return on_mouse_move(window, wparam, point_from(lparam));
     case WM_LBUTTONDOWN: return on_left_button_down(window, point_from(lparam));
-    case WM_LBUTTONUP: return on_left_button_up(window, point_from(lparam));
+    case WM_LBUTTONUP: return on_left_button_up(window, point_from(lparam), (wparam & MK_SHIFT) != 0);
     case WM_RBUTTONUP: return on_right_button_up(window, point_from(lparam));
     case WM_MOUSEWHEEL: return on_mouse_wheel(window, short(HIWORD(wparam)));
     case WM_CAPTURECHANGED: return on_capture_changed(window, HWND(lparam));
