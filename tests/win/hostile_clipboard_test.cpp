@@ -10,8 +10,10 @@
 
 #include "core/clipboard_data.hpp"
 #include "core/dib.hpp"
+#include "core/pins_file.hpp"
 #include "hostile_cases.hpp"
 #include "korvane_observer.hpp"
+#include "win/storage/files.hpp"
 #include "win/support/platform.hpp"
 #include "win/support/wide.hpp"
 #include "win_test_support.hpp"
@@ -201,6 +203,34 @@ TEST(HostileClipboard, KorvaneSurvivesEveryMalformedBlockTakesOnlyWhatPassesItsC
 
     ASSERT_TRUE(hostile.put_text(L"  an ordinary copy after it all"));
     EXPECT_TRUE(korvane->wait_for_front(L"an ordinary copy after it all", 15s));
+    EXPECT_EQ(korvane->close(), 0u);
+}
+
+// Pins saved with their companions by Korvane's own code give them back after a start, byte for
+// byte, beside their main formats.
+TEST(HostileClipboard, PinsGiveBackTheirCompanionsAfterAStart) {
+    test::TempAppData appdata;
+    std::vector<Clip> pins(2);
+    pins[0].content = ClipContent::make_text("pinned bold");
+    pins[0].content.companions = {{"HTML Format", {'<', 'b', '>'}}, {"Rich Text Format", {'{', '\\', 'b', '}'}}};
+    pins[1].content = ClipContent::make_image(hostile::transparent_png_dib());
+    pins[1].content.companions = {{"PNG", hostile::transparent_png()}};
+    pins[1].animal_index = 1;
+    save_pins(pins);
+    std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
+    ASSERT_TRUE(korvane);
+    const std::optional<std::vector<test::ToolTip>> tiles = korvane->tiles();
+    ASSERT_TRUE(tiles);
+    ASSERT_EQ(tiles->size(), 2u);
+    const UINT main_formats[] = {CF_UNICODETEXT, CF_DIB};
+    const Bytes main_bytes[] = {encode_unicode_text("pinned bold"), pins[1].content.dib};
+    for (size_t i = 0; i < 2; ++i) {
+        korvane->click((*tiles)[i].rect);
+        EXPECT_EQ(test::clipboard_block_owned_by(korvane->main_window(), main_formats[i]), main_bytes[i]) << i;
+        for (const Companion& c : pins[i].content.companions)
+            EXPECT_EQ(test::clipboard_block_owned_by(korvane->main_window(), registered_format(c.format)), c.bytes)
+                << c.format;
+    }
     EXPECT_EQ(korvane->close(), 0u);
 }
 
