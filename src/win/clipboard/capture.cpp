@@ -100,8 +100,8 @@ std::optional<CopiedBlocks> copy_blocks(HWND main_window) {
     CopiedBlocks blocks;
     blocks.markers = {.no_cloud_upload = marker_value(CLOUD_UPLOAD_MARKER) == 0u, .history_allowed = history.has_value()};
     blocks.files = copy_format(CF_HDROP);
-    if (gives_files(blocks.files)) return blocks;
     blocks.text = copy_format(CF_UNICODETEXT);
+    if (gives_files(blocks.files)) return blocks;  // a file list keeps no companions
     if (gives_text(blocks.text)) {
         blocks.companions = copy_companions(ClipKind::Text);
         return blocks;
