@@ -106,7 +106,7 @@ BASELINES = {
     "capture_text": "bare listener",
     "capture_picture": "one copy of 33 MB",
     "capture_picture_bare_listener": "one copy of 33 MB",
-    "capture_text_beside_html": "one copy of 200 MiB",
+    "capture_text_beside_html": "one clipboard read of 200 MiB",
     "full_paint": "bare BitBlt",
     "pins_save": "one flushed WriteFile",
     "pins_load": "one ReadFile",
