@@ -357,6 +357,15 @@ TEST_F(ClipboardTest, CompanionsAndMarkersFollowTheMainFormatPlainAndSecretWrite
         ASSERT_TRUE(write_clip_to_clipboard(main_window, r[1], w.how)) << w.what;
         EXPECT_EQ(clipboard_formats(main_window), w.expected) << w.what;
     }
+    // The commands a Shift+click, Shift+Enter and the tile menu's item run.
+    ClipId formatted = 0;
+    if (AppBorrow app = borrow_app()) formatted = app->store.recent[1].id;
+    paste_clip(formatted, false, PasteAs::PlainText);
+    EXPECT_EQ(clipboard_formats(main_window), writes[1].expected);
+    paste_clip(formatted, false);
+    EXPECT_EQ(clipboard_formats(main_window), writes[0].expected);
+    run_tile_command(TileCommand::PastePlainText, formatted, false);
+    EXPECT_EQ(clipboard_formats(main_window), writes[1].expected);
 }
 
 TEST_F(ClipboardTest, APastedClipArrivesInTheTargetRestoredFirstWhenMinimised) {
