@@ -1,5 +1,6 @@
 #include "hostile_cases.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <string_view>
 
@@ -324,6 +325,126 @@ void add_texts(std::vector<Case>& all) {
     all.push_back(ignored("text announced but never rendered", {Block{CF_TEXT_UNICODE, {}, 0, {}, true}}));
 }
 
+uint32_t png_crc(const Bytes& bytes, size_t from) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (size_t i = from; i < bytes.size(); ++i) {
+        crc ^= bytes[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void put_u32_be(Bytes& b, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(uint8_t(v >> shift));
+}
+
+void png_chunk(Bytes& png, const char* type, const Bytes& data) {
+    put_u32_be(png, uint32_t(data.size()));
+    const size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    put_u32_be(png, png_crc(png, start));
+}
+
+// RGBA rows, 8 bits a channel, in one stored (uncompressed) deflate block.
+Bytes png_of(uint32_t width, uint32_t height, const Bytes& rgba) {
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Bytes ihdr;
+    put_u32_be(ihdr, width);
+    put_u32_be(ihdr, height);
+    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+    png_chunk(png, "IHDR", ihdr);
+    Bytes raw;
+    const size_t row = size_t(width) * 4;
+    for (size_t y = 0; y * row < rgba.size(); ++y) {
+        raw.push_back(0);  // no filter
+        raw.insert(raw.end(), rgba.begin() + ptrdiff_t(y * row), rgba.begin() + ptrdiff_t((y + 1) * row));
+    }
+    Bytes zlib = {0x78, 0x01, 0x01, uint8_t(raw.size()), uint8_t(raw.size() >> 8), uint8_t(~raw.size()),
+                  uint8_t(~raw.size() >> 8)};
+    zlib.insert(zlib.end(), raw.begin(), raw.end());
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
+    put_u32_be(zlib, b << 16 | a);
+    png_chunk(png, "IDAT", zlib);
+    png_chunk(png, "IEND", {});
+    return png;
+}
+
+// Red, half-transparent green; then fully transparent, and a blue-grey at 200 of 255.
+const Bytes TRANSPARENT_RGBA = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 0, 0, 10, 20, 30, 200};
+
+Block registered(std::string name, Bytes bytes) {
+    Block b = block(0, std::move(bytes));
+    b.format_name = std::move(name);
+    return b;
+}
+
+Block registered_of_size(std::string name, uint64_t size) {
+    Block b{0, {'<'}, size, {'x'}, false};
+    b.format_name = std::move(name);
+    return b;
+}
+
+Bytes ascii(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+void add_companions(std::vector<Case>& all) {
+    const Block html = registered("HTML Format", ascii("Version:0.9\r\nStartHTML:-1\r\n<b>bold</b>"));
+    const Block rtf = registered("Rich Text Format", ascii("{\\rtf1 {\\b bold}}"));
+    Case formatted = text("text with its HTML and RTF", {block(CF_TEXT_UNICODE, utf16(u"bold")), html, rtf}, "bold", u"bold");
+    formatted.companions_pasted = {html, rtf};
+    all.push_back(formatted);
+
+    const struct {
+        const char* name;
+        uint64_t html_size;
+        uint64_t rtf_size;
+        bool html_kept;
+        bool rtf_kept;
+    } sizes[] = {
+        {"text beside an HTML Format of 256 MiB + 1 byte", LIMIT + 1, 10, false, true},
+        {"text beside an HTML Format of 200 MiB", uint64_t{200} << 20, 10, false, true},
+        {"text beside 40 MiB of HTML and 40 MiB of RTF", uint64_t{40} << 20, uint64_t{40} << 20, true, false},
+    };
+    char16_t digit = u'1';
+    for (const auto& s : sizes) {
+        const Block big_html = registered_of_size("HTML Format", s.html_size);
+        const Block big_rtf = registered_of_size("Rich Text Format", s.rtf_size);
+        const std::u16string words = u"formatted text " + std::u16string(1, digit++);
+        Case c = text(s.name, {block(CF_TEXT_UNICODE, utf16(words)), big_html, big_rtf},
+                      std::string(words.begin(), words.end()), words);
+        if (s.html_kept) c.companions_pasted.push_back(big_html);
+        else c.companions_dropped.push_back("HTML Format");
+        if (s.rtf_kept) c.companions_pasted.push_back(big_rtf);
+        else c.companions_dropped.push_back("Rich Text Format");
+        all.push_back(c);
+    }
+
+    const Block png = registered("PNG", transparent_png());
+    Case png_only = picture("picture offered only as PNG", transparent_png_dib(), "Image, 2 " + TIMES + " 2");
+    png_only.blocks = {png};
+    png_only.companions_pasted = {png};
+    all.push_back(png_only);
+    Case beside_dib = picture("DIB beside a PNG that is not one", header({}) + filled(16, 0x40), "Image, 2 " + TIMES + " 2");
+    beside_dib.blocks.push_back(registered("PNG", ascii("not a PNG at all")));
+    beside_dib.companions_pasted = {beside_dib.blocks.back()};
+    all.push_back(beside_dib);
+    all.push_back(ignored("PNG alone that is not one", {registered("PNG", ascii("not a PNG at all"))}));
+    all.push_back(ignored("PNG alone claiming 100000 x 100000", {registered("PNG", [] {
+                              // The small picture's header made to claim the size, its check made again.
+                              Bytes p = png_of(2, 2, TRANSPARENT_RGBA);
+                              Bytes claim;
+                              put_u32_be(claim, 100000);
+                              put_u32_be(claim, 100000);
+                              std::copy(claim.begin(), claim.end(), p.begin() + 16);
+                              Bytes chunk(p.begin() + 12, p.begin() + 29);
+                              Bytes crc;
+                              put_u32_be(crc, png_crc(chunk, 0));
+                              std::copy(crc.begin(), crc.end(), p.begin() + 29);
+                              return p;
+                          }())}));
+}
+
 void add_oversized(std::vector<Case>& all) {
     all.push_back(ignored("text block of 256 MiB + 2 bytes", {Block{CF_TEXT_UNICODE, {}, LIMIT + 2, {'A', 0}, false}}));
     all.push_back(ignored("DIB block of 256 MiB + 4 bytes",
@@ -341,9 +462,22 @@ const std::vector<Case>& cases() {
         add_file_lists(made);
         add_texts(made);
         add_oversized(made);
+        add_companions(made);
         return made;
     }();
     return all;
+}
+
+Bytes transparent_png() { return png_of(2, 2, TRANSPARENT_RGBA); }
+
+Bytes transparent_png_dib() {
+    Bytes dib = header({.width = 2, .height = 2, .bits = 32, .image_size = 16});
+    for (int y = 1; y >= 0; --y)
+        for (int x = 0; x < 2; ++x) {
+            const uint8_t* p = &TRANSPARENT_RGBA[size_t(y * 8 + x * 4)];
+            dib.insert(dib.end(), {p[2], p[1], p[0], p[3]});
+        }
+    return dib;
 }
 
 Bytes materialise(const Block& b) {

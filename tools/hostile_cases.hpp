@@ -20,6 +20,7 @@ struct Block {
     uint64_t size = 0;
     Bytes fill;
     bool delayed = false;  // announced for delayed rendering and then never rendered
+    std::string format_name;  // a registered format, by the name it is registered with (then `format` is 0)
 };
 
 enum class Outcome {
@@ -44,7 +45,15 @@ struct Case {
     // pastes back under Wine when that differs.
     std::optional<std::string> shown_on_wine;
     std::optional<Block> pasted_on_wine;
+    // The registered formats a click writes beside the main one, byte for byte, and those it
+    // leaves out because Korvane did not keep them.
+    std::vector<Block> companions_pasted;
+    std::vector<std::string> companions_dropped;
 };
+
+// A 2 x 2 PNG with transparency, and the 32-bit bottom-up DIB of the same pixels.
+Bytes transparent_png();
+Bytes transparent_png_dib();
 
 const std::vector<Case>& cases();
 

@@ -22,7 +22,9 @@ namespace {
 
 using korvane::hostile::Block;
 
-bool put_block(const Block& b) {
+bool put_block(const Block& given) {
+    Block b = given;
+    if (!b.format_name.empty()) b.format = RegisterClipboardFormatW(std::wstring(b.format_name.begin(), b.format_name.end()).c_str());
     if (b.delayed) {
         SetClipboardData(b.format, nullptr);
         return true;

@@ -21,7 +21,8 @@ inline std::vector<Clip> set_a() {
 }
 
 // Five pins, one of them a picture of about a megabyte, so that writing the file takes long
-// enough for some kills to land in the middle of it.
+// enough for some kills to land in the middle of it; the first text and the picture have
+// companions, which the file keeps after its records.
 inline std::vector<Clip> set_b() {
     std::vector<Clip> pins(5);
     for (size_t i = 0; i < 4; ++i) {
@@ -34,6 +35,8 @@ inline std::vector<Clip> set_b() {
     std::fill(dib.begin() + 16, dib.begin() + 40, 0);
     pins[4].content = ClipContent::make_image(std::move(dib));
     pins[4].animal_index = 20;
+    pins[0].content.companions = {{"HTML Format", Bytes(2000, '<')}, {"Rich Text Format", Bytes(10, '{')}};
+    pins[4].content.companions = {{"PNG", Bytes(300000, 0x89)}};
     return pins;
 }
 

@@ -396,10 +396,12 @@ int run_memory() {
 //
 // Baselines: for text, a bare listener in the same place (it reads the same block, invalidates
 // and paints with one BitBlt), which is what Wine's clipboard and paint machinery cost any
-// program; for the picture, one copy of its bytes in memory.
+// program; for the picture, one copy of its bytes in memory; for a text beside a 200 MiB "HTML
+// Format", too large to keep beside it, this process reading that block from the clipboard once
+// (Wine hands a reader of a format its whole block, so Korvane's size check costs that there).
 
 struct Channel {
-    volatile LONG kind;  // 0 quit, 1 text, 2 picture
+    volatile LONG kind;  // 0 quit, 1 text, 2 picture, 3 text beside a large HTML block
     volatile LONG serial;
     volatile LONGLONG changed_at;
 };
@@ -441,6 +443,8 @@ OwnedGlobal global_copy(const void* data, size_t size) {
     return block;
 }
 
+constexpr size_t LARGE_HTML_BYTES = size_t{200} << 20;
+
 int run_writer() {
     Shared shared(false);
     HWND window = CreateWindowExW(0, L"STATIC", L"Korvane bench writer", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
@@ -450,9 +454,14 @@ int run_writer() {
         const uint32_t serial = uint32_t(shared.channel->serial);
         OwnedGlobal block;
         UINT format = CF_UNICODETEXT;
-        if (shared.channel->kind == 1) {
+        OwnedGlobal html;
+        if (shared.channel->kind == 1 || shared.channel->kind == 3) {
             const std::wstring text = TEXT_PREFIX + std::to_wstring(serial);
             block = global_copy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+            if (shared.channel->kind == 3) {
+                html.reset(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, LARGE_HTML_BYTES));
+                if (!html) fail("GlobalAlloc failed");
+            }
         } else {
             std::memcpy(&picture[40], &serial, 4);
             block = global_copy(picture.data(), picture.size());
@@ -461,6 +470,7 @@ int run_writer() {
         if (!OpenClipboard(window)) fail("the writer could not open the clipboard");
         EmptyClipboard();
         if (SetClipboardData(format, block.get())) block.release();  // the clipboard owns it now
+        if (html && SetClipboardData(RegisterClipboardFormatW(L"HTML Format"), html.get())) html.release();
         shared.channel->changed_at = ticks();
         CloseClipboard();
         SetEvent(shared.done.get());
@@ -540,7 +550,7 @@ LRESULT CALLBACK bare_listener_proc(HWND window, UINT message, WPARAM wparam, LP
 struct CaptureRun {
     Shared* shared = nullptr;
     HWND bare = nullptr;
-    std::vector<double> text_korvane, text_bare, picture_korvane, picture_bare, picture_copy;
+    std::vector<double> text_korvane, text_bare, picture_korvane, picture_bare, picture_copy, html_korvane, html_copy;
     const char* failure = nullptr;
 };
 
@@ -560,6 +570,18 @@ double one_change(CaptureRun& run, bool korvane, LONG kind, LONG serial) {
     const double ms = ticks_to_ms(painted_at - changed);
     Sleep(korvane && kind == 2 ? 300 : 40);  // let Wine's clipboard manager settle before the next change
     return ms;
+}
+
+// One copy of a format's block as any reader of the clipboard receives it: open, fetch, copy, close.
+std::optional<Bytes> clipboard_copy(UINT format) {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<Bytes> copy;
+    if (const HANDLE handle = GetClipboardData(format)) {
+        const LockedGlobal lock(handle);
+        if (lock.data()) copy.emplace(static_cast<const uint8_t*>(lock.data()), static_cast<const uint8_t*>(lock.data()) + GlobalSize(handle));
+    }
+    CloseClipboard();
+    return copy;
 }
 
 DWORD WINAPI capture_thread(void* context) {
@@ -586,6 +608,18 @@ DWORD WINAPI capture_thread(void* context) {
             run.picture_korvane.push_back(k);
             run.picture_bare.push_back(b);
             run.picture_copy.push_back(c);
+        }
+    }
+    const UINT html_format = RegisterClipboardFormatW(L"HTML Format");
+    for (int i = 0; i < 6 && !run.failure; ++i) {
+        const double k = one_change(run, true, 3, ++serial);
+        const LONGLONG start = ticks();
+        const std::optional<Bytes> copy = clipboard_copy(html_format);
+        const double c = ticks_to_ms(ticks() - start);
+        if (!copy || copy->size() != LARGE_HTML_BYTES || k < 0) run.failure = "a text beside a large HTML block was not painted";
+        if (i >= 1) {
+            run.html_korvane.push_back(k);
+            run.html_copy.push_back(c);
         }
     }
     run.shared->channel->kind = 0;
@@ -624,6 +658,7 @@ int run_capture() {
     report("capture_text", "ms", run.text_korvane, run.text_bare);
     report("capture_picture", "ms", run.picture_korvane, run.picture_copy);
     report("capture_picture_bare_listener", "ms", run.picture_bare, run.picture_copy);
+    report("capture_text_beside_html", "ms", run.html_korvane, run.html_copy);
     return 0;
 }
 

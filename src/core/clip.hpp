@@ -19,11 +19,30 @@ enum class ClipKind : uint8_t { Text = 0, Image = 1, Files = 2 };
 using Bytes = std::vector<uint8_t>;
 using FilePath = std::u16string;  // the shell's UTF-16 code units, unpaired surrogates included
 
+// A registered clipboard format kept beside the main content as the bytes its owner wrote.
+struct Companion {
+    std::string format;  // the name it was registered by
+    Bytes bytes;
+    bool operator==(const Companion&) const = default;
+};
+
+// What the content's owner asked of clipboard histories: no upload to other devices, and a
+// history that was told it may keep the content (one that was told not to is never captured).
+struct PrivacyMarkers {
+    bool no_cloud_upload = false;
+    bool history_allowed = false;
+    bool operator==(const PrivacyMarkers&) const = default;
+};
+
 struct ClipContent {
     ClipKind kind = ClipKind::Text;
     std::string text;              // Text: UTF-8, exactly as captured
     Bytes dib;                     // Image: the whole packed DIB block
     std::vector<FilePath> files;   // Files: the paths in list order
+    // Not part of what makes two contents the same: a capture equal to a clip in all but these
+    // gives the clip the newer ones.
+    std::vector<Companion> companions;
+    PrivacyMarkers markers;
 
     static ClipContent make_text(std::string text);
     static ClipContent make_image(Bytes dib);

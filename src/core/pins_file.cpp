@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/byte_io.hpp"
+#include "core/companions.hpp"
 #include "core/store.hpp"
 #include "core/text.hpp"
 
@@ -377,7 +378,12 @@ void write_sections(Writer& w, std::span<const PinsSection> sections, const std:
 
 }  // namespace
 
-std::span<const PinsSection> pins_sections() { return {}; }
+std::span<const PinsSection> pins_sections() {
+    static constexpr PinsSection SECTIONS[] = {
+        {COMPANIONS_SECTION_TAG, encode_companions_section, apply_companions_section},
+    };
+    return SECTIONS;
+}
 
 DecodedPins decode_pins(const PinsFileSource& file, std::span<const PinsSection> sections) {
     Reader in(file);

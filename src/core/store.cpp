@@ -57,7 +57,11 @@ void record_capture(ClipStore& store, ClipContent content) {
         if (same_content(pin.content, content)) return;
     for (size_t i = 0; i < store.recent.size(); ++i) {
         if (same_content(store.recent[i].content, content)) {
-            push_recent(store, std::move(*remove_recent(store, i)));
+            // What comes back is what was copied last: its formatting and its markers.
+            Clip clip = std::move(*remove_recent(store, i));
+            clip.content.companions = std::move(content.companions);
+            clip.content.markers = content.markers;
+            push_recent(store, std::move(clip));
             return;
         }
     }
@@ -149,6 +153,8 @@ void set_name(Clip& clip, std::optional<std::string> name) { clip.name = std::mo
 
 void set_text(Clip& clip, std::string text) {
     if (clip.content.kind != ClipKind::Text) return;
+    // The formatting was of the text as it was copied; it cannot follow an edit.
+    if (text != clip.content.text) clip.content.companions.clear();
     clip.content.text = std::move(text);
     clip.cache.reset();
     ++clip.edits;

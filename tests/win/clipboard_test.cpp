@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/clipboard_data.hpp"
+#include "core/companions.hpp"
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
 #include "win/clipboard/capture.hpp"
@@ -297,6 +298,74 @@ TEST_F(ClipboardTest, PasteHandsOverTheExactBytesOfEachKind) {
     // None of these writes of the program's own became or moved a clip.
     settle("marker after own writes");
     EXPECT_EQ(recent().size(), 1u);
+}
+
+// The formats on the clipboard in their order, each as its name (or number) and its bytes.
+std::vector<std::pair<std::string, Bytes>> clipboard_formats(HWND window) {
+    std::vector<std::pair<std::string, Bytes>> out;
+    if (!OpenClipboard(window)) return out;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        wchar_t name[128] = {};
+        const int length = GetClipboardFormatNameW(format, name, 128);
+        // Wine lists the formats the system makes of a text after it; they are not Korvane's.
+        if (length <= 0 && format != CF_UNICODETEXT) continue;
+        out.emplace_back(length > 0 ? from_wide(std::wstring_view(name, size_t(length))) : "CF_UNICODETEXT",
+                         read_global_block(GetClipboardData(format)).value_or(Bytes{}));
+    }
+    CloseClipboard();
+    return out;
+}
+
+TEST_F(ClipboardTest, CompanionsAndMarkersFollowTheMainFormatPlainAndSecretWritesAsAsked) {
+    const Bytes html{'<', 'b', '>', 'x'}, rtf{'{', '\\', 'b', '}'}, zero{0, 0, 0, 0}, one{1, 0, 0, 0};
+    put_in_target({{CF_UNICODETEXT, L"", text_bytes("formatted")},
+                   {0, L"HTML Format", html},
+                   {0, L"Rich Text Format", rtf},
+                   {0, L"CanUploadToCloudClipboard", zero},
+                   {0, L"CanIncludeInClipboardHistory", one},
+                   {0, L"Link Source", {9}}});  // never asked for
+    settle("marker after formatted");
+    const auto r = recent();
+    ASSERT_EQ(r.size(), 2u);
+    ASSERT_EQ(r[1].text, "formatted");
+    using Written = std::vector<std::pair<std::string, Bytes>>;
+    const Written text_first{{"CF_UNICODETEXT", text_bytes("formatted")}};
+    const Written markers{{"CanIncludeInClipboardHistory", one}, {"CanUploadToCloudClipboard", zero}};
+    const struct {
+        const char* what;
+        PasteWrite how;
+        Written expected;
+    } writes[] = {
+        {"as copied", {}, [&] {
+             Written w = text_first;
+             w.insert(w.end(), {{"HTML Format", html}, {"Rich Text Format", rtf}});
+             w.insert(w.end(), markers.begin(), markers.end());
+             return w;
+         }()},
+        {"plain text", {.plain_text = true}, [&] {
+             Written w = text_first;
+             w.insert(w.end(), markers.begin(), markers.end());
+             return w;
+         }()},
+        {"a secret", {.plain_text = true, .secret = true}, [&] {
+             Written w = text_first;
+             w.insert(w.end(), {{MONITOR_EXCLUSION_MARKER, zero}, {HISTORY_MARKER, zero}, {CLOUD_UPLOAD_MARKER, zero}});
+             return w;
+         }()},
+    };
+    for (const auto& w : writes) {
+        ASSERT_TRUE(write_clip_to_clipboard(main_window, r[1], w.how)) << w.what;
+        EXPECT_EQ(clipboard_formats(main_window), w.expected) << w.what;
+    }
+    // The commands a Shift+click, Shift+Enter and the tile menu's item run.
+    ClipId formatted = 0;
+    if (AppBorrow app = borrow_app()) formatted = app->store.recent[1].id;
+    paste_clip(formatted, false, PasteAs::PlainText);
+    EXPECT_EQ(clipboard_formats(main_window), writes[1].expected);
+    paste_clip(formatted, false);
+    EXPECT_EQ(clipboard_formats(main_window), writes[0].expected);
+    run_tile_command(TileCommand::PastePlainText, formatted, false);
+    EXPECT_EQ(clipboard_formats(main_window), writes[1].expected);
 }
 
 TEST_F(ClipboardTest, APastedClipArrivesInTheTargetRestoredFirstWhenMinimised) {

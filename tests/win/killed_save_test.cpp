@@ -69,6 +69,10 @@ TEST(KilledSave, PinsDatHoldsTheOldOrTheNewSetWholeAfterEachOfAHundredKills) {
         const LoadedPins loaded = load_pins();
         EXPECT_FALSE(loaded.error) << *loaded.error;
         EXPECT_TRUE(loaded.pins.size() == 3 || loaded.pins.size() == 5);
+        if (loaded.pins.size() == 5) {
+            EXPECT_EQ(loaded.pins[0].content.companions, pin_sets::set_b()[0].content.companions);
+            EXPECT_EQ(loaded.pins[4].content.companions, pin_sets::set_b()[4].content.companions);
+        }
         EXPECT_FALSE(any_kept_aside(appdata.korvane_folder())) << "a pins.dat was judged unloadable";
         scratch_left += test::file_exists(appdata.file(L"pins.tmp"));
         whole += (*file == a || *file == b) && !loaded.error;

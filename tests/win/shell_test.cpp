@@ -172,11 +172,11 @@ TEST_F(Shell, AReleaseAfterACopyMovedTheTilesPastesNothing) {
     on_left_button_down(docked, point_of(first_tile));
     if (AppBorrow app = borrow_app()) record_capture(app->store, ClipContent::make_text("arrived in between"));
     refresh_all_toolbars();
-    on_left_button_up(docked, point_of(first_tile));
+    on_left_button_up(docked, point_of(first_tile), false);
     EXPECT_NE(GetClipboardOwner(), main_window);  // the clip now under the pointer was not pasted
 
     on_left_button_down(docked, point_of(first_tile));
-    on_left_button_up(docked, point_of(first_tile));
+    on_left_button_up(docked, point_of(first_tile), false);
     EXPECT_EQ(GetClipboardOwner(), main_window);  // a press and release on one clip pastes it
 }
 

@@ -8,13 +8,17 @@
 #include <new>
 #include <string>
 
+#include "core/byte_io.hpp"
 #include "core/clipboard_data.hpp"
+#include "core/companions.hpp"
 #include "core/dib.hpp"
 #include "core/drop_list.hpp"
 #include "core/store.hpp"
 #include "core/text.hpp"
 #include "win/app/app.hpp"
+#include "win/pictures/png_picture.hpp"
 #include "win/support/handles.hpp"
+#include "win/support/wide.hpp"
 #include "win/toolbar/toolbar.hpp"
 
 namespace korvane {
@@ -24,9 +28,6 @@ namespace {
 // content alone.
 constexpr const wchar_t* IGNORE_FORMATS[] = {L"ExcludeClipboardContentFromMonitorProcessing",
                                              L"Clipboard Viewer Ignore"};
-// A block that starts with a 4-byte 0 in this one asks clipboard-history programs to keep the
-// content out.
-constexpr wchar_t HISTORY_FORMAT[] = L"CanIncludeInClipboardHistory";
 
 bool offers_ignore_format() {
     for (const wchar_t* name : IGNORE_FORMATS)
@@ -34,18 +35,24 @@ bool offers_ignore_format() {
     return false;
 }
 
-// Called with the clipboard open.  Reads the first four bytes of the block and nothing more.
-bool excluded_from_history() {
-    const UINT format = RegisterClipboardFormatW(HISTORY_FORMAT);
-    if (!IsClipboardFormatAvailable(format)) return false;
+UINT registered_format(std::string_view name) { return RegisterClipboardFormatW(to_wide(name).c_str()); }
+
+// Called with the clipboard open.  The first four bytes of a marker's block as a little-endian
+// value, reading nothing more; nothing when it is not offered or shorter.
+std::optional<uint32_t> marker_value(std::string_view name) {
+    const UINT format = registered_format(name);
+    if (!IsClipboardFormatAvailable(format)) return std::nullopt;
     const HANDLE handle = GetClipboardData(format);
-    if (!handle || GlobalSize(handle) < 4) return false;
+    if (!handle || GlobalSize(handle) < 4) return std::nullopt;
     const LockedGlobal lock(handle);
-    if (!lock.data()) return false;
+    if (!lock.data()) return std::nullopt;
     uint8_t first[4];
     std::memcpy(first, lock.data(), sizeof first);
-    return std::all_of(std::begin(first), std::end(first), [](uint8_t b) { return b == 0; });
+    return u32_at(first, 0);
 }
+
+// A history told to leave the content out (a 4-byte 0 in this marker) is what Korvane is.
+bool excluded_from_history(std::optional<uint32_t> history) { return history == 0u; }
 
 // The blocks a capture may need, copied out of the clipboard so that it is closed again before
 // any of them is decoded: other programs cannot open it while Korvane holds it.
@@ -53,12 +60,31 @@ struct CopiedBlocks {
     std::optional<Bytes> files;
     std::optional<Bytes> text;
     std::optional<Bytes> picture;
+    // A picture offered only as PNG, decoded once the clipboard is closed.
+    std::optional<Bytes> png;
+    std::vector<Companion> companions;
+    PrivacyMarkers markers;
 };
 
 // Called with the clipboard open.
 std::optional<Bytes> copy_format(UINT format) {
     if (!IsClipboardFormatAvailable(format)) return std::nullopt;
     return read_global_block(GetClipboardData(format));
+}
+
+// Called with the clipboard open.  The companions of a clip of this kind that are offered and fit
+// within their budget; a block's size is asked before it is copied, so one that does not fit is
+// never read.
+std::vector<Companion> copy_companions(ClipKind kind) {
+    std::vector<Companion> kept;
+    for (std::string_view name : companion_formats(kind)) {
+        const UINT format = registered_format(name);
+        if (!IsClipboardFormatAvailable(format)) continue;
+        const HANDLE handle = GetClipboardData(format);
+        if (!handle || !companion_fits(kept, GlobalSize(handle))) continue;
+        if (std::optional<Bytes> bytes = read_global_block(handle)) kept.push_back({std::string(name), std::move(*bytes)});
+    }
+    return kept;
 }
 
 bool gives_files(const std::optional<Bytes>& block) { return block && drop_file_count(*block).value_or(0) > 0; }
@@ -70,14 +96,25 @@ std::optional<CopiedBlocks> copy_blocks(HWND main_window) {
     if (!clipboard) return std::nullopt;
     // The test before opening spares an open for ignored content, but the content may have been
     // replaced while the open was retried.  Now that it is open, it cannot change.
-    if (offers_ignore_format() || excluded_from_history()) return std::nullopt;
+    const std::optional<uint32_t> history = marker_value(HISTORY_MARKER);
+    if (offers_ignore_format() || excluded_from_history(history)) return std::nullopt;
     CopiedBlocks blocks;
+    blocks.markers = {.no_cloud_upload = marker_value(CLOUD_UPLOAD_MARKER) == 0u, .history_allowed = history.has_value()};
     blocks.files = copy_format(CF_HDROP);
     blocks.text = copy_format(CF_UNICODETEXT);
+    if (gives_files(blocks.files)) return blocks;  // a file list keeps no companions
+    if (gives_text(blocks.text)) {
+        blocks.companions = copy_companions(ClipKind::Text);
+        return blocks;
+    }
     // The picture is asked for only when the other two give no clip: it may be large, and its
     // owner may render it only when it is asked for (spreadsheets offer one of every range copied).
-    if (IsClipboardFormatAvailable(CF_DIB) && !gives_text(blocks.text) && !gives_files(blocks.files))
+    if (IsClipboardFormatAvailable(CF_DIB)) {
         blocks.picture = copy_format(CF_DIB);
+        if (blocks.picture) blocks.companions = copy_companions(ClipKind::Image);
+    } else {
+        blocks.png = copy_format(registered_format(PNG_FORMAT));
+    }
     return blocks;
 }
 
@@ -132,6 +169,25 @@ std::optional<ClipContent> picture_of(Bytes& block) {
     return ClipContent::make_image(std::move(block));
 }
 
+// The PNG's own bytes stay beside the picture made of it, when they fit.
+std::optional<ClipContent> picture_of_png(Bytes& png) {
+    std::optional<Bytes> dib = dib_of_png(png);
+    if (!dib) return std::nullopt;
+    std::optional<ClipContent> picture = picture_of(*dib);
+    if (picture && companion_fits({}, png.size())) picture->companions.push_back({PNG_FORMAT, std::move(png)});
+    return picture;
+}
+
+std::optional<ClipContent> content_of(CopiedBlocks& blocks) {
+    if (blocks.files)
+        if (auto files = files_of(*blocks.files)) return files;
+    if (blocks.text)
+        if (auto text = text_of(*blocks.text)) return text;
+    if (blocks.picture) return picture_of(*blocks.picture);
+    if (blocks.png) return picture_of_png(*blocks.png);
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool open_clipboard_retrying(HWND owner) {
@@ -157,12 +213,13 @@ std::optional<ClipContent> read_clipboard_content(HWND main_window) {
     if (offers_ignore_format()) return std::nullopt;
     std::optional<CopiedBlocks> blocks = copy_blocks(main_window);
     if (!blocks) return std::nullopt;
-    if (blocks->files)
-        if (auto files = files_of(*blocks->files)) return files;
-    if (blocks->text)
-        if (auto text = text_of(*blocks->text)) return text;
-    if (blocks->picture) return picture_of(*blocks->picture);
-    return std::nullopt;
+    std::optional<ClipContent> content = content_of(*blocks);
+    if (!content) return std::nullopt;
+    // A file list keeps none; a picture made of a PNG has its own.
+    if (content->companions.empty() && content->kind != ClipKind::Files)
+        content->companions = std::move(blocks->companions);
+    content->markers = blocks->markers;
+    return content;
 }
 
 LRESULT on_clipboard_update(HWND main_window) {

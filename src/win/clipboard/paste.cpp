@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/clipboard_data.hpp"
+#include "core/companions.hpp"
 #include "core/dib.hpp"
 #include "win/clipboard/capture.hpp"
 #include "win/support/handles.hpp"
@@ -135,13 +136,9 @@ bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     return true;
 }
 
-bool write_clip_to_clipboard(HWND owner, const ClipContent& content) {
-    // A picture that GDI could not draw is not handed to other programs, which would read its
-    // pixels the same way; it may have come from another program or from the pins file.
-    if (content.kind == ClipKind::Image && !check_dib_pixels(content.dib)) return false;
-    const ClipboardSession clipboard(open_clipboard_retrying(owner));
-    if (!clipboard) return false;
-    EmptyClipboard();
+namespace {
+
+bool write_main_format(const ClipContent& content) {
     switch (content.kind) {
     case ClipKind::Text: return write_clipboard_block(CF_UNICODETEXT, encode_unicode_text(content.text));
     case ClipKind::Image: return write_clipboard_block(CF_DIB, content.dib);
@@ -152,6 +149,27 @@ bool write_clip_to_clipboard(HWND owner, const ClipContent& content) {
     }
     }
     return false;
+}
+
+// A block that cannot be handed over costs only itself: the main format is already there.
+void write_registered(const std::vector<Companion>& blocks) {
+    for (const Companion& block : blocks)
+        write_clipboard_block(RegisterClipboardFormatW(to_wide(block.format).c_str()), block.bytes);
+}
+
+}  // namespace
+
+bool write_clip_to_clipboard(HWND owner, const ClipContent& content, PasteWrite how) {
+    // A picture that GDI could not draw is not handed to other programs, which would read its
+    // pixels the same way; it may have come from another program or from the pins file.
+    if (content.kind == ClipKind::Image && !check_dib_pixels(content.dib)) return false;
+    const ClipboardSession clipboard(open_clipboard_retrying(owner));
+    if (!clipboard) return false;
+    EmptyClipboard();
+    if (!write_main_format(content)) return false;
+    if (!how.plain_text) write_registered(content.companions);
+    write_registered(marker_blocks(content.markers, how.secret));
+    return true;
 }
 
 bool paste_into_target() {

@@ -28,7 +28,17 @@ HWND paste_target();
 void return_to_paste_target();
 
 bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes);
-bool write_clip_to_clipboard(HWND owner, const ClipContent& content);
+// How a clip is written: `plain_text` leaves out its companions (a text then goes as
+// CF_UNICODETEXT alone); `secret` adds the three markers that keep it out of every clipboard
+// history, for a template filled in with a secret value.
+struct PasteWrite {
+    bool plain_text = false;
+    bool secret = false;
+};
+
+// The main format first, then each companion under its registered name, then the privacy
+// markers.  Success is that of the main format.
+bool write_clip_to_clipboard(HWND owner, const ClipContent& content, PasteWrite how = {});
 bool paste_into_target();
 
 }  // namespace korvane

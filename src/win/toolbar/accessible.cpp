@@ -456,6 +456,9 @@ thread_local bool in_apartment = false;
 std::wstring tile_accessible_name(const Clip& clip) {
     if (!clip.name && clip.content.kind == ClipKind::Image) return picture_name(clip.content.dib);
     if (!clip.name && clip.content.kind == ClipKind::Files) return files_name(clip.content.files);
+    // Said, so that a listener knows a plain-text paste is there too.
+    if (clip.content.kind == ClipKind::Text && !clip.content.companions.empty())
+        return to_wide(tile_tooltip_text(clip)) + L", formatted";
     return to_wide(tile_tooltip_text(clip));
 }
 

@@ -232,7 +232,7 @@ void finish_store_change(const StoreChange& change) {
     else if (change.refresh) refresh_all_toolbars();
 }
 
-LRESULT on_left_button_up(HWND window, POINT at) {
+LRESULT on_left_button_up(HWND window, POINT at, bool shift) {
     HitTarget pressed;
     HitTarget released;
     ClipId clip = 0;
@@ -262,14 +262,14 @@ LRESULT on_left_button_up(HWND window, POINT at) {
     }
     if (pressed.kind == HitKind::None || pressed != released) return 0;
     if (is_tile(released.kind) && !same_clip) return 0;
-    run_target_command(window, released, clip, from_popup);
+    run_target_command(window, released, clip, from_popup, shift ? PasteAs::PlainText : PasteAs::Copied);
     return 0;
 }
 
-void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_popup) {
+void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_popup, PasteAs as) {
     switch (target.kind) {
     case HitKind::RecentTile:
-    case HitKind::PinnedTile: paste_clip(clip, from_popup); break;
+    case HitKind::PinnedTile: paste_clip(clip, from_popup, as); break;
     case HitKind::NewTextButton: new_text_pin(from_popup); break;
     case HitKind::SettingsButton: open_settings(from_popup); break;
     case HitKind::ClearButton: clear_recent_command(window, from_popup); break;
@@ -298,7 +298,7 @@ void delete_from_keyboard(ClipId id, bool from_popup) {
     change_store(TileCommand::Delete, id);
 }
 
-void paste_clip(ClipId id, bool from_popup) {
+void paste_clip(ClipId id, bool from_popup, PasteAs as) {
     ClipContent content;
     std::optional<std::string> name;
     std::vector<VariableDefinition> definitions;
@@ -322,12 +322,17 @@ void paste_clip(ClipId id, bool from_popup) {
         main_window = app->main_window;
     }
     if (from_popup) hide_popup();
+    // Only a text has a plain form; a picture or a file list is pasted as it was copied.
+    PasteWrite how{.plain_text = as == PasteAs::PlainText && content.kind == ClipKind::Text};
     if (content.kind == ClipKind::Text && !definitions.empty()) {
         std::optional<std::string> filled = fill_in_template(id, edits, content.text, name, definitions);
         if (!filled) return;
-        content = ClipContent::make_text(std::move(*filled));
+        // The formatting was of the template's own text and cannot follow the values; what its
+        // owner asked of clipboard histories still holds.
+        content.text = std::move(*filled);
+        how.plain_text = true;
     }
-    if (!write_clip_to_clipboard(main_window, content)) {
+    if (!write_clip_to_clipboard(main_window, content, how)) {
         beep_refusal();
         return;
     }
@@ -407,6 +412,7 @@ void run_tile_command(TileCommand command, ClipId id, bool from_popup) {
     case TileCommand::EditText: open_in_editor(id, EditorUse::EditText, from_popup); break;
     case TileCommand::ChangeIcon: change_icon(id, from_popup); break;
     case TileCommand::Variables: edit_variables(id, from_popup); break;
+    case TileCommand::PastePlainText: paste_clip(id, from_popup, PasteAs::PlainText); break;
     }
 }
 

@@ -16,23 +16,28 @@
 
 namespace korvane {
 
-// The release of the left button over a toolbar: the end of a drag, or a click.
-LRESULT on_left_button_up(HWND window, POINT at);
+// The release of the left button over a toolbar: the end of a drag, or a click; with Shift held
+// a text tile is pasted as plain text.
+LRESULT on_left_button_up(HWND window, POINT at, bool shift);
 
-void paste_clip(ClipId id, bool from_popup);
+// As copied: the main format and its companions.  Plain text writes a text clip's text alone.
+enum class PasteAs { Copied, PlainText };
+
+void paste_clip(ClipId id, bool from_popup, PasteAs as = PasteAs::Copied);
 void new_text_pin(bool from_popup);
 void open_settings(bool from_popup);
 void clear_recent_command(HWND window, bool from_popup);
 
 // What a click on a target, or Enter on it, does: a tile pastes its clip, a button runs its
 // command.
-void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_popup);
+void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_popup, PasteAs as = PasteAs::Copied);
 
 // The Delete key on a tile: a Recent clip goes at once, a pin once the user has said yes.
 void delete_from_keyboard(ClipId id, bool from_popup);
 
-// Move up and Move down take a pin one place towards the front or the end of the pins.
-enum class TileCommand { Pin, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables, MoveUp, MoveDown };
+// Move up and Move down take a pin one place towards the front or the end of the pins; Paste as
+// plain text pastes a text without the formatting it was copied with.
+enum class TileCommand { Pin, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables, MoveUp, MoveDown, PastePlainText };
 
 // A command of the tile menu for the clip with this id, found again by it after every modal step.
 void run_tile_command(TileCommand command, ClipId id, bool from_popup);

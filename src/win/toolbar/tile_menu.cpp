@@ -16,6 +16,7 @@ struct MenuClip {
     bool pinned;
     bool pins_full;
     bool text;
+    bool formatted;
     bool has_placeholder;
     bool custom_icon;
     bool from_popup;
@@ -25,7 +26,7 @@ struct MenuClip {
 
 enum MenuCommand : UINT {
     PIN = 1, UNPIN = 2, RENAME = 3, EDIT_TEXT = 4, DELETE_CLIP = 5, CHANGE_ICON = 6, RESET_ICON = 7, VARIABLES = 8,
-    MOVE_UP = 9, MOVE_DOWN = 10
+    MOVE_UP = 9, MOVE_DOWN = 10, PASTE_PLAIN_TEXT = 11
 };
 
 std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
@@ -38,6 +39,7 @@ std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
                     tile.kind == HitKind::PinnedTile,
                     app->store.pins.size() >= PIN_CAPACITY,
                     found->content.kind == ClipKind::Text,
+                    found->content.kind == ClipKind::Text && !found->content.companions.empty(),
                     found->content.kind == ClipKind::Text && !placeholder_names(found->content.text).empty(),
                     found->custom_icon.has_value(),
                     !toolbar->docked,
@@ -47,6 +49,10 @@ std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
 
 UINT run_menu(HWND window, const MenuClip& clip, POINT at) {
     OwnedMenu menu(CreatePopupMenu());
+    if (clip.formatted) {
+        AppendMenuW(menu.get(), MF_STRING, PASTE_PLAIN_TEXT, L"Paste as plain text");
+        AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    }
     if (!clip.pinned) {
         const std::wstring full = L"Pin (" + std::to_wstring(PIN_CAPACITY) + L" pins used)";
         if (clip.pins_full) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, PIN, full.c_str());
@@ -82,6 +88,7 @@ std::optional<TileCommand> tile_command(UINT chosen) {
     case VARIABLES: return TileCommand::Variables;
     case MOVE_UP: return TileCommand::MoveUp;
     case MOVE_DOWN: return TileCommand::MoveDown;
+    case PASTE_PLAIN_TEXT: return TileCommand::PastePlainText;
     }
     return std::nullopt;  // the menu was dismissed
 }

@@ -130,7 +130,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     // toolbar_keys.
     case WM_LBUTTONDOWN:
         return input_from_user(message, wparam) ? on_left_button_down(window, point_from(lparam)) : 0;
-    case WM_LBUTTONUP: return input_from_user(message, wparam) ? on_left_button_up(window, point_from(lparam)) : 0;
+    case WM_LBUTTONUP: return input_from_user(message, wparam) ? on_left_button_up(window, point_from(lparam), (wparam & MK_SHIFT) != 0) : 0;
     case WM_RBUTTONUP: return input_from_user(message, wparam) ? on_right_button_up(window, point_from(lparam)) : 0;
     case WM_MOUSEWHEEL: return on_mouse_wheel(window, short(HIWORD(wparam)));
     case WM_CAPTURECHANGED: return on_capture_changed(window, HWND(lparam));

@@ -80,9 +80,9 @@ LRESULT move_focus(HWND window, FocusMove move) {
     return 0;
 }
 
-LRESULT run_focused(HWND window) {
+LRESULT run_focused(HWND window, PasteAs as = PasteAs::Copied) {
     if (const std::optional<Focused> item = focused_item(window))
-        run_target_command(window, item->target, item->clip, item->from_popup);
+        run_target_command(window, item->target, item->clip, item->from_popup, as);
     return 0;
 }
 
@@ -321,7 +321,7 @@ LRESULT on_key_down(HWND window, WPARAM key) {
     case VK_END: return move_focus(window, FocusMove::Last);
     case VK_PRIOR: return move_focus(window, FocusMove::PageUp);
     case VK_NEXT: return move_focus(window, FocusMove::PageDown);
-    case VK_RETURN: return run_focused(window);
+    case VK_RETURN: return run_focused(window, shift ? PasteAs::PlainText : PasteAs::Copied);
     case VK_DELETE: return delete_focused(window);
     case VK_APPS: return open_focused_menu(window);
     case VK_F10: return shift ? open_focused_menu(window) : 0;
