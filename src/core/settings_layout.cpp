@@ -11,6 +11,10 @@ constexpr int ROW_HEIGHT = 24;
 // The shortcut's two rows sit between the sign-in box and the credit line, which keep their
 // places relative to each other.
 constexpr int SHORTCUT_ROWS = 56;
+// The programs' label and their field of three lines follow the shortcut.
+constexpr int PROGRAMS_TOP = 154 + SHORTCUT_ROWS;
+constexpr int PROGRAMS_FIELD_HEIGHT = 60;
+constexpr int PROGRAMS_ROWS = LABEL_HEIGHT + 2 + PROGRAMS_FIELD_HEIGHT + 12;
 
 }  // namespace
 
@@ -26,8 +30,11 @@ SettingsLayout layout_settings_dialog(int dpi) {
     layout.shortcut_label = box(m, px(154), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     layout.shortcut_field = box(px(20), px(176), px(200), px(ROW_HEIGHT));
     layout.windows_key = box(px(228), px(176), px(160), px(ROW_HEIGHT));
-    layout.credit = box(m, px(154 + SHORTCUT_ROWS), px(CONTENT_WIDTH), px(40));
-    const int buttons = px(206 + SHORTCUT_ROWS);
+    layout.programs_label = box(m, px(PROGRAMS_TOP), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
+    layout.programs_field =
+        box(px(20), px(PROGRAMS_TOP + LABEL_HEIGHT + 2), px(INDENTED_WIDTH), px(PROGRAMS_FIELD_HEIGHT));
+    layout.credit = box(m, px(154 + SHORTCUT_ROWS + PROGRAMS_ROWS), px(CONTENT_WIDTH), px(40));
+    const int buttons = px(206 + SHORTCUT_ROWS + PROGRAMS_ROWS);
     const int button_width = px(PUSH_BUTTON_WIDTH);
     layout.cancel = box(layout.client_width - m - button_width, buttons, button_width, px(PUSH_BUTTON_HEIGHT));
     layout.ok = box(layout.client_width - m - button_width - px(PUSH_BUTTON_GAP) - button_width, buttons, button_width,

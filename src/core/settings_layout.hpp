@@ -14,6 +14,8 @@ struct SettingsLayout {
     Rect shortcut_label;
     Rect shortcut_field;
     Rect windows_key;  // the shortcut's Windows key, which the field cannot take
+    Rect programs_label;
+    Rect programs_field;  // the programs whose copies are never captured, one a line
     Rect credit;
     Rect ok;
     Rect cancel;

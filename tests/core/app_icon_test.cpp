@@ -31,9 +31,30 @@ constexpr const char* ICON_16[] = {
     "..BBBBBBBBBBBB..",
 };
 
+// Paused: G grey board, and a pause sign drawn in the clip's colour where the lines were.
+constexpr const char* PAUSED_16[] = {
+    ".....CCCCCC.....",
+    ".....CCCCCC.....",
+    "..GGGCCCCCCGGG..",
+    "..GGGGGGGGGGGG..",
+    "..GGWWWWWWWWGG..",
+    "..GGWWWWWWWWGG..",
+    "..GGWCCWWCCWGG..",
+    "..GGWCCWWCCWGG..",
+    "..GGWCCWWCCWGG..",
+    "..GGWCCWWCCWGG..",
+    "..GGWCCWWCCWGG..",
+    "..GGWCCWWCCWGG..",
+    "..GGWWWWWWWWGG..",
+    "..GGWWWWWWWWGG..",
+    "..GGGGGGGGGGGG..",
+    "..GGGGGGGGGGGG..",
+};
+
 char letter(uint32_t pixel) {
     switch (pixel) {
     case 0: return '.';
+    case 0xFF7A7A7A: return 'G';
     case 0xFF2B6CB0: return 'B';
     case 0xFFFFFFFF: return 'W';
     case 0xFF8A99AA: return 'L';
@@ -43,12 +64,14 @@ char letter(uint32_t pixel) {
 }
 
 TEST(AppIcon, SixteenPixelsMatchThePictureRowByRow) {
-    const std::vector<uint32_t> pixels = app_icon_pixels(16);
-    ASSERT_EQ(pixels.size(), 256u);
-    for (int row = 0; row < 16; ++row) {
-        std::string drawn;
-        for (int column = 0; column < 16; ++column) drawn += letter(pixels[size_t(row) * 16 + size_t(column)]);
-        EXPECT_EQ(drawn, ICON_16[row]) << "row " << row;
+    for (const auto& [look, picture] : {std::pair{AppIconLook::Capturing, ICON_16}, std::pair{AppIconLook::Paused, PAUSED_16}}) {
+        const std::vector<uint32_t> pixels = app_icon_pixels(16, look);
+        ASSERT_EQ(pixels.size(), 256u);
+        for (int row = 0; row < 16; ++row) {
+            std::string drawn;
+            for (int column = 0; column < 16; ++column) drawn += letter(pixels[size_t(row) * 16 + size_t(column)]);
+            EXPECT_EQ(drawn, picture[row]) << "row " << row << (look == AppIconLook::Paused ? " paused" : "");
+        }
     }
 }
 

@@ -56,6 +56,45 @@ TEST(ShortcutSetting, IsWrittenOnlyWhenItIsNotTheDefault) {
     EXPECT_EQ(parse_settings("shortcut=Ctrl+Hyper+K\r\n").shortcut, DEFAULT_SHORTCUT);
 }
 
+TEST(CaptureSettings, PauseAndTheProgramListAreWrittenOnlyWhenSetAndReadBack) {
+    const Settings paused{.capture_paused = true};
+    EXPECT_EQ(format_settings(paused), "edge=right\r\nminimized=false\r\ncapture=paused\r\n");
+    const Settings listed{.ignored_programs = {"vault.exe", "KeePass.exe"}};
+    EXPECT_EQ(format_settings(listed), "edge=right\r\nminimized=false\r\nignore=vault.exe|KeePass.exe\r\n");
+    const Settings all{.dock_right = false, .shortcut = {}, .capture_paused = true, .ignored_programs = {"a.exe"}};
+    EXPECT_EQ(format_settings(all), "edge=left\r\nminimized=false\r\nshortcut=off\r\ncapture=paused\r\nignore=a.exe\r\n");
+    for (const Settings& s : {paused, listed, all}) EXPECT_EQ(parse_settings(format_settings(s)), s);
+
+    const std::pair<const char*, bool> pause_lines[] = {
+        {"capture=paused\n", true},  {"capture = paused \r\n", true}, {"capture=Paused\n", false},
+        {"capture=yes\n", false},    {"capture=paused\ncapture=on\n", false}, {"Capture=paused\n", false}};
+    for (const auto& [content, paused_read] : pause_lines)
+        EXPECT_EQ(parse_settings(content).capture_paused, paused_read) << content;
+}
+
+TEST(CaptureSettings, ProgramNamesAreTrimmedFileNamesWithoutRepeats) {
+    using Names = std::vector<std::string>;
+    const std::pair<const char*, Names> cases[] = {
+        {"vault.exe|keepass.exe", {"vault.exe", "keepass.exe"}},
+        {" vault.exe \r\n\r\n\tKeePass.exe\n", {"vault.exe", "KeePass.exe"}},
+        {"vault.exe|VAULT.EXE|Vault.Exe", {"vault.exe"}},
+        {"C:\\Tools\\vault.exe|bin/vault.exe|va*lt.exe|a:b.exe|.|..|ok.exe", {"ok.exe"}},
+        {"tab\x01name.exe|\xFF.exe|caf\xC3\xA9.exe", {"caf\xC3\xA9.exe"}},
+        {"||  |", {}},
+    };
+    for (const auto& [text, names] : cases) EXPECT_EQ(parse_program_names(text), names) << text;
+    EXPECT_EQ(parse_program_names(std::string(MAX_PROGRAM_NAME, 'a')).size(), 1u);
+    EXPECT_TRUE(parse_program_names(std::string(MAX_PROGRAM_NAME + 1, 'a')).empty());
+    std::string many;
+    for (size_t i = 0; i < MAX_IGNORED_PROGRAMS + 5; ++i) many += std::to_string(i) + ".exe|";
+    const Names kept = parse_program_names(many);
+    ASSERT_EQ(kept.size(), MAX_IGNORED_PROGRAMS);
+    EXPECT_EQ(kept.back(), std::to_string(MAX_IGNORED_PROGRAMS - 1) + ".exe");
+    // The settings line: a later one replaces the list, and one that names nothing empties it.
+    EXPECT_EQ(parse_settings("ignore=a.exe\nignore=b.exe|c:d\n").ignored_programs, Names{"b.exe"});
+    EXPECT_TRUE(parse_settings("ignore=a.exe\nignore=\n").ignored_programs.empty());
+}
+
 TEST(ShortcutText, NamesEveryKindOfKeyAndReadsItBack) {
     const std::pair<Shortcut, const char*> cases[] = {
         {DEFAULT_SHORTCUT, "Win+Alt+V"},

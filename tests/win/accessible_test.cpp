@@ -788,13 +788,16 @@ TEST(DialogFields, EveryFieldOfTheFourDialogsHasANameAReaderCanSay) {
         run_settings_dialog();
         const std::vector<Field> fields = reader.finish();
         expect_every_field_named(fields, "settings");
-        bool shortcut_field = false;
-        for (const Field& field : fields)
+        bool shortcut_field = false, programs_field = false;
+        for (const Field& field : fields) {
             if (field.kind == L"msctls_hotkey32") {
                 shortcut_field = true;
                 EXPECT_EQ(field.label, L"Keyboard shortcut that opens the popup:");
             }
+            if (field.label == L"Ignore copies from these programs (one file name a line):") programs_field = true;
+        }
         EXPECT_TRUE(shortcut_field);
+        EXPECT_TRUE(programs_field);
         DestroyWindow(main_window);
         pump();
         take_app();

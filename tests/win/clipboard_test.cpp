@@ -204,6 +204,25 @@ TEST_F(ClipboardTest, ContentThatAsksToBeLeftAloneIsNeverCaptured) {
     EXPECT_EQ(r[2].text, "history allowed");
 }
 
+// The other program is test_target.exe: a copy there is owned by a window of its process.
+TEST_F(ClipboardTest, NothingIsCapturedWhilePausedOrFromAListedProgramAndOtherProgramsStillAre) {
+    const auto set = [](bool paused, std::vector<std::string> ignored) {
+        AppBorrow app = borrow_app();
+        app->settings.capture_paused = paused;
+        app->settings.ignored_programs = std::move(ignored);
+    };
+    set(true, {});
+    copy_in_target(L"copied while paused");
+    await_update();
+    set(false, {"vault.exe", "TEST_TARGET.EXE"});
+    copy_in_target(L"copied in a listed program");
+    await_update();
+    set(false, {"vault.exe", "test_target.ex"});
+    settle("copied in a program not listed");
+    set(false, {});
+    EXPECT_EQ(recent().size(), 1u);
+}
+
 TEST_F(ClipboardTest, ABlockThatDoesNotFitInMemoryDropsItsCaptureAndTheNextIsTaken) {
     const Bytes request_payload = formats_request({{CF_UNICODETEXT, L"", text_bytes(std::string(1 << 14, 'x').c_str())}});
     {

@@ -264,11 +264,12 @@ protected:
 };
 
 // The placement and sign-in rows keep the places they have always had; the shortcut's label,
-// field and Windows-key box come after them, and the credit line and buttons 56 DIPs lower.
-TEST_F(SettingsDialogGeometry, TheSettingsAre400By300DipsWithTheirControlsInPlace) {
+// field and Windows-key box come after them, then the ignored programs' label and field, and
+// the credit line and buttons 150 DIPs lower.
+TEST_F(SettingsDialogGeometry, TheSettingsAre400By394DipsWithTheirControlsInPlace) {
     point_at(200, 200);
     Driver driver(L"KorvaneSettings", [&](Driver& d) {
-        expect_client_size(d, px(400), px(300));
+        expect_client_size(d, px(400), px(394));
         constexpr DWORD RADIO = BS_AUTORADIOBUTTON;
         expect_controls(
             d, {
@@ -282,9 +283,13 @@ TEST_F(SettingsDialogGeometry, TheSettingsAre400By300DipsWithTheirControlsInPlac
                    {L"Static", L"Keyboard shortcut that opens the popup:", dips(12, 154, 376, 20), WS_GROUP, -1},
                    {L"msctls_hotkey32", nullptr, dips(20, 176, 200, 24), WS_TABSTOP, 230},
                    {L"Button", L"with the Windows key", dips(228, 176, 160, 24), BS_AUTOCHECKBOX | WS_TABSTOP, 231},
-                   {L"SysLink", nullptr, dips(12, 210, 376, 40), WS_GROUP | WS_TABSTOP, 220},
-                   {L"Button", L"OK", dips(212, 262, 84, 26), BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, IDOK},
-                   {L"Button", L"Cancel", dips(304, 262, 84, 26), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL},
+                   {L"Static", L"Ignore copies from these programs (one file name a line):", dips(12, 210, 376, 20),
+                    WS_GROUP, -1},
+                   {L"Edit", nullptr, dips(20, 232, 368, 60),
+                    WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 240},
+                   {L"SysLink", nullptr, dips(12, 304, 376, 40), WS_GROUP | WS_TABSTOP, 220},
+                   {L"Button", L"OK", dips(212, 356, 84, 26), BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, IDOK},
+                   {L"Button", L"Cancel", dips(304, 356, 84, 26), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL},
                });
         expect_dialog_font(d);
         expect_centred(d);

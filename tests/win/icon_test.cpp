@@ -29,13 +29,16 @@ std::vector<uint32_t> icon_colour_pixels(HICON icon, int& size) {
     return pixels;
 }
 
-TEST(AppIconHandle, HoldsThePictureAtTheSmallIconSize) {
-    OwnedIcon icon = make_app_icon();
-    ASSERT_TRUE(icon);
-    int size = 0;
-    const std::vector<uint32_t> pixels = icon_colour_pixels(icon.get(), size);
-    EXPECT_EQ(size, app_icon_size(GetSystemMetrics(SM_CXSMICON)));
-    EXPECT_EQ(pixels, app_icon_pixels(size));
+TEST(AppIconHandle, HoldsThePictureAtTheSmallIconSizeInEitherLook) {
+    for (const AppIconLook look : {AppIconLook::Capturing, AppIconLook::Paused}) {
+        OwnedIcon icon = make_app_icon(look);
+        ASSERT_TRUE(icon);
+        int size = 0;
+        const std::vector<uint32_t> pixels = icon_colour_pixels(icon.get(), size);
+        EXPECT_EQ(size, app_icon_size(GetSystemMetrics(SM_CXSMICON)));
+        EXPECT_EQ(pixels, app_icon_pixels(size, look));
+    }
+    EXPECT_NE(app_icon_pixels(16, AppIconLook::Paused), app_icon_pixels(16));
 }
 
 }  // namespace

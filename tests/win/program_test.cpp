@@ -464,12 +464,13 @@ TEST(Program, TheCreditLineNamesTheVersionAndLicenceAndLinksToTheNoticesBesideTh
     ASSERT_NE(start_and_wait(*program), nullptr);
 
     // The keys that reach each link from the focused placement button: past the sign-in box and
-    // the shortcut's field and box, then from the first link to the second.
+    // the shortcut's field and box and the ignored programs' field, then from the first link to
+    // the second.
     const struct {
         std::vector<WORD> keys;
         const wchar_t* opened;
-    } links[] = {{{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"LICENSE.txt"},
-                 {{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"THIRD-PARTY-NOTICES.txt"}};
+    } links[] = {{{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"LICENSE.txt"},
+                 {{VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_TAB, VK_RETURN}, L"THIRD-PARTY-NOTICES.txt"}};
     const Rect place = layout_settings_dialog(96).credit;
     for (const auto& link : links) {
         HWND dialog = open_settings(program->id);

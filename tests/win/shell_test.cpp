@@ -280,7 +280,7 @@ TEST_F(Shell, TheNotificationMenuOffersWhatFitsAndExitEndsTheProgram) {
         reader.read_then_choose(MenuReader::NOTHING);
         SendMessageW(main_window, WM_APP + 1, MAKEWPARAM(1800, 1000), MAKELPARAM(WM_CONTEXTMENU, 1));
         reader.thread.join();
-        ASSERT_EQ(reader.items.size(), 8u);
+        ASSERT_EQ(reader.items.size(), 9u);
         EXPECT_EQ(reader.items[0].first, L"Open");
         EXPECT_EQ(reader.items[2].first, L"Minimize toolbar");
         EXPECT_EQ(reader.items[3].first, L"Dock on the left");
@@ -288,16 +288,19 @@ TEST_F(Shell, TheNotificationMenuOffersWhatFitsAndExitEndsTheProgram) {
         EXPECT_EQ(reader.items[4].first, L"Dock on the right");
         EXPECT_TRUE(reader.items[4].second & MF_CHECKED);
         EXPECT_EQ(reader.items[5].first, L"Settings");
-        EXPECT_EQ(reader.items[7].first, L"Exit");
+        EXPECT_EQ(reader.items[6].first, L"Pause capture");
+        EXPECT_EQ(reader.items[8].first, L"Exit");
     }
     minimize_toolbar();
+    borrow_app()->settings.capture_paused = true;
     {
         MenuReader reader;
         reader.read_then_choose(2);  // Exit
         SendMessageW(main_window, WM_APP + 1, MAKEWPARAM(1800, 1000), MAKELPARAM(WM_CONTEXTMENU, 1));
         reader.thread.join();
-        ASSERT_GE(reader.items.size(), 3u);
+        ASSERT_EQ(reader.items.size(), 9u);
         EXPECT_EQ(reader.items[2].first, L"Show toolbar");
+        EXPECT_EQ(reader.items[6].first, L"Resume capture");
     }
     EXPECT_FALSE(IsWindow(main_window));
     EXPECT_FALSE(IsWindow(docked));

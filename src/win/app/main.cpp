@@ -22,6 +22,7 @@
 #include "win/support/platform.hpp"
 #include "win/shell/popup.hpp"
 #include "win/app/program_info.hpp"
+#include "win/app/settings_change.hpp"
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/toolbar/toolbar.hpp"
 #include "win/app/warning.hpp"
@@ -33,13 +34,19 @@ constexpr wchar_t MUTEX_NAME[] = L"Local\\Korvane.SingleInstance";
 constexpr wchar_t MAIN_CLASS[] = L"KorvaneMain";
 constexpr char LOAD_FAILED[] = "Could not load pinned clips, starting without them:\n";
 constexpr UINT NOTIFICATION_ICON_ID = 1;
+constexpr wchar_t TIP[] = L"Korvane";
+constexpr wchar_t PAUSED_TIP[] = L"Korvane (capture paused)";
 
 // Kept outside the application record, which may be borrowed when the shell restarts: the
 // notification icon must come back whatever the program is doing.
 std::atomic<UINT> taskbar_created{0};
 std::atomic<HICON> notification_icon_picture{nullptr};
+std::atomic<bool> notification_shows_paused{false};
 
-enum TrayCommand : UINT { OPEN = 1, EXIT = 2, SHOW_TOOLBAR = 3, MINIMIZE_TOOLBAR = 4, DOCK_LEFT = 5, DOCK_RIGHT = 6, SETTINGS = 7 };
+enum TrayCommand : UINT {
+    OPEN = 1, EXIT = 2, SHOW_TOOLBAR = 3, MINIMIZE_TOOLBAR = 4, DOCK_LEFT = 5, DOCK_RIGHT = 6, SETTINGS = 7,
+    PAUSE_CAPTURE = 8, RESUME_CAPTURE = 9
+};
 
 NOTIFYICONDATAW notification_icon(HWND main_window) {
     NOTIFYICONDATAW data{};
@@ -49,14 +56,40 @@ NOTIFYICONDATAW notification_icon(HWND main_window) {
     return data;
 }
 
+void copy_tip(NOTIFYICONDATAW& data, bool paused) { wcscpy_s(data.szTip, paused ? PAUSED_TIP : TIP); }
+
+// The icon and its tooltip say whether capture is paused; the new picture replaces the old one
+// in the shell before the old one is destroyed.
+void show_capture_state(HWND main_window, bool paused) {
+    OwnedIcon icon = make_app_icon(paused ? AppIconLook::Paused : AppIconLook::Capturing);
+    NOTIFYICONDATAW data = notification_icon(main_window);
+    data.uFlags = NIF_TIP | NIF_SHOWTIP | (icon ? NIF_ICON : 0);
+    data.hIcon = icon.get();
+    copy_tip(data, paused);
+    notification_shows_paused = paused;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+    if (!icon) return;
+    if (AppBorrow app = borrow_app()) {
+        notification_icon_picture = icon.get();
+        app->app_icon = std::move(icon);
+    }
+}
+
+void set_capture_paused(HWND main_window, bool paused) {
+    if (change_settings([paused](Settings& settings) { settings.capture_paused = paused; }))
+        show_capture_state(main_window, paused);
+}
+
 POINT anchor_from(WPARAM wparam) { return POINT{short(LOWORD(wparam)), short(HIWORD(wparam))}; }
 
 void run_tray_menu(HWND main_window, POINT anchor) {
     bool minimized = true;
     bool left = false;
+    bool paused = false;
     if (AppBorrow app = borrow_app()) {
         minimized = app->settings.minimized;
         left = !app->settings.dock_right;
+        paused = app->settings.capture_paused;
     }
     OwnedMenu menu(CreatePopupMenu());
     AppendMenuW(menu.get(), MF_STRING, OPEN, L"Open");
@@ -66,6 +99,8 @@ void run_tray_menu(HWND main_window, POINT anchor) {
     AppendMenuW(menu.get(), MF_STRING | (left ? MF_CHECKED : 0), DOCK_LEFT, L"Dock on the left");
     AppendMenuW(menu.get(), MF_STRING | (left ? 0 : MF_CHECKED), DOCK_RIGHT, L"Dock on the right");
     AppendMenuW(menu.get(), MF_STRING, SETTINGS, L"Settings");
+    if (paused) AppendMenuW(menu.get(), MF_STRING, RESUME_CAPTURE, L"Resume capture");
+    else AppendMenuW(menu.get(), MF_STRING, PAUSE_CAPTURE, L"Pause capture");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, EXIT, L"Exit");
     SetForegroundWindow(main_window);
@@ -80,6 +115,8 @@ void run_tray_menu(HWND main_window, POINT anchor) {
     case DOCK_LEFT: set_dock_edge(false); break;
     case DOCK_RIGHT: set_dock_edge(true); break;
     case SETTINGS: run_settings_dialog(); break;
+    case PAUSE_CAPTURE: set_capture_paused(main_window, true); break;
+    case RESUME_CAPTURE: set_capture_paused(main_window, false); break;
     }
 }
 
@@ -179,7 +216,7 @@ void add_notification_icon(HWND main_window, HICON icon) {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     data.uCallbackMessage = WM_TRAY_CALLBACK;
     data.hIcon = icon;
-    wcscpy_s(data.szTip, L"Korvane");
+    copy_tip(data, notification_shows_paused.load());
     Shell_NotifyIconW(NIM_ADD, &data);
     data.uVersion = NOTIFYICON_VERSION_4;
     Shell_NotifyIconW(NIM_SETVERSION, &data);
@@ -208,7 +245,8 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     app->docked = create_toolbar_window(true, L"KorvaneDock", WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
                                         guarded<docked_toolbar_proc>);
     app->dock.monitor = MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTONEAREST);
-    app->app_icon = make_app_icon();
+    app->app_icon = make_app_icon(settings.capture_paused ? AppIconLook::Paused : AppIconLook::Capturing);
+    notification_shows_paused = settings.capture_paused;
     notification_icon_picture = app->app_icon.get();
     taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
     app->store.pins = std::move(pins);

@@ -54,6 +54,37 @@ std::optional<uint32_t> marker_value(std::string_view name) {
 // A history told to leave the content out (a 4-byte 0 in this marker) is what Korvane is.
 bool excluded_from_history(std::optional<uint32_t> history) { return history == 0u; }
 
+// The file name of the program whose window owns the clipboard ("vault.exe"); nothing when no
+// window owns it or its process cannot be asked.
+std::optional<std::wstring> clipboard_owner_program() {
+    const HWND owner = GetClipboardOwner();
+    if (!owner) return std::nullopt;
+    DWORD process_id = 0;
+    if (!GetWindowThreadProcessId(owner, &process_id) || process_id == 0) return std::nullopt;
+    const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
+    if (!process) return std::nullopt;
+    std::wstring path(32768, L'\0');
+    DWORD length = DWORD(path.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &length) || length >= path.size())
+        return std::nullopt;
+    path.resize(length);
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+// Windows compares file names without case, as CompareStringOrdinal does.
+bool owned_by_ignored_program(const std::vector<std::string>& ignored_programs) {
+    if (ignored_programs.empty()) return false;
+    const std::optional<std::wstring> program = clipboard_owner_program();
+    if (!program) return false;
+    for (const std::string& name : ignored_programs) {
+        const std::wstring wide = to_wide(name);
+        if (CompareStringOrdinal(wide.data(), int(wide.size()), program->data(), int(program->size()), TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
 // The blocks a capture may need, copied out of the clipboard so that it is closed again before
 // any of them is decoded: other programs cannot open it while Korvane holds it.
 struct CopiedBlocks {
@@ -91,13 +122,14 @@ bool gives_files(const std::optional<Bytes>& block) { return block && drop_file_
 bool gives_text(const std::optional<Bytes>& block) { return block && !unicode_text_is_blank(*block); }
 
 // Nothing when the clipboard cannot be opened or its content is to be ignored.
-std::optional<CopiedBlocks> copy_blocks(HWND main_window) {
+std::optional<CopiedBlocks> copy_blocks(HWND main_window, const std::vector<std::string>& ignored_programs) {
     const ClipboardSession clipboard(open_clipboard_retrying(main_window));
     if (!clipboard) return std::nullopt;
-    // The test before opening spares an open for ignored content, but the content may have been
+    // The tests before opening spare an open for ignored content, but the content may have been
     // replaced while the open was retried.  Now that it is open, it cannot change.
     const std::optional<uint32_t> history = marker_value(HISTORY_MARKER);
-    if (offers_ignore_format() || excluded_from_history(history)) return std::nullopt;
+    if (offers_ignore_format() || excluded_from_history(history) || owned_by_ignored_program(ignored_programs))
+        return std::nullopt;
     CopiedBlocks blocks;
     blocks.markers = {.no_cloud_upload = marker_value(CLOUD_UPLOAD_MARKER) == 0u, .history_allowed = history.has_value()};
     blocks.files = copy_format(CF_HDROP);
@@ -208,10 +240,10 @@ std::optional<Bytes> read_global_block(HANDLE handle) {
     return Bytes(bytes, bytes + size);
 }
 
-std::optional<ClipContent> read_clipboard_content(HWND main_window) {
+std::optional<ClipContent> read_clipboard_content(HWND main_window, const std::vector<std::string>& ignored_programs) {
     if (GetClipboardOwner() == main_window) return std::nullopt;
-    if (offers_ignore_format()) return std::nullopt;
-    std::optional<CopiedBlocks> blocks = copy_blocks(main_window);
+    if (offers_ignore_format() || owned_by_ignored_program(ignored_programs)) return std::nullopt;
+    std::optional<CopiedBlocks> blocks = copy_blocks(main_window, ignored_programs);
     if (!blocks) return std::nullopt;
     std::optional<ClipContent> content = content_of(*blocks);
     if (!content) return std::nullopt;
@@ -223,11 +255,19 @@ std::optional<ClipContent> read_clipboard_content(HWND main_window) {
 }
 
 LRESULT on_clipboard_update(HWND main_window) {
+    std::vector<std::string> ignored_programs;
+    if (AppBorrow app = borrow_app()) {
+        // While paused nothing is read, not even which program copied.
+        if (app->settings.capture_paused) return 0;
+        ignored_programs = app->settings.ignored_programs;
+    } else {
+        return 0;
+    }
     std::optional<ClipContent> content;
     // A block of up to 256 MiB, or the paths decoded from one, may not fit in memory; then this
     // capture is dropped, silently like every other that fails.
     try {
-        content = read_clipboard_content(main_window);
+        content = read_clipboard_content(main_window, ignored_programs);
     } catch (const std::bad_alloc&) {
         return 0;
     }

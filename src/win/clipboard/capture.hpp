@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/clip.hpp"
 
@@ -12,12 +14,13 @@ namespace korvane {
 // Blocks larger than this (256 MiB) are never copied.
 constexpr SIZE_T MAX_CLIPBOARD_BLOCK = 0x10000000;
 
-// The handler of WM_CLIPBOARDUPDATE; always returns 0.
+// The handler of WM_CLIPBOARDUPDATE; always returns 0.  While capture is paused it reads nothing.
 LRESULT on_clipboard_update(HWND main_window);
 
-// Reads the clipboard's current content as a clip content, or nothing when it is to be
-// ignored or holds nothing usable.  Opens and closes the clipboard.
-std::optional<ClipContent> read_clipboard_content(HWND main_window);
+// Reads the clipboard's current content as a clip content, or nothing when it is to be ignored
+// (its owner's program file name is one of ignored_programs, any case) or holds nothing
+// usable.  Opens and closes the clipboard.
+std::optional<ClipContent> read_clipboard_content(HWND main_window, const std::vector<std::string>& ignored_programs);
 
 // Copies a clipboard memory block; nothing for a null handle, an empty or oversized block, or a
 // failed lock.

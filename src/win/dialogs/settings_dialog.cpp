@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/settings_layout.hpp"
 #include "win/app/app.hpp"
@@ -15,8 +18,10 @@
 #include "win/storage/files.hpp"
 #include "win/shell/hotkey.hpp"
 #include "win/app/program_info.hpp"
+#include "win/app/settings_change.hpp"
 #include "win/app/warning.hpp"
 #include "win/support/dpi.hpp"
+#include "win/support/wide.hpp"
 
 namespace korvane {
 namespace {
@@ -33,6 +38,9 @@ constexpr int SIGN_IN_ID = 210;
 constexpr int CREDIT_ID = 220;
 constexpr int SHORTCUT_ID = 230;
 constexpr int WINDOWS_KEY_ID = 231;
+constexpr int PROGRAMS_ID = 240;
+// Room for the longest list the settings keep, one name a line.
+constexpr int PROGRAMS_TEXT_LIMIT = int(MAX_IGNORED_PROGRAMS * (MAX_PROGRAM_NAME + 2));
 
 enum Placement : int { DOCKED_RIGHT = 0, DOCKED_LEFT = 1, MINIMIZED = 2 };
 
@@ -40,6 +48,7 @@ struct Choice {
     int placement;
     bool sign_in;
     Shortcut shortcut;
+    std::vector<std::string> ignored_programs;
 };
 
 struct SettingsRecord {
@@ -49,6 +58,7 @@ struct SettingsRecord {
     HWND sign_in_box = nullptr;
     HWND shortcut_field = nullptr;
     HWND windows_key = nullptr;
+    HWND programs_field = nullptr;
 };
 
 using SettingsState = DialogRecord<SettingsRecord>;
@@ -77,20 +87,33 @@ Shortcut shortcut_of(HWND field, HWND windows_key) {
     return shortcut;
 }
 
+std::wstring programs_text(const std::vector<std::string>& names) {
+    std::wstring text;
+    for (const std::string& name : names) text += (text.empty() ? L"" : L"\r\n") + to_wide(name);
+    return text;
+}
+
+std::vector<std::string> programs_of(HWND field) {
+    std::wstring text(size_t(std::clamp(GetWindowTextLengthW(field), 0, PROGRAMS_TEXT_LIMIT)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(field, text.data(), int(text.size()))));
+    return parse_program_names(from_wide(text));
+}
+
 LRESULT on_ok() {
     HWND buttons[3];
-    HWND sign_in = nullptr, field = nullptr, windows_key = nullptr;
+    HWND sign_in = nullptr, field = nullptr, windows_key = nullptr, programs = nullptr;
     {
         auto record = SettingsState::borrow();
         std::copy(std::begin(record->placement_buttons), std::end(record->placement_buttons), buttons);
         sign_in = record->sign_in_box;
         field = record->shortcut_field;
         windows_key = record->windows_key;
+        programs = record->programs_field;
     }
     int placement = DOCKED_RIGHT;
     for (int i = 2; i >= 0; --i)
         if (checked(buttons[i])) placement = i;
-    const Choice choice{placement, checked(sign_in), shortcut_of(field, windows_key)};
+    const Choice choice{placement, checked(sign_in), shortcut_of(field, windows_key), programs_of(programs)};
     auto record = SettingsState::borrow();
     record->choice = choice;
     record->finished = true;
@@ -187,6 +210,11 @@ std::optional<Choice> ask(const Choice& current) {
     HWND field = add(HOTKEY_CLASSW, L"", WS_TABSTOP, WS_EX_CLIENTEDGE, layout.shortcut_field, SHORTCUT_ID);
     HWND windows_key = add(L"BUTTON", L"with the Windows key", BS_AUTOCHECKBOX | WS_TABSTOP, 0, layout.windows_key,
                            WINDOWS_KEY_ID);
+    add(L"STATIC", L"Ignore copies from these programs (one file name a line):", WS_GROUP, 0, layout.programs_label, -1);
+    HWND programs = add(L"EDIT", programs_text(current.ignored_programs),
+                        WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, WS_EX_CLIENTEDGE,
+                        layout.programs_field, PROGRAMS_ID);
+    SendMessageW(programs, EM_SETLIMITTEXT, PROGRAMS_TEXT_LIMIT, 0);
     const INITCOMMONCONTROLSEX link_class{sizeof(INITCOMMONCONTROLSEX), ICC_LINK_CLASS};
     InitCommonControlsEx(&link_class);
     add(WC_LINK, credit_text(), LWS_TRANSPARENT | WS_GROUP | WS_TABSTOP, 0, layout.credit, CREDIT_ID);
@@ -205,6 +233,7 @@ std::optional<Choice> ask(const Choice& current) {
         record->sign_in_box = sign_in_box;
         record->shortcut_field = field;
         record->windows_key = windows_key;
+        record->programs_field = programs;
     }
     ShowWindow(dialog.hwnd(), SW_SHOW);
     SetForegroundWindow(dialog.hwnd());
@@ -274,11 +303,12 @@ bool run_value_names(std::wstring_view data, std::wstring_view executable) {
 void run_settings_dialog() {
     const DialogInUse dialog(DialogKind::Settings);
     if (!dialog) return;
-    Choice current{DOCKED_RIGHT, false, {}};
+    Choice current{DOCKED_RIGHT, false, {}, {}};
     if (AppBorrow app = borrow_app()) {
         if (!app->docked.window || !app->popup.window) return;
         current.placement = app->settings.minimized ? MINIMIZED : app->settings.dock_right ? DOCKED_RIGHT : DOCKED_LEFT;
         current.shortcut = app->registered_shortcut;
+        current.ignored_programs = app->settings.ignored_programs;
     } else {
         return;
     }
@@ -288,6 +318,8 @@ void run_settings_dialog() {
     if (choice->placement != current.placement) apply_placement(choice->placement);
     if (choice->sign_in != current.sign_in) apply_sign_in(choice->sign_in);
     if (choice->shortcut != current.shortcut) change_popup_shortcut(choice->shortcut);
+    if (choice->ignored_programs != current.ignored_programs)
+        change_settings([&](Settings& settings) { settings.ignored_programs = choice->ignored_programs; });
 }
 
 }  // namespace korvane

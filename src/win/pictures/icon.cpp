@@ -8,12 +8,12 @@
 
 namespace korvane {
 
-OwnedIcon make_app_icon() {
+OwnedIcon make_app_icon(AppIconLook look) {
     const int size = app_icon_size(GetSystemMetrics(SM_CXSMICON));
     uint32_t* bits = nullptr;
     OwnedBitmap colour = make_dib_section(size, size, bits);
     if (!colour || !bits) return OwnedIcon();
-    const std::vector<uint32_t> pixels = app_icon_pixels(size);
+    const std::vector<uint32_t> pixels = app_icon_pixels(size, look);
     std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
 
     // An all-zero mask: with a 32-bit colour image the alpha channel decides transparency.
