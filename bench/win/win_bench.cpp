@@ -85,7 +85,7 @@ Bytes noise_dib(int32_t width, int32_t height, uint32_t seed) {
     return dib;
 }
 
-uint32_t dib_serial(const Bytes& dib) {
+uint32_t dib_serial(std::span<const uint8_t> dib) {
     uint32_t serial = 0;
     if (dib.size() >= 44) std::memcpy(&serial, &dib[40], 4);
     return serial;
@@ -490,7 +490,7 @@ LRESULT CALLBACK timed_strip_proc(HWND window, UINT message, WPARAM wparam, LPAR
         uint32_t serial = 0;
         if (AppBorrow app = borrow_app(); app && !app->store.recent.empty()) {
             const ClipContent& front = app->store.recent.front().content;
-            serial = front.kind == ClipKind::Image ? dib_serial(front.dib)
+            serial = front.kind == ClipKind::Image ? dib_serial(front.dib.head())
                                                    : text_serial(std::wstring(front.text.begin(), front.text.end()));
         }
         note_paint(serial);

@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/dib_block.hpp"
 #include "core/picture.hpp"
 #include "core/template.hpp"
 
@@ -16,13 +17,12 @@ namespace korvane {
 // The codes are stored in the pins file.
 enum class ClipKind : uint8_t { Text = 0, Image = 1, Files = 2 };
 
-using Bytes = std::vector<uint8_t>;
 using FilePath = std::u16string;  // the shell's UTF-16 code units, unpaired surrogates included
 
 struct ClipContent {
     ClipKind kind = ClipKind::Text;
     std::string text;              // Text: UTF-8, exactly as captured
-    Bytes dib;                     // Image: the whole packed DIB block
+    DibBlock dib;                  // Image: the whole packed DIB block, kept compressed when big
     std::vector<FilePath> files;   // Files: the paths in list order
 
     static ClipContent make_text(std::string text);

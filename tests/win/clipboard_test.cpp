@@ -245,7 +245,7 @@ TEST_F(ClipboardTest, FilesWinOverTextAndWhiteSpaceTextGivesWayToThePicture) {
     const Bytes top_down = small_dib(2, -2);
     put_in_target({{CF_UNICODETEXT, L"", text_bytes(" \t\r\n ")}, {CF_DIB, L"", top_down}});
     ASSERT_TRUE(pump_until([] { return !recent().empty() && recent()[0].kind == ClipKind::Image; }));
-    EXPECT_EQ(recent()[0].dib, top_down);
+    EXPECT_EQ(recent()[0].dib.expanded(), top_down);
 
     copy_in_target(L"  leading blanks");
     ASSERT_TRUE(pump_until([] { return front_is_text("  leading blanks"); }));

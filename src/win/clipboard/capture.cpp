@@ -174,7 +174,11 @@ LRESULT on_clipboard_update(HWND main_window) {
         return 0;
     }
     if (!content) return 0;
-    if (AppBorrow app = borrow_app()) record_capture(app->store, std::move(*content));
+    if (AppBorrow app = borrow_app()) {
+        app->packer.adopt_finished(app->store);
+        record_capture(app->store, std::move(*content));
+        app->packer.pack_pictures(app->store, main_window);
+    }
     refresh_all_toolbars();
     return 0;
 }
