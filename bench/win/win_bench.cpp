@@ -4,7 +4,8 @@
 // scripts/bench turns them into medians, percentiles and ratios, and measures the memory of the
 // programs that "memory" holds idle for it.
 //
-// usage: win_bench capture | paint | pins | start | memory   (and "writer", started by capture)
+// usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE
+//        (and "writer", started by capture)
 // The cases are one file because they share the timing, the baselines and the JSON output.
 #include <windows.h>
 
@@ -23,6 +24,7 @@
 #include "win/support/handles.hpp"
 #include "win/app/main.hpp"
 #include "win/toolbar/toolbar.hpp"
+#include "korvane_observer.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane::bench {
@@ -469,6 +471,63 @@ int run_writer() {
     return 0;
 }
 
+// ---- pictures: Korvane holding ten 3840 x 2160 screenshots in Recent, then pasting one of them
+// back, held still at each step while scripts/bench reads its memory.  The pictures are one
+// screenshot of the strip and the dialogs tiled to size (top-down BGRA rows that scripts/bench
+// makes from docs/screenshots), its rows turned by a different amount each, so no two are alike.
+
+constexpr int PICTURES_IN_RECENT = 10;
+
+Bytes screenshot_dib(const Bytes& rows, int turn) {
+    const size_t row_bytes = size_t(PICTURE_WIDTH) * 4;
+    Bytes dib = test::blank_dib(PICTURE_WIDTH, -PICTURE_HEIGHT);
+    const size_t shift = size_t(turn) * 97 % size_t(PICTURE_HEIGHT) * row_bytes;
+    std::copy(rows.begin() + ptrdiff_t(shift), rows.end(), dib.end() - ptrdiff_t(rows.size()));
+    std::copy(rows.begin(), rows.begin() + ptrdiff_t(shift), dib.end() - ptrdiff_t(shift));
+    return dib;
+}
+
+void wait_for_reader() {
+    std::fflush(stdout);
+    char answer[8];
+    std::fgets(answer, sizeof answer, stdin);
+}
+
+int run_pictures(const char* rows_path) {
+    const std::optional<Bytes> rows = test::read_file(std::wstring(rows_path, rows_path + std::strlen(rows_path)));
+    if (!rows || rows->size() != size_t(PICTURE_WIDTH) * PICTURE_HEIGHT * 4) fail("the screenshot rows could not be read");
+    test::TempAppData appdata;
+    std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
+    if (!korvane) fail("Korvane did not start");
+    HWND window = CreateWindowExW(0, L"STATIC", L"Korvane bench pictures", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    Bytes last;
+    for (int i = 0; i < PICTURES_IN_RECENT; ++i) {
+        last = screenshot_dib(*rows, i);
+        OwnedGlobal block = global_copy(last.data(), last.size());
+        if (!OpenClipboard(window)) fail("the clipboard could not be opened");
+        EmptyClipboard();
+        if (SetClipboardData(CF_DIB, block.get())) block.release();  // the clipboard owns it now
+        CloseClipboard();
+        if (!test::wait_until([&] {
+                korvane->catch_up();
+                const auto tiles = korvane->tiles();
+                return tiles && tiles->size() == size_t(i + 1);
+            }, 20s))
+            fail("a picture was not captured");
+    }
+    Sleep(10000);  // the compression of the last pictures ends
+    std::printf("{\"pictures\": %lu}\n", korvane->process().id);
+    wait_for_reader();
+    korvane->click(korvane->tiles()->front().rect);
+    if (test::clipboard_block_owned_by(korvane->main_window(), CF_DIB) != last) fail("the paste gave other bytes");
+    Sleep(2000);
+    std::printf("{\"pasted\": %lu}\n", korvane->process().id);
+    wait_for_reader();
+    DestroyWindow(window);
+    return 0;
+}
+
 // What the UI thread's window procedures saw last: the serial of the clip on screen and when
 // its paint ended.
 std::atomic<LONG> painted_serial{-1};
@@ -639,6 +698,7 @@ int main(int argc, char** argv) {
     if (mode == "pins") return run_pins();
     if (mode == "start") return run_start();
     if (mode == "memory") return run_memory();
-    std::fprintf(stderr, "usage: win_bench capture | paint | pins | start | memory\n");
+    if (mode == "pictures" && argc > 2) return run_pictures(argv[2]);
+    std::fprintf(stderr, "usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE\n");
     return 2;
 }
