@@ -158,6 +158,7 @@ LRESULT on_destroy(HWND window) {
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CLIPBOARDUPDATE: return on_clipboard_update(window);
+    case WM_CAPTURE_CLIPBOARD: return on_capture_clipboard(window);
     case WM_TRAY_CALLBACK: return on_tray_callback(window, wparam, lparam);
     case WM_FOREGROUND_CHANGED: return on_foreground_window(HWND(wparam));
     case WM_TIMER: return on_foreground_poll(wparam);

@@ -18,6 +18,8 @@ constexpr UINT WM_APPBAR_LOST = WM_APP + 4;
 constexpr UINT WM_ACCESSIBLE_ACTION = WM_APP + 5;
 // Posted to the main window by the picture packer's worker when compressed pictures are ready.
 constexpr UINT WM_PICTURES_PACKED = WM_APP + 6;
+// Posted by the main window to itself on a clipboard change: the capture of its last content.
+constexpr UINT WM_CAPTURE_CLIPBOARD = WM_APP + 7;
 
 // Where the system delivers no foreground events (Wine), the main window asks with this timer.
 constexpr UINT_PTR FOREGROUND_POLL_TIMER = 1;
