@@ -140,6 +140,40 @@ def pictures_case(win_bench):
             {"case": "paste_picture_peak_rise", "unit": "MB", "product": paste_rise, "baseline": [one_copy]}]
 
 
+def cpu_seconds(pid):
+    """User and system time of a Linux process so far."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def flood_case(win_bench):
+    """Korvane through two floods of clipboard changes: the delays win_bench measures, and the
+    share of one core Korvane used during the first flood."""
+    bench = subprocess.Popen(["timeout", "900", "wine", win_bench, "flood"], stdin=subprocess.PIPE,
+                             stdout=subprocess.PIPE, text=True)
+    cases, cpu, at, floods = [], [], 0.0, 0
+    for line in bench.stdout:
+        if line.startswith("{\"case\""):
+            cases.append(json.loads(line))
+            continue
+        if not line.startswith("{\"flood\""):
+            continue
+        k = wine_process("Korvane.exe", os.environ["WINEPREFIX"])
+        event = json.loads(line)
+        if event["flood"] == "start":
+            at = cpu_seconds(k)
+        else:
+            floods += 1
+            if floods == 1:
+                cpu.append((cpu_seconds(k) - at) / event["seconds"])
+        bench.stdin.write("\n")
+        bench.stdin.flush()
+    if bench.wait() != 0 or len(cases) != 2 or not cpu:
+        sys.exit("report: the flood case failed")
+    return cases + [{"case": "flood_cpu_share", "unit": "cores", "product": cpu, "baseline": [1.0]}]
+
+
 # What each measured case must meet.  "ratio": the product's median over the baseline's;
 # "p95": the product's 95th percentile in its unit; "at_most": the product's median.
 TARGETS = {
@@ -152,6 +186,9 @@ TARGETS = {
     "idle_private_bytes": ("at_most", 12.0, "<= 12 MB"),
     "ten_pictures_private_bytes": ("at_most", 80.0, "<= 80 MB"),
     "paste_picture_peak_rise": ("ratio", 2.0, "<= 2x one copy"),
+    "flood_last_text_shown": ("at_most", 1000.0, "<= 1 s"),
+    "flood_click_to_clipboard": ("at_most", 1000.0, "<= 1 s"),
+    "flood_cpu_share": ("at_most", 0.25, "<= 0.25 core"),
 }
 
 BASELINES = {
@@ -165,6 +202,9 @@ BASELINES = {
     "idle_private_bytes": "minimal program",
     "ten_pictures_private_bytes": "ten raw copies",
     "paste_picture_peak_rise": "one copy of 33 MB",
+    "flood_last_text_shown": "1 s",
+    "flood_click_to_clipboard": "1 s",
+    "flood_cpu_share": "one core",
 }
 
 
@@ -191,6 +231,7 @@ def main():
         cases += wine_cases(win_bench, mode)
     cases += memory_case(win_bench)
     cases += pictures_case(win_bench)
+    cases += flood_case(win_bench)
     header = ["case", "ratio", "product (median)", "baseline (median)", "baseline is", "n", "target", "result"]
     rows = [header] + [row(c) for c in cases]
     widths = [max(len(r[i]) for r in rows) for i in range(len(header))]

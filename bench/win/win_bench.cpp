@@ -4,7 +4,7 @@
 // scripts/bench turns them into medians, percentiles and ratios, and measures the memory of the
 // programs that "memory" holds idle for it.
 //
-// usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE
+// usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE | flood
 //        (and "writer", started by capture)
 // The cases are one file because they share the timing, the baselines and the JSON output.
 #include <windows.h>
@@ -528,6 +528,64 @@ int run_pictures(const char* rows_path) {
     return 0;
 }
 
+// ---- flood: another program replaces the clipboard's text 40,000 times in 20 s, as remote
+// desktop and virtual machine clients can.  Measured: how long after the flood the last text is
+// the first tile, and, after a second flood, how long a click on the first tile takes to put it
+// on the clipboard.  scripts/bench reads Korvane's processor time around the first flood.
+
+constexpr int FLOOD_TEXTS = 40000;
+constexpr double FLOOD_SECONDS = 20;
+
+void flood_clipboard(HWND window, int round) {
+    const LONGLONG start = ticks();
+    for (int i = 0; i < FLOOD_TEXTS; ++i) {
+        const std::wstring text = L"flood " + std::to_wstring(round) + L" " + std::to_wstring(i);
+        OwnedGlobal block = global_copy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        if (!OpenClipboard(window)) continue;  // Korvane has it open: the next change comes soon
+        EmptyClipboard();
+        if (SetClipboardData(CF_UNICODETEXT, block.get())) block.release();  // the clipboard owns it now
+        CloseClipboard();
+        const double due_ms = (i + 1) * FLOOD_SECONDS * 1000 / FLOOD_TEXTS;
+        const double ahead = due_ms - ticks_to_ms(ticks() - start);
+        if (ahead >= 1) Sleep(DWORD(ahead));
+    }
+}
+
+int run_flood() {
+    test::TempAppData appdata;
+    std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
+    if (!korvane) fail("Korvane did not start");
+    HWND window = CreateWindowExW(0, L"STATIC", L"Korvane bench flood", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    std::vector<double> shown, pasted;
+    for (int round = 0; round < 2; ++round) {
+        std::printf("{\"flood\": \"start\"}\n");
+        wait_for_reader();
+        const LONGLONG start = ticks();
+        flood_clipboard(window, round);
+        const LONGLONG end = ticks();
+        std::printf("{\"flood\": \"end\", \"seconds\": %.2f}\n", ticks_to_ms(end - start) / 1000);
+        wait_for_reader();
+        const LONGLONG flood_end = ticks();
+        if (round == 0) {
+            const std::wstring last = L"flood 0 " + std::to_wstring(FLOOD_TEXTS - 1);
+            if (!korvane->wait_for_front(last, 200s)) fail("the last text of the flood was never shown");
+            shown.push_back(ticks_to_ms(ticks() - flood_end));
+        } else {
+            const std::optional<std::vector<test::ToolTip>> tiles = korvane->tiles();
+            if (!tiles || tiles->empty()) fail("no tiles after the flood");
+            korvane->click(tiles->front().rect);
+            if (!test::wait_until([&] { return GetClipboardOwner() == korvane->main_window(); }, 200s))
+                fail("the click after the flood never reached the clipboard");
+            pasted.push_back(ticks_to_ms(ticks() - flood_end));
+        }
+    }
+    DestroyWindow(window);
+    report("flood_last_text_shown", "ms", shown, {1000});
+    report("flood_click_to_clipboard", "ms", pasted, {1000});
+    return 0;
+}
+
 // What the UI thread's window procedures saw last: the serial of the clip on screen and when
 // its paint ended.
 std::atomic<LONG> painted_serial{-1};
@@ -699,6 +757,7 @@ int main(int argc, char** argv) {
     if (mode == "start") return run_start();
     if (mode == "memory") return run_memory();
     if (mode == "pictures" && argc > 2) return run_pictures(argv[2]);
-    std::fprintf(stderr, "usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE\n");
+    if (mode == "flood") return run_flood();
+    std::fprintf(stderr, "usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE | flood\n");
     return 2;
 }
