@@ -89,6 +89,91 @@ def memory_case(win_bench):
     return [{"case": "idle_private_bytes", "unit": "MB", "product": korvane, "baseline": minimal}]
 
 
+SCREENSHOTS = ["docked", "fill-in", "variables-wizard", "text-editor", "tile-menu", "popup"]
+PICTURE_BYTES = 40 + 3840 * 2160 * 4
+
+
+def screenshot_rows(path):
+    """One 3840 x 2160 screenshot of the strip and the dialogs, tiled from docs/screenshots, as
+    top-down BGRA rows."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    sources = [f"docs/screenshots/{name}.png" for name in SCREENSHOTS]
+    subprocess.run(["convert", *sources, "-background", "white", "-gravity", "north", "+append",
+                    "-write", "mpr:strip", "+delete", "-size", "3840x2160", "tile:mpr:strip",
+                    "-alpha", "off", "-alpha", "set", "-depth", "8", f"BGRA:{path}"], check=True)
+
+
+def status_kib(pid, field):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(field + ":"):
+                return int(line.split()[1])
+    return 0
+
+
+def pictures_case(win_bench):
+    """Korvane's resident private memory with ten screenshots in Recent, and how far its resident
+    memory rises above that while it pastes one of them back."""
+    rows = os.path.abspath("build/bench/screenshot-3840x2160.bgra")
+    screenshot_rows(rows)
+    bench = subprocess.Popen(["timeout", "600", "wine", win_bench, "pictures", "Z:" + rows.replace("/", "\\")],
+                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    held, paste_rise = [], []
+    resident_before = 0
+    for line in bench.stdout:
+        if line.startswith("{\"pictures\""):
+            k = wine_process("Korvane.exe", os.environ["WINEPREFIX"])
+            held.append(private_kib(k) / 1024)
+            resident_before = status_kib(k, "VmRSS")
+            with open(f"/proc/{k}/clear_refs", "w") as f:
+                f.write("5")  # the peak resident size starts again from here
+        elif line.startswith("{\"pasted\""):
+            paste_rise.append((status_kib(k, "VmHWM") - resident_before) / 1024)
+        else:
+            continue
+        bench.stdin.write("\n")
+        bench.stdin.flush()
+    if bench.wait() != 0 or not held or not paste_rise:
+        sys.exit("report: the pictures case failed")
+    one_copy = PICTURE_BYTES / (1024 * 1024)
+    return [{"case": "ten_pictures_private_bytes", "unit": "MB", "product": held, "baseline": [one_copy * 10]},
+            {"case": "paste_picture_peak_rise", "unit": "MB", "product": paste_rise, "baseline": [one_copy]}]
+
+
+def cpu_seconds(pid):
+    """User and system time of a Linux process so far."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def flood_case(win_bench):
+    """Korvane through two floods of clipboard changes: the delays win_bench measures, and the
+    share of one core Korvane used during the first flood."""
+    bench = subprocess.Popen(["timeout", "900", "wine", win_bench, "flood"], stdin=subprocess.PIPE,
+                             stdout=subprocess.PIPE, text=True)
+    cases, cpu, at, floods = [], [], 0.0, 0
+    for line in bench.stdout:
+        if line.startswith("{\"case\""):
+            cases.append(json.loads(line))
+            continue
+        if not line.startswith("{\"flood\""):
+            continue
+        k = wine_process("Korvane.exe", os.environ["WINEPREFIX"])
+        event = json.loads(line)
+        if event["flood"] == "start":
+            at = cpu_seconds(k)
+        else:
+            floods += 1
+            if floods == 1:
+                cpu.append((cpu_seconds(k) - at) / event["seconds"])
+        bench.stdin.write("\n")
+        bench.stdin.flush()
+    if bench.wait() != 0 or len(cases) != 2 or not cpu:
+        sys.exit("report: the flood case failed")
+    return cases + [{"case": "flood_cpu_share", "unit": "cores", "product": cpu, "baseline": [1.0]}]
+
+
 # What each measured case must meet.  "ratio": the product's median over the baseline's;
 # "p95": the product's 95th percentile in its unit; "at_most": the product's median.
 TARGETS = {
@@ -100,6 +185,11 @@ TARGETS = {
     "pins_load": ("ratio", 1.5, "<= 1.5x raw read"),
     "start_to_visible": ("ratio", 1.5, "<= 1.5x minimal program"),
     "idle_private_bytes": ("at_most", 12.0, "<= 12 MB"),
+    "ten_pictures_private_bytes": ("at_most", 80.0, "<= 80 MB"),
+    "paste_picture_peak_rise": ("ratio", 2.0, "<= 2x one copy"),
+    "flood_last_text_shown": ("at_most", 1000.0, "<= 1 s"),
+    "flood_click_to_clipboard": ("at_most", 1000.0, "<= 1 s"),
+    "flood_cpu_share": ("at_most", 0.25, "<= 0.25 core"),
 }
 
 BASELINES = {
@@ -112,6 +202,11 @@ BASELINES = {
     "pins_load": "one ReadFile",
     "start_to_visible": "minimal program",
     "idle_private_bytes": "minimal program",
+    "ten_pictures_private_bytes": "ten raw copies",
+    "paste_picture_peak_rise": "one copy of 33 MB",
+    "flood_last_text_shown": "1 s",
+    "flood_click_to_clipboard": "1 s",
+    "flood_cpu_share": "one core",
 }
 
 
@@ -137,6 +232,8 @@ def main():
     for mode in ("capture", "paint", "pins", "start"):
         cases += wine_cases(win_bench, mode)
     cases += memory_case(win_bench)
+    cases += pictures_case(win_bench)
+    cases += flood_case(win_bench)
     header = ["case", "ratio", "product (median)", "baseline (median)", "baseline is", "n", "target", "result"]
     rows = [header] + [row(c) for c in cases]
     widths = [max(len(r[i]) for r in rows) for i in range(len(header))]

@@ -156,7 +156,7 @@ void record_capture_picture_baseline(benchmark::State& state) {
     const Bytes base = noise_dib(MEGABYTE_SIDE, 7);
     for (auto _ : state) {
         ClipContent content = ClipContent::make_image(base);
-        benchmark::DoNotOptimize(content.dib.data());
+        benchmark::DoNotOptimize(content.dib.raw().data());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(base.size()));
 }

@@ -4,7 +4,8 @@
 // scripts/bench turns them into medians, percentiles and ratios, and measures the memory of the
 // programs that "memory" holds idle for it.
 //
-// usage: win_bench capture | paint | pins | start | memory   (and "writer", started by capture)
+// usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE | flood
+//        (and "writer", started by capture)
 // The cases are one file because they share the timing, the baselines and the JSON output.
 #include <windows.h>
 
@@ -23,6 +24,7 @@
 #include "win/support/handles.hpp"
 #include "win/app/main.hpp"
 #include "win/toolbar/toolbar.hpp"
+#include "korvane_observer.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane::bench {
@@ -85,7 +87,7 @@ Bytes noise_dib(int32_t width, int32_t height, uint32_t seed) {
     return dib;
 }
 
-uint32_t dib_serial(const Bytes& dib) {
+uint32_t dib_serial(std::span<const uint8_t> dib) {
     uint32_t serial = 0;
     if (dib.size() >= 44) std::memcpy(&serial, &dib[40], 4);
     return serial;
@@ -479,6 +481,121 @@ int run_writer() {
     return 0;
 }
 
+// ---- pictures: Korvane holding ten 3840 x 2160 screenshots in Recent, then pasting one of them
+// back, held still at each step while scripts/bench reads its memory.  The pictures are one
+// screenshot of the strip and the dialogs tiled to size (top-down BGRA rows that scripts/bench
+// makes from docs/screenshots), its rows turned by a different amount each, so no two are alike.
+
+constexpr int PICTURES_IN_RECENT = 10;
+
+Bytes screenshot_dib(const Bytes& rows, int turn) {
+    const size_t row_bytes = size_t(PICTURE_WIDTH) * 4;
+    Bytes dib = test::blank_dib(PICTURE_WIDTH, -PICTURE_HEIGHT);
+    const size_t shift = size_t(turn) * 97 % size_t(PICTURE_HEIGHT) * row_bytes;
+    std::copy(rows.begin() + ptrdiff_t(shift), rows.end(), dib.end() - ptrdiff_t(rows.size()));
+    std::copy(rows.begin(), rows.begin() + ptrdiff_t(shift), dib.end() - ptrdiff_t(shift));
+    return dib;
+}
+
+void wait_for_reader() {
+    std::fflush(stdout);
+    char answer[8];
+    std::fgets(answer, sizeof answer, stdin);
+}
+
+int run_pictures(const char* rows_path) {
+    const std::optional<Bytes> rows = test::read_file(std::wstring(rows_path, rows_path + std::strlen(rows_path)));
+    if (!rows || rows->size() != size_t(PICTURE_WIDTH) * PICTURE_HEIGHT * 4) fail("the screenshot rows could not be read");
+    test::TempAppData appdata;
+    std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
+    if (!korvane) fail("Korvane did not start");
+    HWND window = CreateWindowExW(0, L"STATIC", L"Korvane bench pictures", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    Bytes last;
+    for (int i = 0; i < PICTURES_IN_RECENT; ++i) {
+        last = screenshot_dib(*rows, i);
+        OwnedGlobal block = global_copy(last.data(), last.size());
+        if (!OpenClipboard(window)) fail("the clipboard could not be opened");
+        EmptyClipboard();
+        if (SetClipboardData(CF_DIB, block.get())) block.release();  // the clipboard owns it now
+        CloseClipboard();
+        if (!test::wait_until([&] {
+                korvane->catch_up();
+                const auto tiles = korvane->tiles();
+                return tiles && tiles->size() == size_t(i + 1);
+            }, 20s))
+            fail("a picture was not captured");
+    }
+    Sleep(10000);  // the compression of the last pictures ends
+    std::printf("{\"pictures\": %lu}\n", korvane->process().id);
+    wait_for_reader();
+    korvane->click(korvane->tiles()->front().rect);
+    if (test::clipboard_block_owned_by(korvane->main_window(), CF_DIB) != last) fail("the paste gave other bytes");
+    Sleep(2000);
+    std::printf("{\"pasted\": %lu}\n", korvane->process().id);
+    wait_for_reader();
+    DestroyWindow(window);
+    return 0;
+}
+
+// ---- flood: another program replaces the clipboard's text 40,000 times in 20 s, as remote
+// desktop and virtual machine clients can.  Measured: how long after the flood the last text is
+// the first tile, and, after a second flood, how long a click on the first tile takes to put it
+// on the clipboard.  scripts/bench reads Korvane's processor time around the first flood.
+
+constexpr int FLOOD_TEXTS = 40000;
+constexpr double FLOOD_SECONDS = 20;
+
+void flood_clipboard(HWND window, int round) {
+    const LONGLONG start = ticks();
+    for (int i = 0; i < FLOOD_TEXTS; ++i) {
+        const std::wstring text = L"flood " + std::to_wstring(round) + L" " + std::to_wstring(i);
+        OwnedGlobal block = global_copy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        if (!OpenClipboard(window)) continue;  // Korvane has it open: the next change comes soon
+        EmptyClipboard();
+        if (SetClipboardData(CF_UNICODETEXT, block.get())) block.release();  // the clipboard owns it now
+        CloseClipboard();
+        const double due_ms = (i + 1) * FLOOD_SECONDS * 1000 / FLOOD_TEXTS;
+        const double ahead = due_ms - ticks_to_ms(ticks() - start);
+        if (ahead >= 1) Sleep(DWORD(ahead));
+    }
+}
+
+int run_flood() {
+    test::TempAppData appdata;
+    std::optional<test::RunningKorvane> korvane = test::RunningKorvane::start();
+    if (!korvane) fail("Korvane did not start");
+    HWND window = CreateWindowExW(0, L"STATIC", L"Korvane bench flood", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    std::vector<double> shown, pasted;
+    for (int round = 0; round < 2; ++round) {
+        std::printf("{\"flood\": \"start\"}\n");
+        wait_for_reader();
+        const LONGLONG start = ticks();
+        flood_clipboard(window, round);
+        const LONGLONG end = ticks();
+        std::printf("{\"flood\": \"end\", \"seconds\": %.2f}\n", ticks_to_ms(end - start) / 1000);
+        wait_for_reader();
+        const LONGLONG flood_end = ticks();
+        if (round == 0) {
+            const std::wstring last = L"flood 0 " + std::to_wstring(FLOOD_TEXTS - 1);
+            if (!korvane->wait_for_front(last, 200s)) fail("the last text of the flood was never shown");
+            shown.push_back(ticks_to_ms(ticks() - flood_end));
+        } else {
+            const std::optional<std::vector<test::ToolTip>> tiles = korvane->tiles();
+            if (!tiles || tiles->empty()) fail("no tiles after the flood");
+            korvane->click(tiles->front().rect);
+            if (!test::wait_until([&] { return GetClipboardOwner() == korvane->main_window(); }, 200s))
+                fail("the click after the flood never reached the clipboard");
+            pasted.push_back(ticks_to_ms(ticks() - flood_end));
+        }
+    }
+    DestroyWindow(window);
+    report("flood_last_text_shown", "ms", shown, {1000});
+    report("flood_click_to_clipboard", "ms", pasted, {1000});
+    return 0;
+}
+
 // What the UI thread's window procedures saw last: the serial of the clip on screen and when
 // its paint ended.
 std::atomic<LONG> painted_serial{-1};
@@ -500,7 +617,7 @@ LRESULT CALLBACK timed_strip_proc(HWND window, UINT message, WPARAM wparam, LPAR
         uint32_t serial = 0;
         if (AppBorrow app = borrow_app(); app && !app->store.recent.empty()) {
             const ClipContent& front = app->store.recent.front().content;
-            serial = front.kind == ClipKind::Image ? dib_serial(front.dib)
+            serial = front.kind == ClipKind::Image ? dib_serial(front.dib.head())
                                                    : text_serial(std::wstring(front.text.begin(), front.text.end()));
         }
         note_paint(serial);
@@ -674,6 +791,8 @@ int main(int argc, char** argv) {
     if (mode == "pins") return run_pins();
     if (mode == "start") return run_start();
     if (mode == "memory") return run_memory();
-    std::fprintf(stderr, "usage: win_bench capture | paint | pins | start | memory\n");
+    if (mode == "pictures" && argc > 2) return run_pictures(argv[2]);
+    if (mode == "flood") return run_flood();
+    std::fprintf(stderr, "usage: win_bench capture | paint | pins | start | memory | pictures BGRA_FILE | flood\n");
     return 2;
 }

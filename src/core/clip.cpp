@@ -14,7 +14,7 @@ ClipContent ClipContent::make_text(std::string text) {
 ClipContent ClipContent::make_image(Bytes dib) {
     ClipContent c;
     c.kind = ClipKind::Image;
-    c.dib = std::move(dib);
+    c.dib = DibBlock(std::move(dib));
     return c;
 }
 

@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/dib_block.hpp"
 #include "core/picture.hpp"
 #include "core/template.hpp"
 
@@ -16,7 +17,6 @@ namespace korvane {
 // The codes are stored in the pins file.
 enum class ClipKind : uint8_t { Text = 0, Image = 1, Files = 2 };
 
-using Bytes = std::vector<uint8_t>;
 using FilePath = std::u16string;  // the shell's UTF-16 code units, unpaired surrogates included
 
 // A registered clipboard format kept beside the main content as the bytes its owner wrote.
@@ -37,7 +37,7 @@ struct PrivacyMarkers {
 struct ClipContent {
     ClipKind kind = ClipKind::Text;
     std::string text;              // Text: UTF-8, exactly as captured
-    Bytes dib;                     // Image: the whole packed DIB block
+    DibBlock dib;                  // Image: the whole packed DIB block, kept compressed when big
     std::vector<FilePath> files;   // Files: the paths in list order
     // Not part of what makes two contents the same: a capture equal to a clip in all but these
     // gives the clip the newer ones.

@@ -231,7 +231,7 @@ std::string tile_tooltip_text(const Clip& clip) {
             break;
         case ClipKind::Image:
             text = "Image";
-            if (const std::optional<DibInfo> info = check_dib(content.dib))
+            if (const std::optional<DibInfo> info = check_dib(content.dib.head()))
                 text += ", " + std::to_string(info->width) + " \u00D7 " + std::to_string(info->height);
             break;
         case ClipKind::Files: {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <optional>
 
 #include "core/byte_io.hpp"
@@ -263,6 +264,16 @@ public:
         u32(static_cast<uint32_t>(bytes.size()));
         raw(bytes);
     }
+    // A picture kept compressed is expanded into a buffer of the file; the stream is the
+    // program's own, so only a lack of memory can fail that.
+    void picture_block(const DibBlock& dib) {
+        if (!dib.is_packed()) return sized_block(dib.raw());
+        u32(static_cast<uint32_t>(dib.size()));
+        close_small();
+        Bytes& buffer = out_.buffers.emplace_back(dib.size());
+        if (!dib.expand_into(buffer)) throw std::bad_alloc();
+        out_.pieces.push_back(buffer);
+    }
     void string(std::string_view s) {
         sized_block({reinterpret_cast<const uint8_t*>(s.data()), s.size()});
     }
@@ -313,7 +324,7 @@ void write_record(Writer& w, const Clip& pin) {
     }
     switch (pin.content.kind) {
     case ClipKind::Text: w.string(pin.content.text); break;
-    case ClipKind::Image: w.sized_block(pin.content.dib); break;
+    case ClipKind::Image: w.picture_block(pin.content.dib); break;
     case ClipKind::Files:
         w.u32(static_cast<uint32_t>(pin.content.files.size()));
         for (const FilePath& path : pin.content.files) {

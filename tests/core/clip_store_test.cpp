@@ -279,7 +279,7 @@ TEST(ClipEdits, IconVariablesNameAndTextFollowTheirRules) {
     Clip image;
     image.content = ClipContent::make_image({1});
     set_text(image, "ignored");
-    EXPECT_EQ(image.content.dib, Bytes{1});
+    EXPECT_EQ(image.content.dib.expanded(), Bytes{1});
     set_name(store.pins[0], "n");
     EXPECT_EQ(store.pins[0].name, "n");
     set_name(store.pins[0], std::nullopt);

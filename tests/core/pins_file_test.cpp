@@ -67,7 +67,7 @@ TEST(PinsFileVersions, Version1RecordsGetFreshAnimalIndicesInOrder) {
     EXPECT_EQ(pins[0].name, "first name");
     EXPECT_EQ(pins[0].content.text, "one");
     EXPECT_EQ(pins[1].content.kind, ClipKind::Image);
-    EXPECT_EQ(pins[1].content.dib, (Bytes{1, 2, 3}));
+    EXPECT_EQ(pins[1].content.dib.expanded(), (Bytes{1, 2, 3}));
     EXPECT_EQ(pins[2].content.files, std::vector<FilePath>{u"C:"});
     for (unsigned i = 0; i < 3; ++i) EXPECT_EQ(pins[i].animal_index, i);
     EXPECT_NE(pins[0].id, pins[1].id);
@@ -186,7 +186,7 @@ TEST(PinsFileRecords, RejectsBadKindsAndInvalidUtf8ButNeverValidatesImageBytes) 
     EXPECT_TRUE(is_corrupt(one([](FileBuilder& f) { f.u8(0).u8(0).u8(0).u8(0).u8(1).str("v").u8(4).u32(0).u32(0).str("x"); })));
     EXPECT_TRUE(is_corrupt(one([](FileBuilder& f) { f.u8(0).u8(0).u8(0).u8(0).u8(1).str("v").u8(0).u32(0).u32(1).str("\xC0\xAF").str("x"); })));
     EXPECT_TRUE(is_corrupt(one([](FileBuilder& f) { f.u8(0).u8(0).u8(0).u8(0).u8(1).str("\x80").u8(0).u32(0).u32(0).str("x"); })));
-    EXPECT_EQ(pins_of(one([](FileBuilder& f) { f.u8(1).u8(0).u8(0).u8(0).u8(0).u32(2).raw({0xFF, 0xFE}); }))[0].content.dib,
+    EXPECT_EQ(pins_of(one([](FileBuilder& f) { f.u8(1).u8(0).u8(0).u8(0).u8(0).u32(2).raw({0xFF, 0xFE}); }))[0].content.dib.expanded(),
               (Bytes{0xFF, 0xFE}));
 }
 

@@ -223,7 +223,7 @@ TEST(HostileClipboard, PinsGiveBackTheirCompanionsAfterAStart) {
     ASSERT_TRUE(tiles);
     ASSERT_EQ(tiles->size(), 2u);
     const UINT main_formats[] = {CF_UNICODETEXT, CF_DIB};
-    const Bytes main_bytes[] = {encode_unicode_text("pinned bold"), pins[1].content.dib};
+    const Bytes main_bytes[] = {encode_unicode_text("pinned bold"), pins[1].content.dib.expanded().value_or(Bytes{})};
     for (size_t i = 0; i < 2; ++i) {
         korvane->click((*tiles)[i].rect);
         EXPECT_EQ(test::clipboard_block_owned_by(korvane->main_window(), main_formats[i]), main_bytes[i]) << i;

@@ -83,12 +83,16 @@ private:
         if (!target.copy_text(shown)) return ::testing::AssertionFailure() << "the target did not copy";
         break;
     case 1:
-    case 3:
-        expected = test::solid_dib(2, 2, 0xFF000000u | uint32_t(i));
+    case 3: {
+        // Every other picture is big enough to be kept compressed: it is packed on the worker
+        // thread, and its raw bytes are given up, while the next cycles run.
+        const int32_t side = i % 4 == 1 ? 2 : 640;
+        expected = test::solid_dib(side, side, 0xFF000000u | uint32_t(i));
         format = CF_DIB;
-        shown = L"Image, 2 \u00D7 2";
+        shown = L"Image, " + std::to_wstring(side) + L" \u00D7 " + std::to_wstring(side);
         if (!target.put(CF_DIB, expected)) return ::testing::AssertionFailure() << "the target did not put the picture";
         break;
+    }
     default: {
         const std::wstring& path = files[size_t(i / 4) % files.size()];
         expected = encode_drop_block({to_units(path)});

@@ -11,6 +11,7 @@
 #include "core/settings.hpp"
 #include "core/shortcut.hpp"
 #include "core/store.hpp"
+#include "win/clipboard/picture_packer.hpp"
 #include "win/support/handles.hpp"
 #include "win/toolbar/toolbar.hpp"
 
@@ -43,6 +44,7 @@ struct App {
     // The popup's shortcut as it is registered now: off when none is, also when another program
     // held the one the settings ask for at start-up.
     Shortcut registered_shortcut;
+    PicturePacker packer;
 };
 
 // The toolbar state of a window, or null for any other window.

@@ -169,6 +169,12 @@ LRESULT on_hotkey(WPARAM id) {
     return 0;
 }
 
+// Compressed pictures are ready; when the record is taken they wait for the next capture.
+LRESULT on_pictures_packed() {
+    if (AppBorrow app = borrow_app()) app->packer.adopt_finished(app->store);
+    return 0;
+}
+
 LRESULT on_destroy(HWND window) {
     UnregisterHotKey(window, POPUP_HOTKEY);
     HWND docked = nullptr;
@@ -190,11 +196,13 @@ LRESULT on_destroy(HWND window) {
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CLIPBOARDUPDATE: return on_clipboard_update(window);
+    case WM_CAPTURE_CLIPBOARD: return on_capture_clipboard(window);
     case WM_TRAY_CALLBACK: return on_tray_callback(window, wparam, lparam);
     case WM_FOREGROUND_CHANGED: return on_foreground_window(HWND(wparam));
     case WM_TIMER: return on_foreground_poll(wparam);
     case WM_APPBAR_LOST: return on_appbar_lost();
     case WM_HOTKEY: return on_hotkey(wparam);
+    case WM_PICTURES_PACKED: return on_pictures_packed();
     case WM_DESTROY: return on_destroy(window);
     }
     if (message != 0 && message == taskbar_created.load()) return on_taskbar_created(window);
@@ -253,6 +261,7 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     const HWND main_window = app->main_window;
     const HICON icon = app->app_icon.get();
     install_app(std::move(app));
+    if (AppBorrow app = borrow_app()) app->packer.pack_pictures(app->store, main_window);
 
     add_notification_icon(main_window, icon);
     AddClipboardFormatListener(main_window);

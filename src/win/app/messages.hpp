@@ -16,6 +16,10 @@ constexpr UINT WM_APPBAR_LOST = WM_APP + 4;
 // Posted to a toolbar by a screen reader's default action, whose call must return before the
 // command runs.  It carries no data: the action waits in the toolbar's state.
 constexpr UINT WM_ACCESSIBLE_ACTION = WM_APP + 5;
+// Posted to the main window by the picture packer's worker when compressed pictures are ready.
+constexpr UINT WM_PICTURES_PACKED = WM_APP + 6;
+// Posted by the main window to itself on a clipboard change: the capture of its last content.
+constexpr UINT WM_CAPTURE_CLIPBOARD = WM_APP + 7;
 
 // Where the system delivers no foreground events (Wine), the main window asks with this timer.
 constexpr UINT_PTR FOREGROUND_POLL_TIMER = 1;

@@ -16,6 +16,7 @@
 #include "core/store.hpp"
 #include "core/text.hpp"
 #include "win/app/app.hpp"
+#include "win/app/messages.hpp"
 #include "win/pictures/png_picture.hpp"
 #include "win/support/handles.hpp"
 #include "win/support/wide.hpp"
@@ -254,7 +255,44 @@ std::optional<ClipContent> read_clipboard_content(HWND main_window, const std::v
     return content;
 }
 
+namespace {
+
+// The clipboard's sequence number when its content was last read (0 before the first read, and
+// what the system answers when it cannot tell).  A notification that finds it unchanged belongs
+// to a change already captured.
+DWORD captured_sequence = 0;
+// The main window a capture has been posted to and has not yet run in: the notifications queued
+// before it collapse into it.  (A window destroyed meanwhile never runs it; the next has its own.)
+HWND capture_posted_to = nullptr;
+uint64_t reads = 0;
+
+bool already_captured(DWORD sequence) { return sequence != 0 && sequence == captured_sequence; }
+
+// The store's state as the toolbars show it after a capture: a capture either leaves it alone
+// (the content is pinned, or is the first Recent clip already) or changes the front clip.
+struct RecentFront {
+    ClipId id = 0;
+    size_t count = 0;
+    bool operator==(const RecentFront&) const = default;
+};
+
+RecentFront recent_front(const ClipStore& store) {
+    return {store.recent.empty() ? 0 : store.recent.front().id, store.recent.size()};
+}
+
+}  // namespace
+
 LRESULT on_clipboard_update(HWND main_window) {
+    if (capture_posted_to == main_window || already_captured(GetClipboardSequenceNumber())) return 0;
+    // Posted behind the notifications already queued, so a burst of changes costs one read of
+    // its last content, and input between the notifications is not kept waiting.
+    if (!PostMessageW(main_window, WM_CAPTURE_CLIPBOARD, 0, 0)) return on_capture_clipboard(main_window);
+    capture_posted_to = main_window;
+    return 0;
+}
+
+LRESULT on_capture_clipboard(HWND main_window) {
+    capture_posted_to = nullptr;
     std::vector<std::string> ignored_programs;
     if (AppBorrow app = borrow_app()) {
         // While paused nothing is read, not even which program copied.
@@ -263,6 +301,10 @@ LRESULT on_clipboard_update(HWND main_window) {
     } else {
         return 0;
     }
+    const DWORD sequence = GetClipboardSequenceNumber();
+    if (already_captured(sequence)) return 0;
+    captured_sequence = sequence;
+    ++reads;
     std::optional<ClipContent> content;
     // A block of up to 256 MiB, or the paths decoded from one, may not fit in memory; then this
     // capture is dropped, silently like every other that fails.
@@ -272,9 +314,18 @@ LRESULT on_clipboard_update(HWND main_window) {
         return 0;
     }
     if (!content) return 0;
-    if (AppBorrow app = borrow_app()) record_capture(app->store, std::move(*content));
-    refresh_all_toolbars();
+    bool changed = false;
+    if (AppBorrow app = borrow_app()) {
+        app->packer.adopt_finished(app->store);
+        const RecentFront before = recent_front(app->store);
+        record_capture(app->store, std::move(*content));
+        changed = recent_front(app->store) != before;
+        app->packer.pack_pictures(app->store, main_window);
+    }
+    if (changed) refresh_all_toolbars();
     return 0;
 }
+
+uint64_t clipboard_reads() { return reads; }
 
 }  // namespace korvane

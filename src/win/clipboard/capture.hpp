@@ -14,8 +14,15 @@ namespace korvane {
 // Blocks larger than this (256 MiB) are never copied.
 constexpr SIZE_T MAX_CLIPBOARD_BLOCK = 0x10000000;
 
-// The handler of WM_CLIPBOARDUPDATE; always returns 0.  While capture is paused it reads nothing.
+// The handler of WM_CLIPBOARDUPDATE: posts one WM_CAPTURE_CLIPBOARD for a change not yet read,
+// and none while one is on its way.  Always returns 0.  While capture is paused the capture
+// reads nothing.
 LRESULT on_clipboard_update(HWND main_window);
+// The handler of WM_CAPTURE_CLIPBOARD: reads the clipboard unless its content was read since the
+// change, makes the clip, and refreshes the toolbars when Recent changed.  Always returns 0.
+LRESULT on_capture_clipboard(HWND main_window);
+// How many times the content was read, for the benchmarks and the tests that count the work.
+uint64_t clipboard_reads();
 
 // Reads the clipboard's current content as a clip content, or nothing when it is to be ignored
 // (its owner's program file name is one of ignored_programs, any case) or holds nothing

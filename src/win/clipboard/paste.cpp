@@ -123,6 +123,29 @@ void return_to_paste_target() {
     if (const HWND window = paste_target(); window && IsWindowVisible(window)) SetForegroundWindow(window);
 }
 
+namespace {
+
+bool hand_to_clipboard(UINT format, OwnedGlobal block) {
+    if (!block || !SetClipboardData(format, block.get())) return false;
+    block.release();  // the clipboard owns it now
+    return true;
+}
+
+// The picture expanded straight into the block the clipboard takes, so a paste holds one more
+// copy of it at most.  A picture that GDI could not draw is not handed to other programs, which
+// would read its pixels the same way; it may have come from another program or the pins file.
+OwnedGlobal picture_block(const DibBlock& dib) {
+    OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, dib.empty() ? 1 : dib.size()));
+    if (!block) return block;
+    const LockedGlobal lock(block.get());
+    if (!lock.data()) return OwnedGlobal();
+    const std::span<uint8_t> bytes(static_cast<uint8_t*>(lock.data()), dib.size());
+    if (!dib.expand_into(bytes) || !check_dib_pixels(bytes)) return OwnedGlobal();
+    return block;
+}
+
+}  // namespace
+
 bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size()));
     if (!block) return false;
@@ -131,17 +154,15 @@ bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
         if (!lock.data()) return false;
         if (!bytes.empty()) std::memcpy(lock.data(), bytes.data(), bytes.size());
     }
-    if (!SetClipboardData(format, block.get())) return false;
-    block.release();  // the clipboard owns it now
-    return true;
+    return hand_to_clipboard(format, std::move(block));
 }
 
 namespace {
 
-bool write_main_format(const ClipContent& content) {
+bool write_main_format(const ClipContent& content, OwnedGlobal picture) {
     switch (content.kind) {
     case ClipKind::Text: return write_clipboard_block(CF_UNICODETEXT, encode_unicode_text(content.text));
-    case ClipKind::Image: return write_clipboard_block(CF_DIB, content.dib);
+    case ClipKind::Image: return hand_to_clipboard(CF_DIB, std::move(picture));
     case ClipKind::Files: {
         constexpr uint8_t DROP_EFFECT_COPY[] = {1, 0, 0, 0};
         write_clipboard_block(RegisterClipboardFormatW(L"Preferred DropEffect"), DROP_EFFECT_COPY);
@@ -160,13 +181,15 @@ void write_registered(const std::vector<Companion>& blocks) {
 }  // namespace
 
 bool write_clip_to_clipboard(HWND owner, const ClipContent& content, PasteWrite how) {
-    // A picture that GDI could not draw is not handed to other programs, which would read its
-    // pixels the same way; it may have come from another program or from the pins file.
-    if (content.kind == ClipKind::Image && !check_dib_pixels(content.dib)) return false;
+    OwnedGlobal picture;
+    if (content.kind == ClipKind::Image) {
+        picture = picture_block(content.dib);
+        if (!picture) return false;
+    }
     const ClipboardSession clipboard(open_clipboard_retrying(owner));
     if (!clipboard) return false;
     EmptyClipboard();
-    if (!write_main_format(content)) return false;
+    if (!write_main_format(content, std::move(picture))) return false;
     if (!how.plain_text) write_registered(content.companions);
     write_registered(marker_blocks(content.markers, how.secret));
     return true;

@@ -62,8 +62,8 @@ std::wstring files_name(const std::vector<FilePath>& files) {
     return name;
 }
 
-std::wstring picture_name(const Bytes& dib) {
-    const std::optional<DibInfo> info = check_dib(dib);
+std::wstring picture_name(const DibBlock& dib) {
+    const std::optional<DibInfo> info = check_dib(dib.head());
     if (!info) return L"Picture";
     return L"Picture, " + std::to_wstring(info->width) + L" \u00D7 " + std::to_wstring(info->height);
 }

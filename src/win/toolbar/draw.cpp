@@ -20,6 +20,7 @@ struct TileCache {
     OwnedBitmap thumbnail;
     OwnedIcon file_icon;
     bool file_icon_asked = false;  // the shell is asked once, and its answer kept even when it is none
+    bool thumbnail_tried = false;  // a picture GDI cannot draw is not expanded again for every paint
     OwnedBitmap custom_icon;
 };
 
@@ -52,6 +53,7 @@ TileCache& cache_of(Clip& clip, unsigned dpi) {
     TileCache& cache = *clip.cache.handles();
     if (cache.pictures_dpi != dpi) {
         cache.thumbnail.reset();
+        cache.thumbnail_tried = false;
         cache.custom_icon.reset();
         cache.pictures_dpi = dpi;
     }
@@ -66,31 +68,44 @@ void draw_badge_text(HDC dc, const RECT& badge, std::string_view text, HFONT fon
     draw_text_in_rect(dc, text, badge, font, BADGE_TEXT, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-// The thumbnail of an image clip, made once from its DIB.  The block's pixel rows are checked
-// against its header first: it comes from another program or the pins file.
+// The thumbnail of a picture, made from its DIB (expanded for this when it is kept compressed).
+// The block's pixel rows are checked against its header first: it comes from another program or
+// the pins file.
+OwnedBitmap make_thumbnail(HDC dc, const DibBlock& dib, const Rect& area) {
+    std::optional<Bytes> expanded;
+    std::span<const uint8_t> block = dib.raw();
+    if (dib.is_packed()) {
+        expanded = dib.expanded();
+        if (!expanded) return {};
+        block = *expanded;
+    }
+    const std::optional<DibInfo> info = check_dib_pixels(block);
+    if (!info) return {};
+    const Size size = thumbnail_size(info->width, info->height, area.width(), area.height());
+    // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
+    // every paint costs Wine a round trip to the display driver.
+    OwnedDc memory(CreateCompatibleDC(dc));
+    uint32_t* bits = nullptr;
+    OwnedBitmap bitmap = make_dib_section(size.width, size.height, bits);
+    if (!memory || !bitmap) return {};
+    const Selected selected(memory.get(), bitmap.get());
+    SetStretchBltMode(memory.get(), HALFTONE);
+    SetBrushOrgEx(memory.get(), 0, 0, nullptr);
+    const auto* header = reinterpret_cast<const BITMAPINFO*>(block.data());
+    StretchDIBits(memory.get(), 0, 0, size.width, size.height, 0, 0, info->width, int(info->height),
+                  block.data() + info->pixel_offset, header, DIB_RGB_COLORS, SRCCOPY);
+    return bitmap;
+}
+
+// The thumbnail of an image clip, made once and kept with the clip's drawing cache.
 void draw_thumbnail(HDC dc, HDC source, Clip& clip, const RECT& tile, unsigned dpi) {
-    const std::optional<DibInfo> dib = check_dib_pixels(clip.content.dib);
-    if (!dib) return;
     const Rect area = parts_of(tile, dpi).thumbnail_area;
     TileCache& cache = cache_of(clip, dpi);
-    if (!cache.thumbnail) {
-        const Size size = thumbnail_size(dib->width, dib->height, area.width(), area.height());
-        // A DIB section rather than a compatible bitmap: selecting a device bitmap into a DC for
-        // every paint costs Wine a round trip to the display driver.
-        OwnedDc memory(CreateCompatibleDC(dc));
-        uint32_t* bits = nullptr;
-        OwnedBitmap bitmap = make_dib_section(size.width, size.height, bits);
-        if (!memory || !bitmap) return;
-        {
-            const Selected selected(memory.get(), bitmap.get());
-            SetStretchBltMode(memory.get(), HALFTONE);
-            SetBrushOrgEx(memory.get(), 0, 0, nullptr);
-            const auto* info = reinterpret_cast<const BITMAPINFO*>(clip.content.dib.data());
-            StretchDIBits(memory.get(), 0, 0, size.width, size.height, 0, 0, dib->width, int(dib->height),
-                          clip.content.dib.data() + dib->pixel_offset, info, DIB_RGB_COLORS, SRCCOPY);
-        }
-        cache.thumbnail = std::move(bitmap);
+    if (!cache.thumbnail_tried) {
+        cache.thumbnail_tried = true;
+        cache.thumbnail = make_thumbnail(dc, clip.content.dib, area);
     }
+    if (!cache.thumbnail) return;
     BITMAP bitmap{};
     GetObjectW(cache.thumbnail.get(), sizeof bitmap, &bitmap);
     const Selected selected(source, cache.thumbnail.get());
