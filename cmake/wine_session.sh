@@ -12,6 +12,11 @@ case $action in
 start)
     # Refused when a server already runs in the prefix, which serves as well.
     wineserver -p60 </dev/null >/dev/null 2>&1 || true
+    # The tests redirect the user's folders while they run; one killed meanwhile leaves them
+    # redirected, so each session starts from the prefix's own.
+    folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+    wine reg add "$folders" /v AppData /t REG_EXPAND_SZ /d '%USERPROFILE%\AppData\Roaming' /f </dev/null >/dev/null 2>&1
+    wine reg delete "$folders" /v 'Local AppData' /f </dev/null >/dev/null 2>&1 || true
     wine "$keeper" start 1800 </dev/null >/dev/null 2>&1 &
     keeper_pid=$!
     end=$((SECONDS + 50))
