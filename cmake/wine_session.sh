@@ -15,6 +15,11 @@ start)
     wineserver -k </dev/null >/dev/null 2>&1 || true
     wineserver -w </dev/null >/dev/null 2>&1 || true
     wineserver -p60 </dev/null >/dev/null 2>&1 || true
+    # The tests redirect the user's folders while they run; one killed meanwhile leaves them
+    # redirected, so each session starts from the prefix's own.
+    folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+    wine reg add "$folders" /v AppData /t REG_EXPAND_SZ /d '%USERPROFILE%\AppData\Roaming' /f </dev/null >/dev/null 2>&1
+    wine reg delete "$folders" /v 'Local AppData' /f </dev/null >/dev/null 2>&1 || true
     wine "$keeper" start 1800 </dev/null >/dev/null 2>&1 &
     keeper_pid=$!
     end=$((SECONDS + 50))
