@@ -304,8 +304,13 @@ std::wstring first_tile_tip(HWND docked) {
         wchar_t name[64] = {};
         GetClassNameW(window, name, 64);
         if (_wcsicmp(name, TOOLTIPS_CLASSW) != 0 || GetWindow(window, GW_OWNER) != s->owner) return TRUE;
-        s->found = window;
-        return FALSE;
+        // The mouse's tooltip control, with a tool for every tile and button; the keyboard's has one.
+        DWORD_PTR tools = 0;
+        if (SendMessageTimeoutW(window, TTM_GETTOOLCOUNT, 0, 0, SMTO_NORMAL, 1500, &tools) && tools > 1) {
+            s->found = window;
+            return FALSE;
+        }
+        return TRUE;
     }, LPARAM(&search));
     wchar_t text[256] = {};
     TOOLINFOW tool{};

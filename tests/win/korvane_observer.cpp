@@ -38,9 +38,14 @@ BOOL CALLBACK find_tooltip(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
+    // The strip owns two tooltip controls: the mouse's, with a tool for every tile and button, and
+    // the keyboard's, with one.
     if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && GetWindow(window, GW_OWNER) == search->owner) {
-        search->found = window;
-        return FALSE;
+        const size_t tools = size_t(SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0));
+        if (!search->found || tools > search->count) {
+            search->found = window;
+            search->count = tools;
+        }
     }
     return TRUE;
 }
