@@ -29,6 +29,17 @@ namespace {
 
 using namespace shell_test;
 
+// A key pressed with a modifier held (Shift, Ctrl), as the key handler sees it.
+void key_with(HWND window, BYTE modifier, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    on_key_down(window, key);
+    keys[modifier] = 0;
+    SetKeyboardState(keys);
+}
+
 class Keyboard : public Shell {
 protected:
     void capture(const char* text) {
@@ -238,29 +249,14 @@ TEST_F(Keyboard, TheMenuKeyAndShiftF10OpenTheFocusedTilesMenu) {
     {
         MenuReader reader;
         reader.read_then_choose(MenuReader::NOTHING);
-        BYTE keys[256] = {};
-        GetKeyboardState(keys);
-        keys[VK_SHIFT] = 0x80;
-        SetKeyboardState(keys);
-        on_key_down(popup, VK_F10);
-        keys[VK_SHIFT] = 0;
-        SetKeyboardState(keys);
+        key_with(popup, VK_SHIFT, VK_F10);
         reader.thread.join();
         ASSERT_FALSE(reader.items.empty());
         EXPECT_EQ(reader.items[0].first, L"Unpin");
     }
 }
 
-// Ctrl and an arrow key, as the key handler sees them.
-void key_with_ctrl(HWND window, WPARAM key) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    on_key_down(window, key);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-}
+void key_with_ctrl(HWND window, WPARAM key) { key_with(window, VK_CONTROL, key); }
 
 std::string saved_pin_order() {
     std::string order;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
 #include <span>
 
 #include "core/icon_fit.hpp"
@@ -17,6 +16,7 @@
 #include "svg/svg_render.hpp"
 #include "win/support/beep.hpp"
 #include "win/storage/files.hpp"
+#include "win/pictures/gdiplus_start.hpp"
 #include "win/support/handles.hpp"
 #include "win/app/messages.hpp"
 #include "win/app/warning.hpp"
@@ -39,16 +39,6 @@ constexpr char TOO_LONG[] = "This file took too long to convert.";
 // result; GDI+ cannot be stopped, so a decode still running at the limit is left to finish on
 // its own.
 constexpr ULONGLONG SVG_STOP_MS = 1000;
-
-// GDI+ is started before its first use and never shut down.
-void start_gdiplus() {
-    static std::once_flag started;
-    std::call_once(started, [] {
-        ULONG_PTR token = 0;
-        GdiplusStartupInput input;
-        GdiplusStartup(&token, &input, nullptr);
-    });
-}
 
 // GDI+ objects, each released by its own disposal function.
 template <class T, auto Dispose>

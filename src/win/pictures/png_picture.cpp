@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
 
 #include "core/byte_io.hpp"
 #include "core/image_header.hpp"
 #include "svg/svg_render.hpp"
+#include "win/pictures/gdiplus_start.hpp"
 #include "win/support/handles.hpp"
 
 namespace korvane {
@@ -22,15 +22,6 @@ using namespace Gdiplus::DllExports;
 constexpr uint8_t PNG_SIGNATURE[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 // As long as a picture file chosen as an icon is given.
 constexpr DWORD DECODE_LIMIT_MS = DWORD(SVG_TIME_LIMIT.count());
-
-void start_gdiplus() {
-    static std::once_flag started;
-    std::call_once(started, [] {
-        ULONG_PTR token = 0;
-        GdiplusStartupInput input;
-        GdiplusStartup(&token, &input, nullptr);
-    });
-}
 
 struct ReleaseStream {
     void operator()(IStream* stream) const { stream->Release(); }
