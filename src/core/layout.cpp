@@ -2,16 +2,11 @@
 
 #include <algorithm>
 
-#include "core/dib.hpp"
-#include "core/text.hpp"
-
 namespace korvane {
 namespace {
 
 constexpr uint64_t POPUP_COLUMNS = 10;
 constexpr uint64_t MIN_POPUP_COLUMNS = 5;
-constexpr size_t TOOLTIP_TEXT_LIMIT = 300;  // Unicode scalar values
-constexpr size_t TOOLTIP_FILE_LINES = 8;
 
 int32_t px(const ToolbarLayout& layout, int32_t dips) { return scale(dips, layout.dpi); }
 
@@ -35,20 +30,6 @@ int32_t empty_height(const ToolbarLayout& layout) { return px(layout, layout.doc
 
 // The search line and the gap under it.
 int32_t search_line_height(const ToolbarLayout& layout) { return px(layout, 24) + layout.gap; }
-
-// Cuts UTF-8 text after `limit` scalar values; true when something was cut.
-bool cut_to_scalars(std::string& text, size_t limit) {
-    size_t seen = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<uint8_t>(text[i]) & 0xC0) == 0x80) continue;  // inside a sequence
-        if (seen == limit) {
-            text.resize(i);
-            return true;
-        }
-        ++seen;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -216,45 +197,6 @@ std::optional<DropTarget> drop_target_at(const ToolbarLayout& layout, int32_t x,
         index = static_cast<uint64_t>(row * int64_t(POPUP_COLUMNS) + column);
     }
     return DropTarget{section, std::min(index, n)};
-}
-
-std::string tile_tooltip_text(const Clip& clip) {
-    std::string text;
-    if (clip.name) {
-        text = *clip.name;
-    } else {
-        const ClipContent& content = clip.content;
-        switch (content.kind) {
-        case ClipKind::Text:
-            text = trim(content.text);
-            if (cut_to_scalars(text, TOOLTIP_TEXT_LIMIT)) text += "\u2026";
-            break;
-        case ClipKind::Image:
-            text = "Image";
-            if (const std::optional<DibInfo> info = check_dib(content.dib.head()))
-                text += ", " + std::to_string(info->width) + " \u00D7 " + std::to_string(info->height);
-            break;
-        case ClipKind::Files: {
-            const size_t shown = std::min(content.files.size(), TOOLTIP_FILE_LINES);
-            for (size_t i = 0; i < shown; ++i) {
-                if (i != 0) text += '\n';
-                text += utf16_to_utf8(content.files[i]);
-            }
-            if (content.files.size() > TOOLTIP_FILE_LINES)
-                text += "\nand " + std::to_string(content.files.size() - TOOLTIP_FILE_LINES) + " more";
-            break;
-        }
-        }
-    }
-    if (clip.cache.missing_files != 0) text += "\n(some files no longer exist)";
-    if (!clip.variables.empty()) {
-        text += "\nAsks for: ";
-        for (size_t i = 0; i < clip.variables.size(); ++i) {
-            if (i != 0) text += ", ";
-            text += clip.variables[i].name;
-        }
-    }
-    return text;
 }
 
 Rect search_line_rect(const ToolbarLayout& layout) {

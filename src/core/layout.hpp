@@ -197,7 +197,4 @@ Point word_mark_origin(const ToolbarLayout& layout, int line, int32_t measured_w
 Rect clear_glyph_rect(const ToolbarLayout& layout, const Rect& button);
 Rect clear_label_rect(const ToolbarLayout& layout, const Rect& button);
 
-// The text shown when the pointer rests on a clip's tile (UTF-8, lines joined by "\n").
-std::string tile_tooltip_text(const Clip& clip);
-
 }  // namespace korvane

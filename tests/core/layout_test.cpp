@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/layout.hpp"
+#include "core/tooltip_text.hpp"
 #include "dib_builder.hpp"
 #include "toolbar_layouts.hpp"
 

@@ -405,7 +405,7 @@ TEST_F(ClipboardTest, CompanionsAndMarkersFollowTheMainFormatPlainAndSecretWrite
 
 TEST_F(ClipboardTest, APastedClipArrivesInTheTargetRestoredFirstWhenMinimised) {
     SetForegroundWindow(target_window);
-    on_foreground_changed(target_edit);  // a child is reduced to its top-level window
+    follow_paste_target(target_edit);  // a child is reduced to its top-level window
     ASSERT_EQ(paste_target(), target_window);
 
     ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_text("pasted \xE2\x82\xAC text")));
@@ -424,7 +424,7 @@ TEST_F(ClipboardTest, APastedClipArrivesInTheTargetRestoredFirstWhenMinimised) {
 
 TEST_F(ClipboardTest, TheTargetSkipsOwnAndShellWindowsAndAGoneTargetCannotBePasted) {
     SetForegroundWindow(target_window);
-    on_foreground_changed(target_window);
+    follow_paste_target(target_window);
     pump();
     const HWND tray = make_window_in_target(L"Shell_TrayWnd");
     const HWND wine_tray = make_window_in_target(L"__winex11_standalone_tray");
@@ -436,16 +436,16 @@ TEST_F(ClipboardTest, TheTargetSkipsOwnAndShellWindowsAndAGoneTargetCannotBePast
         return count;
     };
     changes_posted();
-    on_foreground_changed(tray);
-    on_foreground_changed(wine_tray);
-    on_foreground_changed(main_window);
-    on_foreground_changed(nullptr);
+    follow_paste_target(tray);
+    follow_paste_target(wine_tray);
+    follow_paste_target(main_window);
+    follow_paste_target(nullptr);
     EXPECT_EQ(paste_target(), target_window);
     EXPECT_EQ(changes_posted(), 0);
 
     const HWND other = make_window_in_target(L"KorvaneTestOther");
-    on_foreground_changed(other);
-    on_foreground_changed(other);
+    follow_paste_target(other);
+    follow_paste_target(other);
     EXPECT_EQ(paste_target(), other);
     EXPECT_EQ(changes_posted(), 1);
 
@@ -461,18 +461,18 @@ TEST_F(ClipboardTest, TheTargetSkipsOwnAndShellWindowsAndAGoneTargetCannotBePast
 TEST_F(ClipboardTest, AForegroundEventNamingAWindowNotInFrontIsDropped) {
     SetForegroundWindow(target_window);
     ASSERT_TRUE(pump_until([] { return GetForegroundWindow() == target_window; }));
-    on_foreground_changed(target_window);
+    follow_paste_target(target_window);
     const HWND named = make_window_in_target(L"KorvaneTestOther");
     ASSERT_NE(named, nullptr);
     for (const HWND fake : {named, HWND(nullptr)}) {
-        on_foreground_event(fake);
+        follow_reported_foreground(fake);
         EXPECT_EQ(paste_target(), target_window);
     }
 
     ShowWindow(named, SW_SHOWNORMAL);
     SetForegroundWindow(named);
     ASSERT_TRUE(pump_until([&] { return GetForegroundWindow() == named; }));
-    on_foreground_event(named);
+    follow_reported_foreground(named);
     EXPECT_EQ(paste_target(), named);
     SendMessageW(named, WM_CLOSE, 0, 0);
 }
@@ -493,7 +493,7 @@ TEST_F(ClipboardTest, APasteReachesOnlyItsTargetAndIsRefusedWithABeepOtherwise) 
     const HWND gone = make_window_in_target(L"KorvaneTestOther");
     ASSERT_TRUE(hidden && gone);
     for (const HWND meant_for : {hidden, gone}) {
-        on_foreground_changed(meant_for);
+        follow_paste_target(meant_for);
         ASSERT_EQ(paste_target(), meant_for);
         if (meant_for == gone) SendMessageW(gone, WM_CLOSE, 0, 0);
         const uint64_t beeps = refusals_sounded();
@@ -503,7 +503,7 @@ TEST_F(ClipboardTest, APasteReachesOnlyItsTargetAndIsRefusedWithABeepOtherwise) 
     }
 
     // The paste that may go ahead still arrives, and it is all that arrived.
-    on_foreground_changed(target_window);
+    follow_paste_target(target_window);
     const uint64_t beeps = refusals_sounded();
     ASSERT_TRUE(write_clip_to_clipboard(main_window, ClipContent::make_text("meant for it")));
     ASSERT_TRUE(paste_into_target());

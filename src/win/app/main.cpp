@@ -130,7 +130,7 @@ LRESULT on_tray_callback(HWND main_window, WPARAM wparam, LPARAM lparam) {
     return 0;
 }
 
-LRESULT on_foreground_window(HWND foreground) {
+LRESULT move_strip_to_foreground_monitor(HWND foreground) {
     const HMONITOR monitor = MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST);
     bool move = false;
     if (AppBorrow app = borrow_app()) {
@@ -160,7 +160,7 @@ LRESULT on_taskbar_created(HWND main_window) {
 }
 
 LRESULT on_foreground_poll(UINT_PTR timer) {
-    if (timer == FOREGROUND_POLL_TIMER) on_foreground_changed(GetForegroundWindow());
+    if (timer == FOREGROUND_POLL_TIMER) follow_paste_target(GetForegroundWindow());
     return 0;
 }
 
@@ -198,7 +198,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CLIPBOARDUPDATE: return on_clipboard_update(window);
     case WM_CAPTURE_CLIPBOARD: return on_capture_clipboard(window);
     case WM_TRAY_CALLBACK: return on_tray_callback(window, wparam, lparam);
-    case WM_FOREGROUND_CHANGED: return on_foreground_window(HWND(wparam));
+    case WM_FOREGROUND_CHANGED: return move_strip_to_foreground_monitor(HWND(wparam));
     case WM_TIMER: return on_foreground_poll(wparam);
     case WM_APPBAR_LOST: return on_appbar_lost();
     case WM_HOTKEY: return on_hotkey(wparam);

@@ -35,7 +35,7 @@ constexpr std::string_view SHELL_CLASSES[] = {
 // Called by the system from the message loop: nothing may unwind into it.
 void CALLBACK foreground_hook(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) noexcept {
     try {
-        on_foreground_event(window);
+        follow_reported_foreground(window);
     } catch (...) {
         // The next foreground change is reported again; missing this one loses nothing.
     }
@@ -93,10 +93,10 @@ void set_foreground_listener(HWND main_window) { listener = main_window; }
 void install_foreground_hook() {
     SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foreground_hook, 0, 0,
                     WINEVENT_OUTOFCONTEXT);
-    on_foreground_changed(GetForegroundWindow());
+    follow_paste_target(GetForegroundWindow());
 }
 
-void on_foreground_changed(HWND window) {
+void follow_paste_target(HWND window) {
     if (!window) return;
     const HWND root = GetAncestor(window, GA_ROOT);
     DWORD process = 0;
@@ -110,11 +110,11 @@ void on_foreground_changed(HWND window) {
     if (target.exchange(root) != root) PostMessageW(listener, WM_FOREGROUND_CHANGED, WPARAM(root), 0);
 }
 
-void on_foreground_event(HWND named) {
+void follow_reported_foreground(HWND named) {
     // Any program may raise the event naming any window; only the one really in front counts.
     const HWND front = GetForegroundWindow();
     if (!named || !front || GetAncestor(named, GA_ROOT) != GetAncestor(front, GA_ROOT)) return;
-    on_foreground_changed(front);
+    follow_paste_target(front);
 }
 
 HWND paste_target() { return target.load(); }

@@ -18,9 +18,9 @@ void install_foreground_hook();
 
 // What the Wine poll finds in front, and what the hook's event passes: a top-level window of
 // another program, not the shell's, becomes the target.
-void on_foreground_changed(HWND window);
+void follow_paste_target(HWND window);
 // The hook's work: the window an event names counts only when it is the one in front now.
-void on_foreground_event(HWND named);
+void follow_reported_foreground(HWND named);
 
 HWND paste_target();
 // Brings the target back to the front when Korvane is done with the keyboard without pasting,

@@ -12,6 +12,7 @@
 #include "core/dib.hpp"
 #include "core/focus_order.hpp"
 #include "core/layout.hpp"
+#include "core/tooltip_text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
 #include "win/toolbar/commands.hpp"

@@ -5,6 +5,7 @@
 
 #include "core/editor_rules.hpp"
 #include "core/text.hpp"
+#include "core/tooltip_text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
 #include "win/clipboard/capture.hpp"

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/tooltip_text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/dpi.hpp"
 #include "win/support/wide.hpp"

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/tooltip_text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/wide.hpp"
 
