@@ -15,6 +15,7 @@
 #include "core/tooltip_text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
+#include "win/support/rects.hpp"
 #include "win/toolbar/commands.hpp"
 #include "win/app/messages.hpp"
 #include "win/toolbar/toolbar.hpp"
@@ -332,7 +333,7 @@ public:
         return with_child(child, [&](const View&, const ToolbarItem* item) {
             RECT client{};
             GetClientRect(window_, &client);
-            const RECT r = item ? RECT{item->rect.left, item->rect.top, item->rect.right, item->rect.bottom} : client;
+            const RECT r = item ? to_rect(item->rect) : client;
             POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
             MapWindowPoints(window_, nullptr, corners, 2);
             *left = corners[0].x;

@@ -36,8 +36,11 @@ void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_po
 void delete_from_keyboard(ClipId id, bool from_popup);
 
 // Move up and Move down take a pin one place towards the front or the end of the pins; Paste as
-// plain text pastes a text without the formatting it was copied with.
-enum class TileCommand { Pin, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables, MoveUp, MoveDown, PastePlainText };
+// plain text pastes a text without the formatting it was copied with.  Each is also the id of its
+// item in the tile menu, from 1 (0 is a menu dismissed).
+enum class TileCommand : unsigned {
+    Pin = 1, Unpin, Rename, EditText, Delete, ChangeIcon, ResetIcon, Variables, MoveUp, MoveDown, PastePlainText
+};
 
 // A command of the tile menu for the clip with this id, found again by it after every modal step.
 void run_tile_command(TileCommand command, ClipId id, bool from_popup);

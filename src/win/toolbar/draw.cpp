@@ -10,6 +10,7 @@
 #include "core/layout.hpp"
 #include "core/picture.hpp"
 #include "win/storage/files.hpp"
+#include "win/support/rects.hpp"
 #include "win/toolbar/palette.hpp"
 #include "win/support/wide.hpp"
 
@@ -60,7 +61,6 @@ TileCache& cache_of(Clip& clip, unsigned dpi) {
     return cache;
 }
 
-RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 TileParts parts_of(const RECT& tile, unsigned dpi) { return tile_parts(Rect{tile.left, tile.top, tile.right, tile.bottom}, dpi); }
 

@@ -9,6 +9,7 @@
 #include "core/tooltip_text.hpp"
 #include "win/app/app.hpp"
 #include "win/support/dpi.hpp"
+#include "win/support/rects.hpp"
 #include "win/support/wide.hpp"
 #include "win/toolbar/toolbar_focus.hpp"
 #include "win/toolbar/toolbar_tooltips.hpp"
@@ -64,7 +65,7 @@ void show_focus_tip(HWND window) {
             if (const Clip* clip = tile_clip(app->store, shape, *focused)) text = to_wide(tile_tooltip_text(*clip));
             else text = button_tooltip_text(focused->kind);
             for (const ToolbarItem& shown : toolbar_items(shape.layout))
-                if (shown.target == *focused) item = RECT{shown.rect.left, shown.rect.top, shown.rect.right, shown.rect.bottom};
+                if (shown.target == *focused) item = to_rect(shown.rect);
             GetCursorPos(&toolbar->focus_tip_pointer);
         }
     } else {

@@ -24,10 +24,8 @@ struct MenuClip {
     bool last_pin;
 };
 
-enum MenuCommand : UINT {
-    PIN = 1, UNPIN = 2, RENAME = 3, EDIT_TEXT = 4, DELETE_CLIP = 5, CHANGE_ICON = 6, RESET_ICON = 7, VARIABLES = 8,
-    MOVE_UP = 9, MOVE_DOWN = 10, PASTE_PLAIN_TEXT = 11
-};
+// A menu item's id is its command.
+UINT_PTR item_id(TileCommand command) { return UINT_PTR(command); }
 
 std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
     AppBorrow app = borrow_app();
@@ -50,26 +48,26 @@ std::optional<MenuClip> menu_clip(HWND window, HitTarget tile) {
 UINT run_menu(HWND window, const MenuClip& clip, POINT at) {
     OwnedMenu menu(CreatePopupMenu());
     if (clip.formatted) {
-        AppendMenuW(menu.get(), MF_STRING, PASTE_PLAIN_TEXT, L"Paste as plain text");
+        AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::PastePlainText), L"Paste as plain text");
         AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     }
     if (!clip.pinned) {
         const std::wstring full = L"Pin (" + std::to_wstring(PIN_CAPACITY) + L" pins used)";
-        if (clip.pins_full) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, PIN, full.c_str());
-        else AppendMenuW(menu.get(), MF_STRING, PIN, L"Pin");
+        if (clip.pins_full) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, item_id(TileCommand::Pin), full.c_str());
+        else AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::Pin), L"Pin");
     } else {
-        AppendMenuW(menu.get(), MF_STRING, UNPIN, L"Unpin");
+        AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::Unpin), L"Unpin");
     }
-    AppendMenuW(menu.get(), MF_STRING, RENAME, L"Rename\u2026");
-    if (clip.text) AppendMenuW(menu.get(), MF_STRING, EDIT_TEXT, L"Edit text\u2026");
-    if (clip.has_placeholder) AppendMenuW(menu.get(), MF_STRING, VARIABLES, L"Variables\u2026");
-    AppendMenuW(menu.get(), MF_STRING, CHANGE_ICON, L"Change icon\u2026");
-    if (clip.custom_icon) AppendMenuW(menu.get(), MF_STRING, RESET_ICON, L"Reset icon");
+    AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::Rename), L"Rename\u2026");
+    if (clip.text) AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::EditText), L"Edit text\u2026");
+    if (clip.has_placeholder) AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::Variables), L"Variables\u2026");
+    AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::ChangeIcon), L"Change icon\u2026");
+    if (clip.custom_icon) AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::ResetIcon), L"Reset icon");
     // A pin moves one place at a time, as Ctrl and an arrow key move it.
-    if (clip.pinned && !clip.first_pin) AppendMenuW(menu.get(), MF_STRING, MOVE_UP, L"Move up");
-    if (clip.pinned && !clip.last_pin) AppendMenuW(menu.get(), MF_STRING, MOVE_DOWN, L"Move down");
+    if (clip.pinned && !clip.first_pin) AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::MoveUp), L"Move up");
+    if (clip.pinned && !clip.last_pin) AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::MoveDown), L"Move down");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING, DELETE_CLIP, L"Delete");
+    AppendMenuW(menu.get(), MF_STRING, item_id(TileCommand::Delete), L"Delete");
     SetForegroundWindow(window);
     const UINT chosen = UINT(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
     PostMessageW(window, WM_NULL, 0, 0);
@@ -77,20 +75,8 @@ UINT run_menu(HWND window, const MenuClip& clip, POINT at) {
 }
 
 std::optional<TileCommand> tile_command(UINT chosen) {
-    switch (chosen) {
-    case PIN: return TileCommand::Pin;
-    case UNPIN: return TileCommand::Unpin;
-    case RENAME: return TileCommand::Rename;
-    case EDIT_TEXT: return TileCommand::EditText;
-    case DELETE_CLIP: return TileCommand::Delete;
-    case CHANGE_ICON: return TileCommand::ChangeIcon;
-    case RESET_ICON: return TileCommand::ResetIcon;
-    case VARIABLES: return TileCommand::Variables;
-    case MOVE_UP: return TileCommand::MoveUp;
-    case MOVE_DOWN: return TileCommand::MoveDown;
-    case PASTE_PLAIN_TEXT: return TileCommand::PastePlainText;
-    }
-    return std::nullopt;  // the menu was dismissed
+    if (chosen < UINT(TileCommand::Pin) || chosen > UINT(TileCommand::PastePlainText)) return std::nullopt;  // dismissed
+    return TileCommand(chosen);
 }
 
 }  // namespace

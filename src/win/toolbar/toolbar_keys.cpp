@@ -8,6 +8,7 @@
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
 #include "win/support/input_source.hpp"
+#include "win/support/rects.hpp"
 #include "win/toolbar/commands.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/shell/popup.hpp"
@@ -94,7 +95,7 @@ LRESULT open_focused_menu(HWND window) {
         ToolbarState* toolbar = toolbar_for(*app, window);
         if (!toolbar) return 0;
         const Rect r = tile_rect(shape_of(*toolbar, app->store).layout, area_of(item->target.kind), item->target.index);
-        tile = RECT{r.left, r.top, r.right, r.bottom};
+        tile = to_rect(r);
     }
     POINT at{tile.left, tile.bottom};
     ClientToScreen(window, &at);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "win/app/app.hpp"
+#include "win/support/rects.hpp"
 #include "win/toolbar/draw.hpp"
 #include "win/toolbar/glyphs.hpp"
 #include "win/toolbar/toolbar_focus.hpp"
@@ -12,7 +13,6 @@
 namespace korvane {
 namespace {
 
-RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 void fill(HDC dc, const RECT& rect, COLORREF colour) {
     OwnedBrush brush(CreateSolidBrush(colour));

@@ -7,6 +7,7 @@
 
 #include "core/tooltip_text.hpp"
 #include "win/app/app.hpp"
+#include "win/support/rects.hpp"
 #include "win/support/wide.hpp"
 
 namespace korvane {
@@ -17,7 +18,6 @@ struct Tool {
     std::wstring text;
 };
 
-RECT to_rect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 std::vector<Tool> collect_tools(const ToolbarShape& shape, ClipStore& store) {
     std::vector<Tool> tools;
