@@ -73,11 +73,6 @@ private:
     std::vector<size_t> fallback_;
 };
 
-std::u16string_view last_component(std::u16string_view path) {
-    const size_t cut = path.find_last_of(u"\\/");
-    return cut == std::u16string_view::npos ? path : path.substr(cut + 1);
-}
-
 bool matches(const Clip& clip, const FoldedSearch& search) {
     if (search.empty()) return true;
     if (clip.name && search.found_in_utf8(*clip.name)) return true;
@@ -86,7 +81,7 @@ bool matches(const Clip& clip, const FoldedSearch& search) {
     case ClipKind::Image: return false;
     case ClipKind::Files:
         for (const FilePath& path : clip.content.files)
-            if (search.found_in_units(last_component(path))) return true;
+            if (search.found_in_units(file_name_of(path))) return true;
         return false;
     }
     return false;

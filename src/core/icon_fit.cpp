@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "core/text.hpp"
+
 namespace korvane {
 namespace {
 
@@ -26,11 +28,6 @@ Rect fit_icon(uint32_t width, uint32_t height) {
     const auto at_least_one = [](int32_t n) { return n < 2 ? 1 : n; };
     return box(round_float((96.0f - w * s) * 0.5f), round_float((96.0f - h * s) * 0.5f),
                at_least_one(round_float(w * s)), at_least_one(round_float(h * s)));
-}
-
-std::u16string_view file_name_of(std::u16string_view path) {
-    const size_t cut = path.find_last_of(u"\\/");
-    return cut == std::u16string_view::npos ? path : path.substr(cut + 1);
 }
 
 bool is_svg_path(std::u16string_view path) {

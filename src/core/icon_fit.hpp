@@ -19,7 +19,5 @@ Rect fit_icon(uint32_t width, uint32_t height);
 // first character has no extension).
 bool is_svg_path(std::u16string_view path);
 
-// The last component of a path (after the last "\" or "/"), empty when there is none.
-std::u16string_view file_name_of(std::u16string_view path);
 
 }  // namespace korvane

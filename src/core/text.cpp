@@ -150,4 +150,9 @@ std::string_view trim(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+std::u16string_view file_name_of(std::u16string_view path) {
+    const size_t cut = path.find_last_of(u"\\/");
+    return cut == std::u16string_view::npos ? path : path.substr(cut + 1);
+}
+
 }  // namespace korvane

@@ -26,4 +26,7 @@ bool is_white_space(char32_t c);
 // Removes leading and trailing White_Space characters; inner ones stay.
 std::string_view trim(std::string_view text);
 
+// The last component of a path (after the last "\" or "/"), empty when there is none.
+std::u16string_view file_name_of(std::u16string_view path);
+
 }  // namespace korvane

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/icon_fit.hpp"
+#include "core/text.hpp"
 
 namespace korvane {
 namespace {

@@ -29,11 +29,18 @@ std::optional<std::wstring> program_version() {
            L"." + std::to_wstring(HIWORD(fixed.dwProductVersionLS));
 }
 
-bool open_program_file(const wchar_t* name) {
+std::optional<std::wstring> program_path() {
     std::wstring path(32768, L'\0');
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-    if (length == 0 || length >= path.size()) return false;
+    if (length == 0 || length >= path.size()) return std::nullopt;
     path.resize(length);
+    return path;
+}
+
+bool open_program_file(const wchar_t* name) {
+    std::optional<std::wstring> found = program_path();
+    if (!found) return false;
+    std::wstring path = std::move(*found);
     path.resize(path.find_last_of(L'\\') + 1);
     path += name;
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;

@@ -16,6 +16,9 @@ HICON program_icon();
 // "x.y.z" from the fixed part of the version resource; nothing when there is none.
 std::optional<std::wstring> program_version();
 
+// The running executable's full path; nothing when the system cannot say it.
+std::optional<std::wstring> program_path();
+
 // Opens a file of the program's folder (a licence text) as the user's shell opens it.  False
 // when it could not be opened.
 bool open_program_file(const wchar_t* name);

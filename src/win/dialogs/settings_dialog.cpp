@@ -153,14 +153,6 @@ std::wstring credit_text() {
            CREDIT_LINKS;
 }
 
-std::optional<std::wstring> this_executable() {
-    std::wstring path(32768, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-    if (length == 0 || length >= path.size()) return std::nullopt;
-    path.resize(length);
-    return path;
-}
-
 std::optional<std::wstring> run_value() {
     OwnedKey key = open_run_key(KEY_QUERY_VALUE);
     if (!key) return std::nullopt;
@@ -181,7 +173,7 @@ std::optional<std::wstring> run_value() {
 // this one before it was moved, is not this program starting at sign-in.
 bool sign_in_is_on() {
     const std::optional<std::wstring> data = run_value();
-    const std::optional<std::wstring> executable = this_executable();
+    const std::optional<std::wstring> executable = program_path();
     return data && executable && run_value_names(*data, *executable);
 }
 
@@ -260,7 +252,7 @@ void apply_sign_in(bool on) {
     }
     LSTATUS status = ERROR_SUCCESS;
     if (on) {
-        const std::optional<std::wstring> path = this_executable();
+        const std::optional<std::wstring> path = program_path();
         if (!path) {
             const DWORD error = GetLastError() ? GetLastError() : ERROR_INSUFFICIENT_BUFFER;
             key.reset();

@@ -11,6 +11,7 @@
 #include <span>
 
 #include "core/icon_fit.hpp"
+#include "core/text.hpp"
 #include "core/image_header.hpp"
 #include "core/picture.hpp"
 #include "svg/svg_render.hpp"

@@ -81,12 +81,7 @@ struct View {
     std::optional<HitTarget> focused;  // the keyboard's item, while the window has the keyboard
 };
 
-// An item's position among the items, from 1; nothing when it is not among them.
-std::optional<LONG> child_of(const View& view, HitTarget target) {
-    for (size_t i = 0; i < view.items.size(); ++i)
-        if (view.items[i].target == target) return LONG(i + 1);
-    return std::nullopt;
-}
+std::optional<LONG> child_of(const View& view, HitTarget target) { return child_id_in(view.items, target); }
 
 std::wstring item_name(const View& view, const ToolbarItem& item) {
     if (!is_tile(item.target.kind)) return button_tooltip_text(item.target.kind);

@@ -31,11 +31,14 @@ FocusTarget focus_for(HitTarget target, ClipStore& store, const ToolbarShape& sh
     return FocusTarget{target.kind, clip ? clip->id : 0};
 }
 
-std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target) {
-    const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
+std::optional<LONG> child_id_in(const std::vector<ToolbarItem>& items, HitTarget target) {
     for (size_t i = 0; i < items.size(); ++i)
         if (items[i].target == target) return LONG(i + 1);
     return std::nullopt;
+}
+
+std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target) {
+    return child_id_in(toolbar_items(shape.layout), target);
 }
 
 void announce_focus(HWND window, std::optional<LONG> child_id) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 #include "win/toolbar/toolbar.hpp"
 
@@ -19,6 +20,9 @@ FocusTarget focus_for(HitTarget target, ClipStore& store, const ToolbarShape& sh
 
 // An item's child id for screen readers: its position among the items, from 1.
 std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target);
+// The same among items already listed: an item's position among them, from 1; nothing when it
+// is not among them.
+std::optional<LONG> child_id_in(const std::vector<ToolbarItem>& items, HitTarget target);
 
 // Tells screen readers that the window's focused item changed, and shows its tooltip beside it.
 // Called with the record free: a reader's hook in this process may ask the window about its
