@@ -147,6 +147,18 @@ LRESULT on_appbar_lost() {
     return 0;
 }
 
+// Adds the notification icon (again, after the taskbar was re-created).
+void add_notification_icon(HWND main_window, HICON icon) {
+    NOTIFYICONDATAW data = notification_icon(main_window);
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+    data.uCallbackMessage = WM_TRAY_CALLBACK;
+    data.hIcon = icon;
+    copy_tip(data, notification_shows_paused.load());
+    Shell_NotifyIconW(NIM_ADD, &data);
+    data.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &data);
+}
+
 LRESULT on_taskbar_created(HWND main_window) {
     add_notification_icon(main_window, notification_icon_picture.load());
     // A shell restart noticed while a step holds the record (a message sent to this thread while
@@ -218,17 +230,6 @@ void run_message_loop() {
 }
 
 }  // namespace
-
-void add_notification_icon(HWND main_window, HICON icon) {
-    NOTIFYICONDATAW data = notification_icon(main_window);
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
-    data.uCallbackMessage = WM_TRAY_CALLBACK;
-    data.hIcon = icon;
-    copy_tip(data, notification_shows_paused.load());
-    Shell_NotifyIconW(NIM_ADD, &data);
-    data.uVersion = NOTIFYICON_VERSION_4;
-    Shell_NotifyIconW(NIM_SETVERSION, &data);
-}
 
 HWND create_main_window(HINSTANCE instance) {
     WNDCLASSEXW window_class{};

@@ -9,9 +9,6 @@
 
 namespace korvane {
 
-// Adds the notification icon (again, after the taskbar was re-created).
-void add_notification_icon(HWND main_window, HICON icon);
-
 // Registers "KorvaneMain" and creates the hidden main window.
 HWND create_main_window(HINSTANCE instance);
 

@@ -241,6 +241,11 @@ std::optional<Bytes> read_global_block(HANDLE handle) {
     return Bytes(bytes, bytes + size);
 }
 
+namespace {
+
+// Reads the clipboard's current content as a clip content, or nothing when it is to be ignored
+// (its owner's program file name is one of ignored_programs, any case) or holds nothing
+// usable.  Opens and closes the clipboard.
 std::optional<ClipContent> read_clipboard_content(HWND main_window, const std::vector<std::string>& ignored_programs) {
     if (GetClipboardOwner() == main_window) return std::nullopt;
     if (offers_ignore_format() || owned_by_ignored_program(ignored_programs)) return std::nullopt;
@@ -254,8 +259,6 @@ std::optional<ClipContent> read_clipboard_content(HWND main_window, const std::v
     content->markers = blocks->markers;
     return content;
 }
-
-namespace {
 
 // The clipboard's sequence number when its content was last read (0 before the first read, and
 // what the system answers when it cannot tell).  A notification that finds it unchanged belongs

@@ -24,11 +24,6 @@ LRESULT on_capture_clipboard(HWND main_window);
 // How many times the content was read, for the benchmarks and the tests that count the work.
 uint64_t clipboard_reads();
 
-// Reads the clipboard's current content as a clip content, or nothing when it is to be ignored
-// (its owner's program file name is one of ignored_programs, any case) or holds nothing
-// usable.  Opens and closes the clipboard.
-std::optional<ClipContent> read_clipboard_content(HWND main_window, const std::vector<std::string>& ignored_programs);
-
 // Copies a clipboard memory block; nothing for a null handle, an empty or oversized block, or a
 // failed lock.
 std::optional<Bytes> read_global_block(HANDLE block);

@@ -144,8 +144,6 @@ OwnedGlobal picture_block(const DibBlock& dib) {
     return block;
 }
 
-}  // namespace
-
 bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     OwnedGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size()));
     if (!block) return false;
@@ -156,8 +154,6 @@ bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     }
     return hand_to_clipboard(format, std::move(block));
 }
-
-namespace {
 
 bool write_main_format(const ClipContent& content, OwnedGlobal picture) {
     switch (content.kind) {

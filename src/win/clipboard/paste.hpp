@@ -27,7 +27,6 @@ HWND paste_target();
 // rather than leaving it to whichever window the system would activate next.
 void return_to_paste_target();
 
-bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes);
 // How a clip is written: `plain_text` leaves out its companions (a text then goes as
 // CF_UNICODETEXT alone); `secret` adds the three markers that keep it out of every clipboard
 // history, for a template filled in with a secret value.

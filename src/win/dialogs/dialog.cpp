@@ -98,6 +98,12 @@ std::string control_text(HWND control) {
 }
 
 
+namespace {
+
+// The dialogs are ordinary windows, so what the system's dialog manager does for a dialog box
+// is done here.  Its rule for the default push button: a push button that has the focus is
+// the default one, so that Enter presses it; otherwise OK is.  The look (BS_DEFPUSHBUTTON)
+// follows, and only one button has it.
 void show_default_button(HWND dialog, HWND focus) {
     const bool on_push_button = focus && IsChild(dialog, focus) && (dialog_code(focus) & PUSH_BUTTON_CODES);
     HWND chosen = on_push_button ? focus : GetDlgItem(dialog, IDOK);
@@ -108,6 +114,8 @@ void show_default_button(HWND dialog, HWND focus) {
     if (chosen && (dialog_code(chosen) & DLGC_UNDEFPUSHBUTTON))
         SendMessageW(chosen, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
+
+}  // namespace
 
 LRESULT move_dialog_focus(HWND dialog, WPARAM wp, LPARAM lp) {
     HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(dialog, GetFocus(), wp != 0);

@@ -57,12 +57,6 @@ void allow_long_text(HWND edit);
 std::string control_text(HWND control);
 
 
-// The dialogs are ordinary windows, so what the system's dialog manager does for a dialog box
-// is done here.  Its rule for the default push button: a push button that has the focus is
-// the default one, so that Enter presses it; otherwise OK is.  The look (BS_DEFPUSHBUTTON)
-// follows, and only one button has it.
-void show_default_button(HWND dialog, HWND focus);
-
 // WM_NEXTDLGCTL, which a multi-line edit sends for Tab and Shift+Tab (it keeps those keys from
 // IsDialogMessageW) and IsDialogMessageW for an arrow key on anything but a radio button: the
 // focus moves on, an edit entered has all its text selected, and the default button follows.

@@ -153,6 +153,13 @@ std::wstring credit_text() {
            CREDIT_LINKS;
 }
 
+// HKCU\Software\Microsoft\Windows\CurrentVersion\Run, or empty when it cannot be opened.
+OwnedKey open_run_key(REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, RUN_KEY, 0, access, &key) != ERROR_SUCCESS) return OwnedKey();
+    return OwnedKey(key);
+}
+
 std::optional<std::wstring> run_value() {
     OwnedKey key = open_run_key(KEY_QUERY_VALUE);
     if (!key) return std::nullopt;
@@ -167,6 +174,19 @@ std::optional<std::wstring> run_value() {
         return std::nullopt;
     data.resize(std::min(wcslen(data.c_str()), size_t(size / sizeof(wchar_t))));
     return data;
+}
+
+// Whether a sign-in value starts this executable: its data with the quotes removed names the
+// same path, compared without regard to case as Windows compares paths.
+bool run_value_names(std::wstring_view data, std::wstring_view executable) {
+    std::wstring path;
+    for (wchar_t c : data)
+        if (c != L'"') path += c;
+    while (!path.empty() && (path.back() == L' ' || path.back() == L'\t')) path.pop_back();
+    const size_t first = path.find_first_not_of(L" \t");
+    path.erase(0, first == std::wstring::npos ? path.size() : first);
+    return CompareStringOrdinal(path.data(), int(path.size()), executable.data(), int(executable.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 // The box shows the value only when it starts this copy: a value left by another copy, or by
@@ -244,6 +264,9 @@ void apply_placement(int placement) {
     }
 }
 
+// The sign-in value's data: the running executable's full path in double quotes.
+std::wstring run_value_data(const std::wstring& executable) { return L"\"" + executable + L"\""; }
+
 void apply_sign_in(bool on) {
     OwnedKey key = open_run_key(KEY_SET_VALUE);
     if (!key) {
@@ -272,25 +295,6 @@ void apply_sign_in(bool on) {
 }
 
 }  // namespace
-
-OwnedKey open_run_key(REGSAM access) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, RUN_KEY, 0, access, &key) != ERROR_SUCCESS) return OwnedKey();
-    return OwnedKey(key);
-}
-
-std::wstring run_value_data(const std::wstring& executable) { return L"\"" + executable + L"\""; }
-
-bool run_value_names(std::wstring_view data, std::wstring_view executable) {
-    std::wstring path;
-    for (wchar_t c : data)
-        if (c != L'"') path += c;
-    while (!path.empty() && (path.back() == L' ' || path.back() == L'\t')) path.pop_back();
-    const size_t first = path.find_first_not_of(L" \t");
-    path.erase(0, first == std::wstring::npos ? path.size() : first);
-    return CompareStringOrdinal(path.data(), int(path.size()), executable.data(), int(executable.size()), TRUE) ==
-           CSTR_EQUAL;
-}
 
 void run_settings_dialog() {
     const DialogInUse dialog(DialogKind::Settings);

@@ -97,7 +97,6 @@ LRESULT on_appbar_notification(HWND window, WPARAM notification, LPARAM lparam) 
     return 0;
 }
 
-}  // namespace
 
 // The shell's calls wait on the shell, and messages sent to this thread meanwhile are handled:
 // they are made with the record given back.
@@ -113,6 +112,8 @@ void register_appbar(HWND window) {
     const bool registered = SHAppBarMessage(ABM_NEW, &data) != 0;
     if (AppBorrow app = borrow_app()) app->dock.appbar_registered = registered;
 }
+
+}  // namespace
 
 void unregister_appbar(HWND window) {
     if (AppBorrow app = borrow_app()) {

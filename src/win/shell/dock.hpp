@@ -5,7 +5,6 @@
 
 namespace korvane {
 
-void register_appbar(HWND window);
 void unregister_appbar(HWND window);
 void place_appbar();
 // After a shell restart: the bar registered and placed anew, unless minimized.

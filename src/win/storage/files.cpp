@@ -200,6 +200,12 @@ DWORD keep_under(const std::wstring& pins, const std::wstring& kept) {
     return CopyFileW(pins.c_str(), kept.c_str(), TRUE) ? 0 : GetLastError();
 }
 
+// The name a pins.dat that could not be loaded is kept under: "pins (not loaded).dat", then
+// "pins (not loaded 2).dat" and so on, the first that is free.
+std::wstring unloaded_pins_name(unsigned attempt) {
+    return attempt <= 1 ? L"pins (not loaded).dat" : L"pins (not loaded " + std::to_wstring(attempt) + L").dat";
+}
+
 DWORD keep_unloaded_pins(const std::wstring& folder) {
     const std::wstring pins = folder + L"\\pins.dat";
     for (unsigned attempt = 1; attempt < 1000; ++attempt) {
@@ -297,10 +303,6 @@ std::string os_error_text(unsigned long code) {
     if (buffer) LocalFree(buffer);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
     return from_wide(message) + " (os error " + std::to_string(code) + ")";
-}
-
-std::wstring unloaded_pins_name(unsigned attempt) {
-    return attempt <= 1 ? L"pins (not loaded).dat" : L"pins (not loaded " + std::to_wstring(attempt) + L").dat";
 }
 
 LoadedPins load_pins() {

@@ -60,8 +60,4 @@ void report_settings_save(const std::optional<std::string>& error);
 // The system's text for an error code followed by " (os error N)".
 std::string os_error_text(unsigned long code);
 
-// The name a pins.dat that could not be loaded is kept under: "pins (not loaded).dat", then
-// "pins (not loaded 2).dat" and so on, the first that is free.
-std::wstring unloaded_pins_name(unsigned attempt);
-
 }  // namespace korvane

@@ -182,6 +182,20 @@ void edit_variables(ClipId id, bool from_popup) {
 
 enum class EditorUse { Rename, EditText };
 
+// Definitions in step with the text; the wizard asks about any name that is new.
+std::vector<VariableDefinition> define_new_variables(std::string_view text,
+                                                     const std::vector<VariableDefinition>& definitions) {
+    SyncedVariables synced = sync_variables(text, definitions);
+    if (!synced.first_created) return std::move(synced.definitions);
+    // With the wizard open elsewhere the new names keep their free-text definitions.
+    const DialogInUse dialog(DialogKind::Wizard);
+    if (!dialog) return std::move(synced.definitions);
+    if (std::optional<std::vector<VariableDefinition>> chosen =
+            run_variables_wizard(synced.definitions, *synced.first_created))
+        return std::move(*chosen);
+    return std::move(synced.definitions);
+}
+
 void open_in_editor(ClipId id, EditorUse use, bool from_popup) {
     const std::optional<ClipCopy> clip = copy_clip(id);
     if (!clip) return;
@@ -267,6 +281,52 @@ LRESULT on_left_button_up(HWND window, POINT at, bool shift) {
     return 0;
 }
 
+namespace {
+
+void new_text_pin(bool from_popup) {
+    {
+        AppBorrow app = borrow_app();
+        if (!app || app->store.pins.size() >= PIN_CAPACITY) {
+            app.release();
+            beep_refusal();
+            return;
+        }
+    }
+    const DialogInUse dialog(DialogKind::Editor);
+    if (!dialog) return;
+    if (from_popup) hide_popup();
+    const KeyboardBackAfterDialog keyboard_back(from_popup);
+    const std::optional<EditorResult> edited = run_text_editor("New text icon", "", std::string(), false);
+    if (!edited || !edited->text || edited->text->empty()) return;
+    std::vector<VariableDefinition> definitions = define_new_variables(*edited->text, {});
+    bool added = false;
+    if (AppBorrow app = borrow_app())
+        added = add_pin(app->store, ClipContent::make_text(*edited->text), edited->name, std::move(definitions));
+    finish_store_change({.pins_changed = added});
+}
+
+
+void clear_recent_command(HWND window, bool from_popup) {
+    HWND owner = window;
+    if (from_popup) {
+        hide_popup();
+        owner = nullptr;
+    }
+    const int answer = MessageBoxW(owner, CLEAR_QUESTION, L"Korvane", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST);
+    if (from_popup) return_to_paste_target();
+    if (answer != IDYES) return;
+    HWND main_window = nullptr;
+    if (AppBorrow app = borrow_app()) {
+        clear_recent(app->store);
+        main_window = app->main_window;
+    }
+    if (main_window)
+        if (const ClipboardSession clipboard(open_clipboard_retrying(main_window)); clipboard) EmptyClipboard();
+    finish_store_change({});
+}
+
+}  // namespace
+
 void run_target_command(HWND window, HitTarget target, ClipId clip, bool from_popup, PasteAs as) {
     switch (target.kind) {
     case HitKind::RecentTile:
@@ -340,65 +400,11 @@ void paste_clip(ClipId id, bool from_popup, PasteAs as) {
     if (!paste_into_target()) beep_refusal();
 }
 
-std::vector<VariableDefinition> define_new_variables(std::string_view text,
-                                                     const std::vector<VariableDefinition>& definitions) {
-    SyncedVariables synced = sync_variables(text, definitions);
-    if (!synced.first_created) return std::move(synced.definitions);
-    // With the wizard open elsewhere the new names keep their free-text definitions.
-    const DialogInUse dialog(DialogKind::Wizard);
-    if (!dialog) return std::move(synced.definitions);
-    if (std::optional<std::vector<VariableDefinition>> chosen =
-            run_variables_wizard(synced.definitions, *synced.first_created))
-        return std::move(*chosen);
-    return std::move(synced.definitions);
-}
-
-void new_text_pin(bool from_popup) {
-    {
-        AppBorrow app = borrow_app();
-        if (!app || app->store.pins.size() >= PIN_CAPACITY) {
-            app.release();
-            beep_refusal();
-            return;
-        }
-    }
-    const DialogInUse dialog(DialogKind::Editor);
-    if (!dialog) return;
-    if (from_popup) hide_popup();
-    const KeyboardBackAfterDialog keyboard_back(from_popup);
-    const std::optional<EditorResult> edited = run_text_editor("New text icon", "", std::string(), false);
-    if (!edited || !edited->text || edited->text->empty()) return;
-    std::vector<VariableDefinition> definitions = define_new_variables(*edited->text, {});
-    bool added = false;
-    if (AppBorrow app = borrow_app())
-        added = add_pin(app->store, ClipContent::make_text(*edited->text), edited->name, std::move(definitions));
-    finish_store_change({.pins_changed = added});
-}
-
 // The popup stays closed after the dialog, so the keyboard goes back to the window it came from.
 void open_settings(bool from_popup) {
     if (from_popup) hide_popup();
     run_settings_dialog();
     if (from_popup) return_to_paste_target();
-}
-
-void clear_recent_command(HWND window, bool from_popup) {
-    HWND owner = window;
-    if (from_popup) {
-        hide_popup();
-        owner = nullptr;
-    }
-    const int answer = MessageBoxW(owner, CLEAR_QUESTION, L"Korvane", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_TOPMOST);
-    if (from_popup) return_to_paste_target();
-    if (answer != IDYES) return;
-    HWND main_window = nullptr;
-    if (AppBorrow app = borrow_app()) {
-        clear_recent(app->store);
-        main_window = app->main_window;
-    }
-    if (main_window)
-        if (const ClipboardSession clipboard(open_clipboard_retrying(main_window)); clipboard) EmptyClipboard();
-    finish_store_change({});
 }
 
 void run_tile_command(TileCommand command, ClipId id, bool from_popup) {

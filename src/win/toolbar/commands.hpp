@@ -24,9 +24,7 @@ LRESULT on_left_button_up(HWND window, POINT at, bool shift);
 enum class PasteAs { Copied, PlainText };
 
 void paste_clip(ClipId id, bool from_popup, PasteAs as = PasteAs::Copied);
-void new_text_pin(bool from_popup);
 void open_settings(bool from_popup);
-void clear_recent_command(HWND window, bool from_popup);
 
 // What a click on a target, or Enter on it, does: a tile pastes its clip, a button runs its
 // command.
@@ -55,9 +53,5 @@ struct StoreChange {
 // Saves the pins when they changed, warning after the borrow when the save fails, then
 // refreshes the toolbars or reopens the popup.  Must be called with the record free.
 void finish_store_change(const StoreChange& change);
-
-// Definitions in step with the text; the wizard asks about any name that is new.
-std::vector<VariableDefinition> define_new_variables(std::string_view text,
-                                                     const std::vector<VariableDefinition>& definitions);
 
 }  // namespace korvane

@@ -25,9 +25,10 @@ struct TileCache {
     OwnedBitmap custom_icon;
 };
 
-void release_tile_cache(TileCache* cache) { delete cache; }
-
 namespace {
+
+// Releases what a clip's drawing cache holds.
+void release_tile_cache(TileCache* cache) { delete cache; }
 
 using namespace palette;
 
@@ -39,6 +40,16 @@ struct AnimalBitmap {
 
 // Scaled animal pictures, made once per index and size and kept for the whole run.
 thread_local std::vector<AnimalBitmap> animal_cache;
+
+// An S x S 32-bit top-down bitmap of a 96 x 96 picture; empty when it cannot be made.
+OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size) {
+    uint32_t* bits = nullptr;
+    OwnedBitmap bitmap = make_dib_section(size, size, bits);
+    if (!bitmap || !bits || size <= 0) return bitmap;
+    const std::vector<uint8_t> pixels = scale_picture_pixels(picture, size);
+    std::memcpy(bits, pixels.data(), pixels.size());
+    return bitmap;
+}
 
 HBITMAP animal_bitmap(unsigned index, int size) {
     index %= ANIMAL_COUNT;
@@ -164,6 +175,17 @@ void draw_tile_frame(HDC dc, const RECT& rect, bool hot, unsigned dpi) {
     draw_rounded_rect(dc, rect, hot ? HOT_FILL : TILE_FILL, hot ? HOT_BORDER : TILE_BORDER, dpi);
 }
 
+namespace {
+
+void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size) {
+    if (!bitmap) return;
+    const Selected selected(source, bitmap);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
+}
+
+}  // namespace
+
 void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_font, unsigned dpi) {
     if (clip.cache.busy) return;  // a tile drawn from inside its own drawing
     clip.cache.busy = true;
@@ -207,22 +229,6 @@ OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits) {
     OwnedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
     bits = static_cast<uint32_t*>(pixels);
     return bitmap;
-}
-
-OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size) {
-    uint32_t* bits = nullptr;
-    OwnedBitmap bitmap = make_dib_section(size, size, bits);
-    if (!bitmap || !bits || size <= 0) return bitmap;
-    const std::vector<uint8_t> pixels = scale_picture_pixels(picture, size);
-    std::memcpy(bits, pixels.data(), pixels.size());
-    return bitmap;
-}
-
-void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size) {
-    if (!bitmap) return;
-    const Selected selected(source, bitmap);
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    GdiAlphaBlend(dc, x, y, size, size, source, 0, 0, size, size, blend);
 }
 
 OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic, unsigned dpi) {

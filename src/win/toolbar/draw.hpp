@@ -24,10 +24,6 @@ void draw_tile(HDC dc, HDC source, Clip& clip, const RECT& rect, HFONT badge_fon
 // A width x height 32-bit top-down DIB section; `bits` points at its pixels.
 OwnedBitmap make_dib_section(int width, int height, uint32_t*& bits);
 
-// An S x S 32-bit top-down bitmap of a 96 x 96 picture; empty when it cannot be made.
-OwnedBitmap scale_picture(std::span<const uint8_t> picture, int size);
-void blend_picture(HDC dc, HDC source, HBITMAP bitmap, int x, int y, int size);
-
 // A font of the given size in DIPs at `dpi`, as the toolbars make theirs.
 OwnedFont make_font(const wchar_t* face, int size_dips, int weight, bool italic, unsigned dpi);
 
@@ -45,8 +41,5 @@ void draw_runs(HDC dc, std::span<const TextRun> runs, int x, int y);
 
 // How many scaled animal pictures this thread keeps (one per index and size drawn).
 size_t animal_bitmap_count();
-
-// Releases what a clip's drawing cache holds.
-void release_tile_cache(TileCache* cache);
 
 }  // namespace korvane
