@@ -1,5 +1,5 @@
 // The program's icon file: pictures of several sizes in one .ico, the small ones as 32-bit
-// bitmaps with a mask and the largest as a PNG.  Portable; make_app_icon runs it on the build
+// bitmaps with a mask and the largest as a PNG.  Portable; make_exe_icon runs it on the build
 // machine.
 #pragma once
 

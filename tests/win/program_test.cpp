@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/app_icon.hpp"
+#include "core/logo.hpp"
 #include "core/layout.hpp"
 #include "core/settings_layout.hpp"
 #include "win/app/messages.hpp"
@@ -233,7 +233,7 @@ TEST(Program, ItsFirstIconGroupHoldsTheClipboardAtEightSizesAsTheSystemReadsThem
         ASSERT_NE(icon, nullptr) << size;
         const std::vector<uint32_t> drawn = drawn_over_magenta(icon, size);
         DestroyIcon(icon);
-        const std::vector<uint32_t> expected = app_icon_pixels(size);
+        const std::vector<uint32_t> expected = logo_pixels(size);
         ASSERT_EQ(drawn.size(), expected.size());
         const auto differing = std::mismatch(drawn.begin(), drawn.end(), expected.begin());
         EXPECT_TRUE(differing.first == drawn.end())

@@ -40,7 +40,7 @@ struct App {
     ClipStore store;
     Settings settings;  // as the user chose them and settings.ini keeps them
     HWND main_window = nullptr;
-    OwnedIcon app_icon;
+    OwnedIcon tray_icon;
     // The popup's shortcut as it is registered now: off when none is, also when another program
     // held the one the settings ask for at start-up.
     Shortcut registered_shortcut;

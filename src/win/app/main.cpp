@@ -16,7 +16,7 @@
 #include "win/support/guarded.hpp"
 #include "win/support/handles.hpp"
 #include "win/shell/hotkey.hpp"
-#include "win/pictures/icon.hpp"
+#include "win/pictures/tray_icon.hpp"
 #include "win/app/messages.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/support/platform.hpp"
@@ -61,7 +61,7 @@ void copy_tip(NOTIFYICONDATAW& data, bool paused) { wcscpy_s(data.szTip, paused 
 // The icon and its tooltip say whether capture is paused; the new picture replaces the old one
 // in the shell before the old one is destroyed.
 void show_capture_state(HWND main_window, bool paused) {
-    OwnedIcon icon = make_app_icon(paused ? AppIconLook::Paused : AppIconLook::Capturing);
+    OwnedIcon icon = make_tray_icon(paused ? LogoLook::Paused : LogoLook::Capturing);
     NOTIFYICONDATAW data = notification_icon(main_window);
     data.uFlags = NIF_TIP | NIF_SHOWTIP | (icon ? NIF_ICON : 0);
     data.hIcon = icon.get();
@@ -71,7 +71,7 @@ void show_capture_state(HWND main_window, bool paused) {
     if (!icon) return;
     if (AppBorrow app = borrow_app()) {
         notification_icon_picture = icon.get();
-        app->app_icon = std::move(icon);
+        app->tray_icon = std::move(icon);
     }
 }
 
@@ -200,7 +200,7 @@ LRESULT on_destroy(HWND window) {
     NOTIFYICONDATAW data = notification_icon(window);
     Shell_NotifyIconW(NIM_DELETE, &data);
     notification_icon_picture = nullptr;
-    if (AppBorrow app = borrow_app()) app->app_icon.reset();
+    if (AppBorrow app = borrow_app()) app->tray_icon.reset();
     PostQuitMessage(0);
     return 0;
 }
@@ -236,7 +236,7 @@ HWND create_main_window(HINSTANCE instance) {
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = guarded<main_window_proc>;
     window_class.hInstance = instance;
-    window_class.hIcon = program_icon();
+    window_class.hIcon = exe_icon();
     window_class.lpszClassName = MAIN_CLASS;
     RegisterClassExW(&window_class);  // a second registration in the same process fails harmlessly
     return CreateWindowExW(0, MAIN_CLASS, L"Korvane", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
@@ -254,13 +254,13 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     app->docked = create_toolbar_window(true, L"KorvaneDock", WS_EX_NOACTIVATE | WS_EX_TOPMOST | WS_EX_TOOLWINDOW,
                                         guarded<docked_toolbar_proc>);
     app->dock.monitor = MonitorFromWindow(GetForegroundWindow(), MONITOR_DEFAULTTONEAREST);
-    app->app_icon = make_app_icon(settings.capture_paused ? AppIconLook::Paused : AppIconLook::Capturing);
+    app->tray_icon = make_tray_icon(settings.capture_paused ? LogoLook::Paused : LogoLook::Capturing);
     notification_shows_paused = settings.capture_paused;
-    notification_icon_picture = app->app_icon.get();
+    notification_icon_picture = app->tray_icon.get();
     taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
     app->store.pins = std::move(pins);
     const HWND main_window = app->main_window;
-    const HICON icon = app->app_icon.get();
+    const HICON icon = app->tray_icon.get();
     install_app(std::move(app));
     if (AppBorrow app = borrow_app()) app->packer.pack_pictures(app->store, main_window);
 

@@ -8,7 +8,7 @@
 
 namespace korvane {
 
-HICON program_icon() { return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(KORVANE_ICON_ID)); }
+HICON exe_icon() { return LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(KORVANE_ICON_ID)); }
 
 std::optional<std::wstring> program_version() {
     const HMODULE program = GetModuleHandleW(nullptr);

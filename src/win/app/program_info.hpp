@@ -11,7 +11,7 @@ namespace korvane {
 
 // The program's icon group, for a window class.  Shared by the system and never destroyed;
 // each window gets the sizes it needs from the group.  None in a program without the group.
-HICON program_icon();
+HICON exe_icon();
 
 // "x.y.z" from the fixed part of the version resource; nothing when there is none.
 std::optional<std::wstring> program_version();

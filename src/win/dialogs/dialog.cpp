@@ -37,7 +37,7 @@ void register_dialog_class(const wchar_t* class_name, WNDPROC procedure) {
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hIcon = program_icon();
+    window_class.hIcon = exe_icon();
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = class_name;

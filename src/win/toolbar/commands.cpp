@@ -14,7 +14,7 @@
 #include "win/dialogs/editor.hpp"
 #include "win/storage/files.hpp"
 #include "win/dialogs/fill.hpp"
-#include "win/pictures/icon_file.hpp"
+#include "win/pictures/custom_icon_file.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/shell/popup.hpp"
 #include "win/dialogs/settings_dialog.hpp"

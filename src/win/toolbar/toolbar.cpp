@@ -81,7 +81,7 @@ ToolbarState create_toolbar_window(bool docked, const wchar_t* class_name, DWORD
     window_class.style = docked ? 0 : CS_DROPSHADOW;
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = instance;
-    window_class.hIcon = program_icon();
+    window_class.hIcon = exe_icon();
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.lpszClassName = class_name;
     RegisterClassW(&window_class);

@@ -1,19 +1,19 @@
-#include "win/pictures/icon.hpp"
+#include "win/pictures/tray_icon.hpp"
 
 #include <cstring>
 #include <vector>
 
-#include "core/app_icon.hpp"
+#include "core/logo.hpp"
 #include "win/toolbar/draw.hpp"
 
 namespace korvane {
 
-OwnedIcon make_app_icon(AppIconLook look) {
-    const int size = app_icon_size(GetSystemMetrics(SM_CXSMICON));
+OwnedIcon make_tray_icon(LogoLook look) {
+    const int size = logo_size(GetSystemMetrics(SM_CXSMICON));
     uint32_t* bits = nullptr;
     OwnedBitmap colour = make_dib_section(size, size, bits);
     if (!colour || !bits) return OwnedIcon();
-    const std::vector<uint32_t> pixels = app_icon_pixels(size, look);
+    const std::vector<uint32_t> pixels = logo_pixels(size, look);
     std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
 
     // An all-zero mask: with a 32-bit colour image the alpha channel decides transparency.

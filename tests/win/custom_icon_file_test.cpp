@@ -19,7 +19,7 @@
 #include "svg/svg_render.hpp"
 #include "win/app/app.hpp"
 #include "win/support/handles.hpp"
-#include "win/pictures/icon_file.hpp"
+#include "win/pictures/custom_icon_file.hpp"
 #include "win/app/main.hpp"
 #include "win/app/messages.hpp"
 #include "win/toolbar/toolbar.hpp"

@@ -1,4 +1,4 @@
-#include "win/pictures/icon_file.hpp"
+#include "win/pictures/custom_icon_file.hpp"
 
 #include <commctrl.h>
 #include <commdlg.h>

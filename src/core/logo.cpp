@@ -1,4 +1,4 @@
-#include "core/app_icon.hpp"
+#include "core/logo.hpp"
 
 #include <cstddef>
 
@@ -16,12 +16,12 @@ bool within(float value, float a, float b, float size) { return a * size <= valu
 
 }  // namespace
 
-int app_icon_size(int small_icon_metric) { return small_icon_metric < 16 ? 16 : small_icon_metric; }
+int logo_size(int small_icon_metric) { return small_icon_metric < 16 ? 16 : small_icon_metric; }
 
-std::vector<uint32_t> app_icon_pixels(int size, AppIconLook look) {
+std::vector<uint32_t> logo_pixels(int size, LogoLook look) {
     std::vector<uint32_t> pixels(size > 0 ? std::size_t(size) * std::size_t(size) : 0, 0);
     const float s = static_cast<float>(size);
-    const bool paused = look == AppIconLook::Paused;
+    const bool paused = look == LogoLook::Paused;
     constexpr float LINE_TOPS[] = {0.38f, 0.52f, 0.66f};
     constexpr float PAUSE_BAR_LEFTS[] = {0.34f, 0.54f};
     for (int i = 0; i < size; ++i) {

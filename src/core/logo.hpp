@@ -1,5 +1,5 @@
-// The picture of the program's notification-area icon: a clipboard drawn from a few rectangles,
-// at any size.
+// The program's logo: a clipboard drawn from a few rectangles, at any size.  The notification
+// icon shows it, and the build draws the exe's icon from it.
 #pragma once
 
 #include <cstdint>
@@ -8,14 +8,14 @@
 namespace korvane {
 
 // The icon's side in pixels for a small-icon metric: never below 16.
-int app_icon_size(int small_icon_metric);
+int logo_size(int small_icon_metric);
 
 // While capture is paused the board turns grey and the sheet shows a pause sign instead of its
 // lines of text.
-enum class AppIconLook { Capturing, Paused };
+enum class LogoLook { Capturing, Paused };
 
 // S x S pixels, rows top to bottom, each 0xAARRGGBB (bytes blue, green, red, alpha in memory):
 // opaque where painted, all zero elsewhere.
-std::vector<uint32_t> app_icon_pixels(int size, AppIconLook look = AppIconLook::Capturing);
+std::vector<uint32_t> logo_pixels(int size, LogoLook look = LogoLook::Capturing);
 
 }  // namespace korvane

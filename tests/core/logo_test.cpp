@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "core/app_icon.hpp"
+#include "core/logo.hpp"
 #include "ico_writer.hpp"
 
 namespace korvane {
@@ -64,23 +64,23 @@ char letter(uint32_t pixel) {
 }
 
 TEST(AppIcon, SixteenPixelsMatchThePictureRowByRow) {
-    for (const auto& [look, picture] : {std::pair{AppIconLook::Capturing, ICON_16}, std::pair{AppIconLook::Paused, PAUSED_16}}) {
-        const std::vector<uint32_t> pixels = app_icon_pixels(16, look);
+    for (const auto& [look, picture] : {std::pair{LogoLook::Capturing, ICON_16}, std::pair{LogoLook::Paused, PAUSED_16}}) {
+        const std::vector<uint32_t> pixels = logo_pixels(16, look);
         ASSERT_EQ(pixels.size(), 256u);
         for (int row = 0; row < 16; ++row) {
             std::string drawn;
             for (int column = 0; column < 16; ++column) drawn += letter(pixels[size_t(row) * 16 + size_t(column)]);
-            EXPECT_EQ(drawn, picture[row]) << "row " << row << (look == AppIconLook::Paused ? " paused" : "");
+            EXPECT_EQ(drawn, picture[row]) << "row " << row << (look == LogoLook::Paused ? " paused" : "");
         }
     }
 }
 
 TEST(AppIcon, SizeFollowsTheSmallIconMetricButNeverBelowSixteen) {
-    EXPECT_EQ(app_icon_size(12), 16);
-    EXPECT_EQ(app_icon_size(16), 16);
-    EXPECT_EQ(app_icon_size(20), 20);
-    EXPECT_EQ(app_icon_size(32), 32);
-    const std::vector<uint32_t> twenty = app_icon_pixels(20);
+    EXPECT_EQ(logo_size(12), 16);
+    EXPECT_EQ(logo_size(16), 16);
+    EXPECT_EQ(logo_size(20), 20);
+    EXPECT_EQ(logo_size(32), 32);
+    const std::vector<uint32_t> twenty = logo_pixels(20);
     EXPECT_EQ(twenty.size(), 400u);
     EXPECT_EQ(twenty[0], 0u);                    // the corners stay transparent
     EXPECT_EQ(twenty[9 * 20 + 10], 0xFFFFFFFFu);  // the sheet between two text lines
@@ -217,7 +217,7 @@ TEST(IconWriter, CompressedStreamsInflateToTheirInput) {
 }
 
 TEST(IconWriter, PngHoldsTheRowsUnfilteredInValidChunks) {
-    const IconPicture picture{256, app_icon_pixels(256)};
+    const IconPicture picture{256, logo_pixels(256)};
     const Bytes png = png_image(picture);
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(Bytes(png.begin(), png.begin() + 8), (Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
@@ -255,7 +255,7 @@ TEST(IconWriter, PngHoldsTheRowsUnfilteredInValidChunks) {
 
 TEST(IconWriter, BitmapsAreBottomUpWithAMaskSetWhereTransparent) {
     for (int size : {16, 20, 40}) {
-        const IconPicture picture{size, app_icon_pixels(size)};
+        const IconPicture picture{size, logo_pixels(size)};
         const Bytes image = bitmap_icon_image(picture);
         const size_t s = size_t(size), mask_row = (s + 31) / 32 * 4;
         ASSERT_EQ(image.size(), 40 + s * s * 4 + mask_row * s) << size;
@@ -283,7 +283,7 @@ TEST(IconWriter, BitmapsAreBottomUpWithAMaskSetWhereTransparent) {
 TEST(IconWriter, IcoDirectoryNamesEachPictureAndWhereItsBytesAre) {
     const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
     std::vector<IconPicture> pictures;
-    for (int size : sizes) pictures.push_back({size, app_icon_pixels(size)});
+    for (int size : sizes) pictures.push_back({size, logo_pixels(size)});
     const Bytes ico = ico_file(pictures);
     ASSERT_GE(ico.size(), 6u + 16 * 8);
     EXPECT_EQ(u16_at(ico, 0), 0u);

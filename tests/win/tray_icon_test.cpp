@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/app_icon.hpp"
-#include "win/pictures/icon.hpp"
+#include "core/logo.hpp"
+#include "win/pictures/tray_icon.hpp"
 
 namespace korvane {
 namespace {
@@ -30,15 +30,15 @@ std::vector<uint32_t> icon_colour_pixels(HICON icon, int& size) {
 }
 
 TEST(AppIconHandle, HoldsThePictureAtTheSmallIconSizeInEitherLook) {
-    for (const AppIconLook look : {AppIconLook::Capturing, AppIconLook::Paused}) {
-        OwnedIcon icon = make_app_icon(look);
+    for (const LogoLook look : {LogoLook::Capturing, LogoLook::Paused}) {
+        OwnedIcon icon = make_tray_icon(look);
         ASSERT_TRUE(icon);
         int size = 0;
         const std::vector<uint32_t> pixels = icon_colour_pixels(icon.get(), size);
-        EXPECT_EQ(size, app_icon_size(GetSystemMetrics(SM_CXSMICON)));
-        EXPECT_EQ(pixels, app_icon_pixels(size, look));
+        EXPECT_EQ(size, logo_size(GetSystemMetrics(SM_CXSMICON)));
+        EXPECT_EQ(pixels, logo_pixels(size, look));
     }
-    EXPECT_NE(app_icon_pixels(16, AppIconLook::Paused), app_icon_pixels(16));
+    EXPECT_NE(logo_pixels(16, LogoLook::Paused), logo_pixels(16));
 }
 
 }  // namespace
