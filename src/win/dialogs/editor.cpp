@@ -1,5 +1,6 @@
 #include "win/dialogs/editor.hpp"
 
+#include "core/editor_layout.hpp"
 #include "core/editor_rules.hpp"
 #include "win/dialogs/dialog.hpp"
 #include "win/support/guarded.hpp"
