@@ -11,46 +11,7 @@
 namespace korvane {
 namespace {
 
-// The 16 x 16 picture row by row: . transparent, B board, W sheet, L text line, C clip.
-constexpr const char* ICON_16[] = {
-    ".....CCCCCC.....",
-    ".....CCCCCC.....",
-    "..BBBCCCCCCBBB..",
-    "..BBBBBBBBBBBB..",
-    "..BBWWWWWWWWBB..",
-    "..BBWWWWWWWWBB..",
-    "..BBWLLLLLLWBB..",
-    "..BBWWWWWWWWBB..",
-    "..BBWLLLLLLWBB..",
-    "..BBWWWWWWWWBB..",
-    "..BBWWWWWWWWBB..",
-    "..BBWLLLLLLWBB..",
-    "..BBWWWWWWWWBB..",
-    "..BBWWWWWWWWBB..",
-    "..BBBBBBBBBBBB..",
-    "..BBBBBBBBBBBB..",
-};
-
-// Paused: G grey board, and a pause sign drawn in the clip's colour where the lines were.
-constexpr const char* PAUSED_16[] = {
-    ".....CCCCCC.....",
-    ".....CCCCCC.....",
-    "..GGGCCCCCCGGG..",
-    "..GGGGGGGGGGGG..",
-    "..GGWWWWWWWWGG..",
-    "..GGWWWWWWWWGG..",
-    "..GGWCCWWCCWGG..",
-    "..GGWCCWWCCWGG..",
-    "..GGWCCWWCCWGG..",
-    "..GGWCCWWCCWGG..",
-    "..GGWCCWWCCWGG..",
-    "..GGWCCWWCCWGG..",
-    "..GGWWWWWWWWGG..",
-    "..GGWWWWWWWWGG..",
-    "..GGGGGGGGGGGG..",
-    "..GGGGGGGGGGGG..",
-};
-
+// A pixel as a letter: . transparent, B board, G the paused board, W sheet, L text line, C clip.
 char letter(uint32_t pixel) {
     switch (pixel) {
     case 0: return '.';
@@ -63,27 +24,49 @@ char letter(uint32_t pixel) {
     return '?';
 }
 
-TEST(AppIcon, SixteenPixelsMatchThePictureRowByRow) {
-    for (const auto& [look, picture] : {std::pair{LogoLook::Capturing, ICON_16}, std::pair{LogoLook::Paused, PAUSED_16}}) {
-        const std::vector<uint32_t> pixels = logo_pixels(16, look);
-        ASSERT_EQ(pixels.size(), 256u);
-        for (int row = 0; row < 16; ++row) {
-            std::string drawn;
-            for (int column = 0; column < 16; ++column) drawn += letter(pixels[size_t(row) * 16 + size_t(column)]);
-            EXPECT_EQ(drawn, picture[row]) << "row " << row << (look == LogoLook::Paused ? " paused" : "");
+// The letters met along a row or a column, each run of one colour once.
+std::string runs(const std::vector<uint32_t>& pixels, int size, bool column, int at) {
+    std::string seen;
+    for (int i = 0; i < size; ++i) {
+        const char c = letter(pixels[column ? size_t(i) * size_t(size) + size_t(at) : size_t(at) * size_t(size) + size_t(i)]);
+        if (seen.empty() || seen.back() != c) seen += c;
+    }
+    return seen;
+}
+
+// The runs without the transparent margin above and below, which only the larger sizes have.
+std::string inside(std::string runs) {
+    if (runs.starts_with('.')) runs.erase(0, 1);
+    if (runs.ends_with('.')) runs.pop_back();
+    return runs;
+}
+
+// What makes the picture read as a clipboard at every size Windows asks for: down its middle the
+// clip, the board, then the sheet with three separate text lines (paused: none); across its
+// middle the board either side of the sheet, and while paused the two bars of a pause sign;
+// transparent corners and nothing half-transparent.
+TEST(Logo, ReadsAsAClipboardInEitherLookAtEverySize) {
+    for (const int size : {16, 20, 24, 32, 40, 48, 64, 256}) {
+        const std::vector<uint32_t> capturing = logo_pixels(size);
+        const std::vector<uint32_t> paused = logo_pixels(size, LogoLook::Paused);
+        ASSERT_EQ(capturing.size(), size_t(size) * size_t(size));
+        EXPECT_EQ(inside(runs(capturing, size, true, size / 2)), "CBWLWLWLWB") << size;
+        EXPECT_EQ(runs(capturing, size, false, size * 485 / 1000), ".BWB.") << size;  // between two lines
+        EXPECT_EQ(inside(runs(paused, size, true, size / 2)), "CGWG") << size;
+        EXPECT_EQ(runs(paused, size, false, size / 2), ".GWCWCWG.") << size;
+        for (const std::vector<uint32_t>* pixels : {&capturing, &paused}) {
+            for (const size_t corner : {size_t(0), size_t(size - 1), size_t(size) * size_t(size - 1), pixels->size() - 1})
+                EXPECT_EQ((*pixels)[corner], 0u) << size;
+            for (const uint32_t pixel : *pixels) EXPECT_NE(letter(pixel), '?') << size;
         }
     }
 }
 
-TEST(AppIcon, SizeFollowsTheSmallIconMetricButNeverBelowSixteen) {
+TEST(Logo, SizeFollowsTheSmallIconMetricButNeverBelowSixteen) {
     EXPECT_EQ(logo_size(12), 16);
     EXPECT_EQ(logo_size(16), 16);
     EXPECT_EQ(logo_size(20), 20);
     EXPECT_EQ(logo_size(32), 32);
-    const std::vector<uint32_t> twenty = logo_pixels(20);
-    EXPECT_EQ(twenty.size(), 400u);
-    EXPECT_EQ(twenty[0], 0u);                    // the corners stay transparent
-    EXPECT_EQ(twenty[9 * 20 + 10], 0xFFFFFFFFu);  // the sheet between two text lines
 }
 
 using Bytes = std::vector<uint8_t>;

@@ -17,6 +17,7 @@
 #include "win/app/main.hpp"
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/dialogs/wizard.hpp"
+#include "win/support/wide.hpp"
 #include "win_test_support.hpp"
 
 namespace korvane {
@@ -105,7 +106,8 @@ void expect_dialog_font(Driver& d) {
              "the dialog font is the message font");
 }
 
-// Centred in the work area of the monitor under the pointer, its top inside it.
+// On the monitor under the pointer: inside its work area, its middle at the work area's middle
+// (to the pixel an odd size leaves over), its caption showing.
 void expect_centred(Driver& d) {
     POINT pointer{};
     GetCursorPos(&pointer);
@@ -114,10 +116,41 @@ void expect_centred(Driver& d) {
     GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &info);
     const RECT& work = info.rcWork;
     const RECT window = test::screen_rect(d.dialog());
-    const int width = window.right - window.left, height = window.bottom - window.top;
-    const int x = work.left + (work.right - work.left - width) / 2;
-    const int y = std::max(work.top, work.top + (work.bottom - work.top - height) / 2);
-    d.expect(window.left == x && window.top == y, "centred on the pointer's monitor");
+    const auto off_middle = [](LONG low, LONG high, LONG work_low, LONG work_high) {
+        return std::abs((low + high) - (work_low + work_high));
+    };
+    d.expect(window.left >= work.left && window.right <= work.right && window.top >= work.top &&
+                 window.bottom <= work.bottom,
+             "inside the pointer's work area");
+    d.expect(off_middle(window.left, window.right, work.left, work.right) <= 1 &&
+                 off_middle(window.top, window.bottom, work.top, work.bottom) <= 1,
+             "centred on the pointer's monitor");
+}
+
+// Every label, button and check box shows its whole text in its own font: wrapped at the
+// control's width (less a check box's box), the text is no taller than the control.
+void expect_texts_fit(Driver& d) {
+    for (HWND child : test::descendants(d.dialog())) {
+        const std::wstring window_class = test::class_of(child);
+        const bool button = _wcsicmp(window_class.c_str(), L"Button") == 0;
+        if (!button && _wcsicmp(window_class.c_str(), L"Static") != 0) continue;
+        const std::wstring text = test::text_of(child);
+        if (text.empty()) continue;
+        RECT client{};
+        GetClientRect(child, &client);
+        const DWORD type = test::style_of(child) & BS_TYPEMASK;
+        const bool boxed = button && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON;
+        RECT needed{0, 0, client.right - (boxed ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0), 0};
+        HDC dc = GetDC(child);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        const UINT prefix = !button && (test::style_of(child) & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+        DrawTextW(dc, text.c_str(), int(text.size()), &needed, DT_CALCRECT | DT_WORDBREAK | prefix);
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        d.expect(needed.bottom <= client.bottom,
+                 "the text fits its control: " + from_wide(text) + " needs " + std::to_string(needed.bottom) +
+                     " of " + std::to_string(client.bottom) + " pixels");
+    }
 }
 
 // The pointer somewhere off the screen's centre when the dialog opens.
@@ -163,6 +196,7 @@ TEST(DialogGeometry, TheFillInsControlsSitWhereItsLayoutPutsThem) {
         expected.push_back({L"Button", L"Cancel", layout.cancel, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL});
         expect_controls(d, expected);
         expect_dialog_font(d);
+        expect_texts_fit(d);
         expect_centred(d);
         d.press(VK_ESCAPE);
     });
@@ -194,6 +228,7 @@ TEST(DialogGeometry, TheWizardIs420By344DipsWithItsControlsInPlace) {
                    {L"Button", L"Cancel", dips(324, 306, 84, 26), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL},
                });
         expect_dialog_font(d);
+        expect_texts_fit(d);
         expect_centred(d);
         d.press(VK_ESCAPE);
     });
@@ -228,6 +263,7 @@ TEST(DialogGeometry, TheEditorIs440DipsWideInBothItsLayouts) {
         expect_client_size(d, px(440), px(332));
         expect_controls(d, editor_controls(true, L"Greeting", L"Dear ${who}\r\nregards"));
         expect_dialog_font(d);
+        expect_texts_fit(d);
         expect_centred(d);
         d.press(VK_ESCAPE);
     });
@@ -238,6 +274,7 @@ TEST(DialogGeometry, TheEditorIs440DipsWideInBothItsLayouts) {
         expect_client_size(d, px(440), px(104));
         expect_controls(d, editor_controls(false, L"Cat", nullptr));
         expect_dialog_font(d);
+        expect_texts_fit(d);
         expect_centred(d);
         d.press(VK_ESCAPE);
     });
@@ -292,6 +329,7 @@ TEST_F(SettingsDialogGeometry, TheSettingsAre400By394DipsWithTheirControlsInPlac
                    {L"Button", L"Cancel", dips(304, 356, 84, 26), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL},
                });
         expect_dialog_font(d);
+        expect_texts_fit(d);
         expect_centred(d);
         d.press(VK_ESCAPE);
     });

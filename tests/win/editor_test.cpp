@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/editor_rules.hpp"
+#include "core/editor_layout.hpp"
 #include "dialog_cases.hpp"
 #include "win/dialogs/editor.hpp"
 #include "win/dialogs/fill.hpp"

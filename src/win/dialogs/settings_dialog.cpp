@@ -1,16 +1,19 @@
 #include "win/dialogs/settings_dialog.hpp"
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cwchar>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/settings_layout.hpp"
 #include "win/app/app.hpp"
 #include "win/dialogs/dialog.hpp"
+#include "win/support/handles.hpp"
 #include "win/support/guarded.hpp"
 #include "win/support/beep.hpp"
 #include "win/dialogs/dialog_in_use.hpp"
