@@ -1,4 +1,6 @@
-# Starts a private Xvfb screen of 1920 x 1080 at 24 bits and points DISPLAY at it.
+# Starts a private Xvfb screen of 1920 x 1080 at 24 bits and points DISPLAY at it, with
+# tools/wm_state.py keeping its windows' WM_STATE as a window manager would (without it Wine
+# waits two seconds at every dialog's close).
 # Sourced by the scripts; start_xvfb sets XVFB_PID and DISPLAY, stop_xvfb ends it.
 # The server picks a free display itself and names it once it accepts connections, so two
 # runs starting at the same moment cannot pick the same one.
@@ -18,6 +20,7 @@ start_xvfb() {
     fi
     export DISPLAY=":$display"
     xdpyinfo >/dev/null 2>&1 || { echo "Xvfb on $DISPLAY does not answer" >&2; stop_xvfb; return 1; }
+    python3 "$(dirname "${BASH_SOURCE[0]}")/../tools/wm_state.py" </dev/null >/dev/null 2>&1 &
 }
 
 stop_xvfb() {
