@@ -260,10 +260,14 @@ int run_paint() {
 // ---- pins: save_pins and load_pins through %APPDATA%\Korvane\pins.dat against one WriteFile
 // (flushed, as the save flushes) and one ReadFile of the same bytes
 
+// Each picture pin also keeps the PNG its program offered beside it (a quarter of the DIB, as
+// noise compresses), so that the file's section of companions is part of what is measured.
 std::vector<Clip> megabyte_pins() {
     std::vector<Clip> pins(PIN_CAPACITY);
     for (size_t i = 0; i < pins.size(); ++i) {
         pins[i].content = ClipContent::make_image(noise_dib(512, 512, uint32_t(i)));
+        Bytes png = noise_dib(256, 256, uint32_t(i) + 1000);
+        pins[i].content.companions.push_back({"PNG", std::move(png)});
         pins[i].animal_index = unsigned(i);
     }
     return pins;
