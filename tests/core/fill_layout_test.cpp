@@ -248,10 +248,18 @@ TEST(ButtonText, DoublesEveryAmpersandSoNoneMarksAMnemonic) {
     EXPECT_EQ(button_text("plain"), "plain");
 }
 
-TEST(FillLabel, MarksNumbers) {
+TEST(FillLabel, MarksNumbersAndSecrets) {
     EXPECT_EQ(fill_label(variable("Price", VariableKind::Number)), "Price (number):");
     EXPECT_EQ(fill_label(variable("City", VariableKind::FreeText)), "City:");
     EXPECT_EQ(fill_label(variable("Size", VariableKind::SingleChoice, {"S"})), "Size:");
+    EXPECT_EQ(fill_label(variable("PIN", VariableKind::Secret)), "PIN (secret):");
+}
+
+// A secret starts empty even when a file claims it remembered something.
+TEST(InitialText, IsTheFirstRememberedValueAndNeverASecret) {
+    EXPECT_EQ(initial_text(variable("City", VariableKind::FreeText, {}, {"Oslo", "Rome"})), "Oslo");
+    EXPECT_EQ(initial_text(variable("Count", VariableKind::Number)), "");
+    EXPECT_EQ(initial_text(variable("PIN", VariableKind::Secret, {}, {"1234"})), "");
 }
 
 struct CheckCase {
