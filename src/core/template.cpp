@@ -162,6 +162,7 @@ Substitution substitute(std::string_view text, const std::vector<VariableDefinit
     for (size_t i = 0; i < n; ++i) {
         VariableDefinition updated = copy_definition(definitions[i]);
         if (updated.kind == VariableKind::Secret) {
+            updated.remembered_values.clear();
             result.secret = true;
         } else {
             updated.remembered_values = values[i];

@@ -103,7 +103,7 @@ TEST(Substitute, FillsEveryOccurrenceAndUpdatesRememberedValues) {
 
 TEST(Substitute, PutsASecretIntoTheTextAloneAndSaysSo) {
     const std::vector<VariableDefinition> defs{variable("user", VariableKind::FreeText),
-                                               variable("pw", VariableKind::Secret)};
+                                               variable("pw", VariableKind::Secret, {}, {"from a file"})};
     const Substitution s = substitute("${user}:${pw}", defs, {{"ann"}, {"hunter2"}});
     EXPECT_EQ(s.text, "ann:hunter2");
     EXPECT_TRUE(s.secret);
