@@ -255,13 +255,6 @@ TEST(FillLabel, MarksNumbersAndSecrets) {
     EXPECT_EQ(fill_label(variable("PIN", VariableKind::Secret)), "PIN (secret):");
 }
 
-// A secret starts empty even when a file claims it remembered something.
-TEST(InitialText, IsTheFirstRememberedValueAndNeverASecret) {
-    EXPECT_EQ(initial_text(variable("City", VariableKind::FreeText, {}, {"Oslo", "Rome"})), "Oslo");
-    EXPECT_EQ(initial_text(variable("Count", VariableKind::Number)), "");
-    EXPECT_EQ(initial_text(variable("PIN", VariableKind::Secret, {}, {"1234"})), "");
-}
-
 struct CheckCase {
     const char* what;
     VariableKind kind;

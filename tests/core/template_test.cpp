@@ -101,19 +101,6 @@ TEST(Substitute, FillsEveryOccurrenceAndUpdatesRememberedValues) {
     EXPECT_EQ(s.definitions[0].remembered_values, std::vector<std::string>{"Ann"});
 }
 
-TEST(Substitute, PutsASecretIntoTheTextAloneAndSaysSo) {
-    const std::vector<VariableDefinition> defs{variable("user", VariableKind::FreeText),
-                                               variable("pw", VariableKind::Secret, {}, {"from a file"})};
-    const Substitution s = substitute("${user}:${pw}", defs, {{"ann"}, {"hunter2"}});
-    EXPECT_EQ(s.text, "ann:hunter2");
-    EXPECT_TRUE(s.secret);
-    ASSERT_EQ(s.definitions.size(), 2u);
-    EXPECT_EQ(s.definitions[0].remembered_values, ValueList{"ann"});
-    EXPECT_EQ(s.definitions[1].kind, VariableKind::Secret);
-    EXPECT_TRUE(s.definitions[1].remembered_values.empty());
-    EXPECT_FALSE(substitute("${user}", {defs[0]}, {{"ann"}}).secret);
-}
-
 TEST(Substitute, JoinsChoicesDropsUnknownPlaceholdersAndCutsToTheShorterList) {
     const std::vector<VariableDefinition> defs{
         variable("colour", VariableKind::MultipleChoice, {"red", "green", "blue"}, {"green"}),
