@@ -13,8 +13,9 @@ void append_unit(Bytes& out, char16_t unit) {
 
 }  // namespace
 
-Bytes encode_unicode_text(std::string_view utf8) {
-    const std::u16string units = utf8_to_utf16(utf8);
+Bytes encode_unicode_text(std::string_view utf8) { return encode_unicode_units(utf8_to_utf16(utf8)); }
+
+Bytes encode_unicode_units(std::u16string_view units) {
     Bytes out;
     out.reserve((units.size() + 1) * 2);
     for (char16_t unit : units) append_unit(out, unit);

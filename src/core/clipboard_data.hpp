@@ -14,6 +14,8 @@ namespace korvane {
 
 // CF_UNICODETEXT: the text as UTF-16 code units and one terminating zero unit.
 Bytes encode_unicode_text(std::string_view utf8);
+// The same of units already converted, for a caller that wipes them after.
+Bytes encode_unicode_units(std::u16string_view units);
 
 // A CF_UNICODETEXT block read from another program: its whole 16-bit units (an odd last byte
 // is ignored) up to the first zero unit, or all of them when none is zero, as UTF-8.

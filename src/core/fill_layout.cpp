@@ -155,7 +155,16 @@ std::string button_text(std::string_view option) {
 }
 
 std::string fill_label(const VariableDefinition& definition) {
-    return definition.name + (definition.kind == VariableKind::Number ? " (number):" : ":");
+    switch (definition.kind) {
+    case VariableKind::Number: return definition.name + " (number):";
+    case VariableKind::Secret: return definition.name + " (secret):";
+    default: return definition.name + ":";
+    }
+}
+
+std::string initial_text(const VariableDefinition& definition) {
+    if (definition.kind == VariableKind::Secret || definition.remembered_values.empty()) return {};
+    return definition.remembered_values.front();
 }
 
 std::vector<bool> initial_checks(const VariableDefinition& definition) {
@@ -185,6 +194,7 @@ FillOutcome read_fill_values(const std::vector<VariableDefinition>& definitions,
         const FillReading& reading = readings[i];
         switch (definition.kind) {
         case VariableKind::FreeText:
+        case VariableKind::Secret:
             values.push_back({reading.text});
             break;
         case VariableKind::Number: {

@@ -103,8 +103,11 @@ WheelScroll wheel_scroll(int delta, int remainder, int pixels_per_notch);
 // so the button shows the option as written and no key presses it.
 std::string button_text(std::string_view option);
 
-// "name:", or "name (number):" for a number.
+// "name:", or "name (number):" for a number and "name (secret):" for a secret.
 std::string fill_label(const VariableDefinition& definition);
+
+// What an edit starts with: the first remembered value, and never anything for a secret.
+std::string initial_text(const VariableDefinition& definition);
 
 // Which option buttons start checked: the remembered values for a multiple choice; for a
 // single choice the remembered option, or the first one when that is no longer offered.
@@ -112,7 +115,7 @@ std::vector<bool> initial_checks(const VariableDefinition& definition);
 
 // What one row's controls held when "Paste" was pressed.
 struct FillReading {
-    std::string text;           // the edit's text (FreeText, Number)
+    std::string text;           // the edit's text (FreeText, Number; a secret's is read apart)
     std::vector<bool> checked;  // one per option button (choices)
 };
 

@@ -8,6 +8,7 @@
 
 #include "core/byte_io.hpp"
 #include "core/companions.hpp"
+#include "core/secrets.hpp"
 #include "core/store.hpp"
 #include "core/text.hpp"
 
@@ -317,10 +318,12 @@ void write_record(Writer& w, const Clip& pin) {
     w.u8(static_cast<uint8_t>(count));
     for (size_t i = 0; i < count; ++i) {
         const VariableDefinition& d = pin.variables[i];
+        // A secret is free text with nothing remembered here; the secrets section says the rest.
+        const bool secret = d.kind == VariableKind::Secret;
         w.string(d.name);
-        w.u8(static_cast<uint8_t>(d.kind));
+        w.u8(static_cast<uint8_t>(secret ? VariableKind::FreeText : d.kind));
         w.string_list(has_options(d.kind) ? d.options : std::vector<std::string>{});
-        w.string_list(d.remembered_values);
+        w.string_list(secret ? std::vector<std::string>{} : d.remembered_values);
     }
     switch (pin.content.kind) {
     case ClipKind::Text: w.string(pin.content.text); break;
@@ -392,6 +395,7 @@ void write_sections(Writer& w, std::span<const PinsSection> sections, const std:
 std::span<const PinsSection> pins_sections() {
     static constexpr PinsSection SECTIONS[] = {
         {COMPANIONS_SECTION_TAG, encode_companions_section, apply_companions_section},
+        {SECRETS_SECTION_TAG, encode_secrets_section, apply_secrets_section},
     };
     return SECTIONS;
 }

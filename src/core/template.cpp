@@ -129,9 +129,17 @@ std::string join_values(const ValueList& values) {
 Substitution substitute(std::string_view text, const std::vector<VariableDefinition>& definitions,
                         const std::vector<ValueList>& values, uint64_t max_text_bytes) {
     const size_t n = std::min(definitions.size(), values.size());
-    std::vector<std::string> joined;
-    joined.reserve(n);
-    for (size_t i = 0; i < n; ++i) joined.push_back(join_values(values[i]));
+    // A list of one value is used where it lies; only longer lists are joined.
+    std::vector<std::string> joined(n);
+    std::vector<std::string_view> value_of(n);
+    for (size_t i = 0; i < n; ++i) {
+        if (values[i].size() == 1) {
+            value_of[i] = values[i].front();
+        } else {
+            joined[i] = join_values(values[i]);
+            value_of[i] = joined[i];
+        }
+    }
 
     std::unordered_map<std::string_view, size_t> index_of;  // the first definition of each name
     for (size_t i = 0; i < n; ++i) index_of.emplace(definitions[i].name, i);
@@ -140,7 +148,7 @@ Substitution substitute(std::string_view text, const std::vector<VariableDefinit
     const auto piece = [&](const Segment& segment) -> std::string_view {
         if (segment.type == Segment::Type::Literal) return segment.text;
         const auto found = index_of.find(segment.text);
-        return found == index_of.end() ? std::string_view() : std::string_view(joined[found->second]);
+        return found == index_of.end() ? std::string_view() : value_of[found->second];
     };
     uint64_t length = 0;
     for (const Segment& segment : segments) {
@@ -153,7 +161,12 @@ Substitution substitute(std::string_view text, const std::vector<VariableDefinit
     for (const Segment& segment : segments) result.text += piece(segment);
     for (size_t i = 0; i < n; ++i) {
         VariableDefinition updated = copy_definition(definitions[i]);
-        updated.remembered_values = values[i];
+        if (updated.kind == VariableKind::Secret) {
+            updated.remembered_values.clear();
+            result.secret = true;
+        } else {
+            updated.remembered_values = values[i];
+        }
         result.definitions.push_back(std::move(updated));
     }
     return result;

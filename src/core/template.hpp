@@ -11,8 +11,11 @@
 
 namespace korvane {
 
-// The codes are stored in the pins file.
-enum class VariableKind : uint8_t { FreeText = 0, Number = 1, SingleChoice = 2, MultipleChoice = 3 };
+// Codes 0 to 3 are stored in a pin's record as they are.  A secret is stored there as free text
+// with nothing remembered, so that an earlier version asks for it as it always did, and is named
+// in a section of its own after the records (core/secrets).
+enum class VariableKind : uint8_t { FreeText = 0, Number = 1, SingleChoice = 2, MultipleChoice = 3, Secret = 4 };
+constexpr size_t VARIABLE_KIND_COUNT = 5;
 
 constexpr bool has_options(VariableKind kind) {
     return kind == VariableKind::SingleChoice || kind == VariableKind::MultipleChoice;
@@ -59,9 +62,11 @@ struct Substitution {
     std::string text;
     std::vector<VariableDefinition> definitions;  // with the remembered values updated
     bool too_long = false;  // the text would exceed the limit: nothing was built
+    bool secret = false;    // a secret's value is in the text: it must stay out of clipboard histories
 };
 
-// The result's length is added up first, in 64 bits, so a text beyond `max_text_bytes` is
+// A secret's value goes into the text and nowhere else: it is not remembered, and no copy of it
+// is made on the way.  The result's length is added up first, in 64 bits, so a text beyond `max_text_bytes` is
 // refused before any of it is built: 100,000 placeholders of a 30,000-character value would
 // otherwise ask for 3 GB.
 Substitution substitute(std::string_view text, const std::vector<VariableDefinition>& definitions,

@@ -62,8 +62,24 @@ size_t decode_utf8(std::string_view s, size_t at, char32_t& out) {
 }  // namespace
 
 std::string utf16_to_utf8(std::u16string_view text) {
+    // Sized once: each growth would leave a copy of the text behind in memory it has freed, and
+    // that text may be a secret.
+    size_t length = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u < 0x80) {
+            length += 1;
+        } else if (u < 0x800) {
+            length += 2;
+        } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            length += 4;
+            ++i;
+        } else {
+            length += 3;  // the character, or U+FFFD for a lone surrogate
+        }
+    }
     std::string out;
-    out.reserve(text.size());
+    out.reserve(length);
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t u = text[i];
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&

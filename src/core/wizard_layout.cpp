@@ -12,6 +12,8 @@ constexpr int LABEL_HEIGHT = 20;
 constexpr int KIND_INDENT = 20;
 constexpr int KIND_WIDTH = 388;
 constexpr int KIND_HEIGHT = 22;
+constexpr int KINDS_TOP = 58;
+constexpr int MESSAGE_TOP = 280;
 constexpr int BUTTONS_TOP = 306;
 
 }  // namespace
@@ -24,11 +26,14 @@ WizardLayout layout_wizard(int dpi) {
     layout.client_height = px(HEIGHT);
     layout.caption = box(m, px(12), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     layout.kind_label = box(m, px(38), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
-    for (int kind = 0; kind < 4; ++kind)
-        layout.kinds[std::size_t(kind)] = box(px(KIND_INDENT), px(58 + KIND_HEIGHT * kind), px(KIND_WIDTH), px(KIND_HEIGHT));
-    layout.options_label = box(m, px(146), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
-    layout.options = box(m, px(166), px(CONTENT_WIDTH), px(110));
-    layout.message = box(m, px(280), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
+    for (std::size_t kind = 0; kind < layout.kinds.size(); ++kind)
+        layout.kinds[kind] = box(px(KIND_INDENT), px(KINDS_TOP + KIND_HEIGHT * int(kind)), px(KIND_WIDTH), px(KIND_HEIGHT));
+    // The options take what the kinds leave above the message line.
+    const int options_label_top = KINDS_TOP + KIND_HEIGHT * int(VARIABLE_KIND_COUNT);
+    const int options_top = options_label_top + LABEL_HEIGHT;
+    layout.options_label = box(m, px(options_label_top), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
+    layout.options = box(m, px(options_top), px(CONTENT_WIDTH), px(MESSAGE_TOP - 4 - options_top));
+    layout.message = box(m, px(MESSAGE_TOP), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     // "< Back", "Next >" and Cancel, 8 DIPs apart with Cancel at the margin, each left edge
     // scaled on its own.
     const auto button = [&](int left) { return box(px(left), px(BUTTONS_TOP), px(PUSH_BUTTON_WIDTH), px(PUSH_BUTTON_HEIGHT)); };

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/dialog_layout.hpp"
+#include "core/template.hpp"
 
 namespace korvane {
 
@@ -12,7 +13,7 @@ struct WizardLayout {
     int client_height = 0;
     Rect caption;
     Rect kind_label;
-    std::array<Rect, 4> kinds;  // in the order of the kind codes
+    std::array<Rect, VARIABLE_KIND_COUNT> kinds;  // in the order of the kind codes
     Rect options_label;
     Rect options;
     Rect message;

@@ -60,7 +60,8 @@ std::vector<VariableDefinition> wizard_result(const std::vector<VariableDefiniti
         definition.name = definitions[i].name;
         definition.kind = pages[i].kind;
         if (has_options(definition.kind)) definition.options = parse_options(pages[i].options_text);
-        if (definition.kind == definitions[i].kind) definition.remembered_values = definitions[i].remembered_values;
+        if (definition.kind == definitions[i].kind && definition.kind != VariableKind::Secret)
+            definition.remembered_values = definitions[i].remembered_values;
         result.push_back(std::move(definition));
     }
     return result;

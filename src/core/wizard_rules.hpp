@@ -33,7 +33,7 @@ std::string page_caption(size_t index, size_t page_count, std::string_view name)
 bool page_is_valid(const WizardPage& page);
 
 // The definitions as the pages say.  Remembered values survive only where the kind is
-// unchanged: values of another kind would not fit the new controls.
+// unchanged: values of another kind would not fit the new controls.  A secret has none.
 std::vector<VariableDefinition> wizard_result(const std::vector<VariableDefinition>& definitions,
                                               const std::vector<WizardPage>& pages);
 

@@ -248,10 +248,11 @@ TEST(ButtonText, DoublesEveryAmpersandSoNoneMarksAMnemonic) {
     EXPECT_EQ(button_text("plain"), "plain");
 }
 
-TEST(FillLabel, MarksNumbers) {
+TEST(FillLabel, MarksNumbersAndSecrets) {
     EXPECT_EQ(fill_label(variable("Price", VariableKind::Number)), "Price (number):");
     EXPECT_EQ(fill_label(variable("City", VariableKind::FreeText)), "City:");
     EXPECT_EQ(fill_label(variable("Size", VariableKind::SingleChoice, {"S"})), "Size:");
+    EXPECT_EQ(fill_label(variable("PIN", VariableKind::Secret)), "PIN (secret):");
 }
 
 struct CheckCase {

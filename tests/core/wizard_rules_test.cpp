@@ -71,14 +71,17 @@ TEST(WizardResult, DropsRememberedValuesOnlyWhenTheKindChanges) {
         variable("size", VariableKind::SingleChoice, {"S", "M"}, {"M"}),
         variable("extras", VariableKind::SingleChoice, {"ice"}, {"ice"}),
         variable("count", VariableKind::Number, {}, {"4"}),
+        variable("code", VariableKind::Secret, {}, {"from a file"}),
     };
     const std::vector<WizardPage> pages{
         {"S\r\nM\r\nL", VariableKind::SingleChoice},  // options changed, kind kept
         {"ice\r\nlemon", VariableKind::MultipleChoice},
         {"", VariableKind::Number},
+        {"", VariableKind::Secret},  // a secret keeps nothing, even with its kind unchanged
     };
     const std::vector<VariableDefinition> result = wizard_result(definitions, pages);
-    ASSERT_EQ(result.size(), 3u);
+    ASSERT_EQ(result.size(), 4u);
+    EXPECT_TRUE(result[3].remembered_values.empty());
     EXPECT_EQ(result[0].options, (std::vector<std::string>{"S", "M", "L"}));
     EXPECT_EQ(result[0].remembered_values, (ValueList{"M"}));
     EXPECT_EQ(result[1].kind, VariableKind::MultipleChoice);

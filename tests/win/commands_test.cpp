@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include "core/clipboard_data.hpp"
+#include "core/companions.hpp"
 #include "core/template.hpp"
+#include "win/clipboard/capture.hpp"
+#include "win/support/wide.hpp"
 #include "win/support/beep.hpp"
 #include "win/toolbar/commands.hpp"
 #include "shell_fixture.hpp"
@@ -88,6 +92,63 @@ TEST_F(OpenDialogs, AFillInOutOfDateAfterTheWizardChangedItsTemplateIsDroppedWit
     ASSERT_EQ(app->store.pins[0].variables.size(), 1u);
     EXPECT_EQ(app->store.pins[0].variables[0].kind, VariableKind::Number);     // the wizard's change stands
     EXPECT_TRUE(app->store.pins[0].variables[0].remembered_values.empty());  // the fill-in's values do not
+}
+
+using SecretPaste = OpenDialogs;
+
+// A secret is typed into a masked field that starts empty, is pasted with every privacy marker,
+// and is kept nowhere: not in the pin, not in pins.dat.
+TEST_F(SecretPaste, IsMaskedStartsEmptyIsNeverKeptAndPastesWithEveryMarker) {
+    ClipId login = 0;
+    if (AppBorrow app = borrow_app()) {
+        std::vector<VariableDefinition> definitions = sync_variables("${user}:${pw}", {}).definitions;
+        definitions[1].kind = VariableKind::Secret;
+        definitions[1].remembered_values = {"stale"};  // never shown, nor saved
+        add_pin(app->store, ClipContent::make_text("${user}:${pw}"), std::nullopt, std::move(definitions));
+        login = app->store.pins.back().id;
+    }
+    std::wstring secret_at_open = L"<none>";
+    bool masked = false;
+    std::thread driver([&] {
+        HWND fill = test::wait_for_dialog(L"KorvaneFill", 10s);
+        HWND user = FindWindowExW(fill, nullptr, L"EDIT", nullptr);
+        HWND secret = FindWindowExW(fill, user, L"EDIT", nullptr);
+        masked = (GetWindowLongW(secret, GWL_STYLE) & ES_PASSWORD) && !(GetWindowLongW(user, GWL_STYLE) & ES_PASSWORD);
+        wchar_t text[32] = {};
+        SendMessageW(secret, WM_GETTEXT, 32, LPARAM(text));
+        secret_at_open = text;
+        SetWindowTextW(user, L"ann");
+        SetWindowTextW(secret, L"hunter2");
+        PostMessageW(fill, WM_COMMAND, IDOK, 0);
+    });
+    paste_clip(login, false);
+    driver.join();
+    EXPECT_TRUE(masked);
+    EXPECT_EQ(secret_at_open, L"");
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const auto block = [](const char* name) {
+        const UINT format = name ? RegisterClipboardFormatW(to_wide(name).c_str()) : CF_UNICODETEXT;
+        return read_global_block(GetClipboardData(format)).value_or(Bytes{});
+    };
+    const std::vector<Bytes> written{block(nullptr), block(MONITOR_EXCLUSION_MARKER), block(HISTORY_MARKER),
+                                     block(CLOUD_UPLOAD_MARKER)};
+    CloseClipboard();
+    const Bytes zero{0, 0, 0, 0};
+    EXPECT_EQ(written, (std::vector<Bytes>{encode_unicode_text("ann:hunter2"), zero, zero, zero}));
+
+    if (AppBorrow app = borrow_app()) {
+        const std::vector<VariableDefinition>& kept = app->store.pins.back().variables;
+        EXPECT_EQ(kept.at(0).remembered_values, ValueList{"ann"});
+        EXPECT_EQ(kept.at(1).kind, VariableKind::Secret);
+        EXPECT_TRUE(kept.at(1).remembered_values.empty());
+    }
+    // Saved after the fill-in, with the free text remembered and the secret nowhere.
+    const Bytes file = test::read_file(appdata.file(L"pins.dat")).value_or(Bytes{});
+    const std::string saved(file.begin(), file.end());
+    EXPECT_NE(saved.find("ann"), std::string::npos);
+    EXPECT_EQ(saved.find("hunter2"), std::string::npos);
+    EXPECT_EQ(saved.find("stale"), std::string::npos);
 }
 
 }  // namespace

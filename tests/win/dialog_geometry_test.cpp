@@ -218,9 +218,10 @@ TEST(DialogGeometry, TheWizardIs420By344DipsWithItsControlsInPlace) {
                    // A radio button is a tab stop while it is the checked one.
                    {L"Button", L"Single choice (radio buttons)", dips(20, 102, 388, 22), RADIO | WS_TABSTOP, 202},
                    {L"Button", L"Multiple choice (check boxes)", dips(20, 124, 388, 22), RADIO, 203},
-                   {L"Static", L"Options, one per line (for single and multiple choice):", dips(12, 146, 396, 20),
+                   {L"Button", L"Secret (hidden, never remembered)", dips(20, 146, 388, 22), RADIO, 204},
+                   {L"Static", L"Options, one per line (for single and multiple choice):", dips(12, 168, 396, 20),
                     WS_GROUP, -1},
-                   {L"Edit", L"S\r\nM", dips(12, 166, 396, 110),
+                   {L"Edit", L"S\r\nM", dips(12, 188, 396, 88),
                     ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_GROUP | WS_TABSTOP, 210},
                    {L"Static", L"", dips(12, 280, 396, 20), 0, -1},
                    {L"Button", L"< Back", dips(140, 306, 84, 26), BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 300},

@@ -196,12 +196,16 @@ TEST(VariablesWizard, EnterPressesTheFocusedButtonAndTheDefaultLookFollows) {
 TEST(VariablesWizard, TheArrowKeysStayWithinTheKindButtonsAndThePushButtons) {
     Driver driver(WIZARD_CLASS, [&](Driver& d) {
         HWND multiple = d.item(KIND_ID + 3);
+        HWND secret = d.item(KIND_ID + 4);
         if (!d.wait_focus(multiple, "Multiple choice")) return;
+        d.press(VK_DOWN);
+        if (!d.wait_focus(secret, "Secret, the last kind")) return;
+        d.expect(!IsWindowEnabled(d.item(OPTIONS_ID)), "no options for a secret");
         d.press(VK_DOWN);
         if (!d.wait_focus(d.item(KIND_ID), "Free text, wrapping round")) return;
         d.expect(test::is_checked(d.item(KIND_ID)), "Free text chosen");
         d.press(VK_UP);
-        if (!d.wait_focus(multiple, "Multiple choice again")) return;
+        if (!d.wait_focus(secret, "Secret again")) return;
         d.click(d.item(IDCANCEL));
     });
     EXPECT_EQ(run_variables_wizard({variable("x", VariableKind::MultipleChoice, {"a"})}, 0), std::nullopt);

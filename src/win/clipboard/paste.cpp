@@ -11,6 +11,7 @@
 #include "win/support/handles.hpp"
 #include "win/app/messages.hpp"
 #include "win/support/wide.hpp"
+#include "win/support/wipe.hpp"
 
 namespace korvane {
 namespace {
@@ -155,9 +156,21 @@ bool write_clipboard_block(UINT format, std::span<const uint8_t> bytes) {
     return hand_to_clipboard(format, std::move(block));
 }
 
-bool write_main_format(const ClipContent& content, OwnedGlobal picture) {
+// A secret's text goes to the clipboard through buffers wiped once it is there.
+bool write_secret_text(std::string_view text) {
+    std::u16string units = utf8_to_utf16(text);
+    Bytes block = encode_unicode_units(units);
+    const bool written = write_clipboard_block(CF_UNICODETEXT, block);
+    wipe(block);
+    wipe(units);
+    return written;
+}
+
+bool write_main_format(const ClipContent& content, OwnedGlobal picture, bool secret) {
     switch (content.kind) {
-    case ClipKind::Text: return write_clipboard_block(CF_UNICODETEXT, encode_unicode_text(content.text));
+    case ClipKind::Text:
+        if (secret) return write_secret_text(content.text);
+        return write_clipboard_block(CF_UNICODETEXT, encode_unicode_text(content.text));
     case ClipKind::Image: return hand_to_clipboard(CF_DIB, std::move(picture));
     case ClipKind::Files: {
         constexpr uint8_t DROP_EFFECT_COPY[] = {1, 0, 0, 0};
@@ -185,7 +198,7 @@ bool write_clip_to_clipboard(HWND owner, const ClipContent& content, PasteWrite 
     const ClipboardSession clipboard(open_clipboard_retrying(owner));
     if (!clipboard) return false;
     EmptyClipboard();
-    if (!write_main_format(content, std::move(picture))) return false;
+    if (!write_main_format(content, std::move(picture), how.secret)) return false;
     if (!how.plain_text) write_registered(content.companions);
     write_registered(marker_blocks(content.markers, how.secret));
     return true;

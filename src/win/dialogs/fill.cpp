@@ -8,6 +8,7 @@
 #include "win/support/guarded.hpp"
 #include "win/support/wide.hpp"
 #include "win/support/dpi.hpp"
+#include "win/support/wipe.hpp"
 
 namespace korvane {
 namespace {
@@ -168,11 +169,32 @@ LRESULT CALLBACK rows_proc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
 
 // ---- the dialog ----
 
+// A secret goes from the edit into its value through buffers wiped once they are done with.
+void read_secret(HWND edit, std::string& value) {
+    const int length = GetWindowTextLengthW(edit);
+    if (length <= 0) return;
+    std::wstring buffer(size_t(length) + 1, L'\0');
+    const int copied = GetWindowTextW(edit, buffer.data(), length + 1);
+    std::string text = copied > 0 ? from_wide(std::wstring_view(buffer.data(), size_t(copied))) : std::string();
+    value.swap(text);
+    wipe(text);
+    wipe(buffer);
+}
+
+// The edit's memory is freed with the window, not wiped: its text is overwritten in place first,
+// and the undo buffer, which holds what was typed, is emptied.
+void scrub_secret_edit(HWND edit) {
+    const int length = GetWindowTextLengthW(edit);
+    if (length > 0) SetWindowTextW(edit, std::wstring(size_t(length), L'*').c_str());
+    SetWindowTextW(edit, L"");
+    SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
 FillReading read_row(VariableKind kind, const std::vector<HWND>& controls) {
     FillReading reading;
     if (has_options(kind)) {
         for (HWND button : controls) reading.checked.push_back(SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED);
-    } else if (!controls.empty()) {
+    } else if (!controls.empty() && kind != VariableKind::Secret) {  // a secret waits for read_secret
         reading.text = control_text(controls.front());
     }
     return reading;
@@ -201,7 +223,12 @@ LRESULT on_paste(HWND) {
         SendMessageW(edit, EM_SETSEL, 0, -1);
         return 0;
     }
-    finish(std::move(std::get<std::vector<ValueList>>(outcome)));
+    // A secret is read only once every number has passed, straight into its value, so that a
+    // refusal leaves no copy of it behind.
+    std::vector<ValueList>& values = std::get<std::vector<ValueList>>(outcome);
+    for (size_t i = 0; i < values.size(); ++i)
+        if (definitions[i].kind == VariableKind::Secret && !values[i].empty()) read_secret(rows[i].front(), values[i].front());
+    finish(std::move(values));
     return 0;
 }
 
@@ -254,9 +281,10 @@ std::vector<HWND> add_row_inputs(const Dialog& dialog, const RowsParent& parent,
                                  const FillRowLayout& row, HWND& focus) {
     std::vector<HWND> controls;
     if (!has_options(definition.kind)) {
-        const std::string first = definition.remembered_values.empty() ? std::string() : definition.remembered_values.front();
-        HWND edit = add_control(dialog, parent.window, L"EDIT", to_wide(first), WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
-                                WS_EX_CLIENTEDGE, row.inputs.front(), row.first_id);
+        const DWORD masked = definition.kind == VariableKind::Secret ? ES_PASSWORD : 0;
+        HWND edit = add_control(dialog, parent.window, L"EDIT", to_wide(initial_text(definition)),
+                                WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | masked, WS_EX_CLIENTEDGE, row.inputs.front(),
+                                row.first_id);
         allow_long_text(edit);
         controls.push_back(edit);
         focus = edit;
@@ -338,6 +366,8 @@ std::optional<std::vector<ValueList>> fill_in(std::string_view title, const std:
     if (focus) SetFocus(focus);
 
     run_modal_loop(dialog.hwnd(), FillState::finished, take_wheel);
+    for (size_t i = 0; i < definitions.size(); ++i)
+        if (definitions[i].kind == VariableKind::Secret && !rows[i].empty()) scrub_secret_edit(rows[i].front());
     dialog.window.reset();
     dialog.font.reset();
     return std::move(FillState::borrow()->result);

@@ -27,7 +27,7 @@ struct WizardRecord {
     std::vector<std::string> names;
     std::vector<WizardPage> pages;
     HWND caption = nullptr;
-    std::array<HWND, 4> kinds{};
+    std::array<HWND, VARIABLE_KIND_COUNT> kinds{};
     HWND options = nullptr;
     HWND message = nullptr;
     HWND back = nullptr;
@@ -38,7 +38,7 @@ using WizardState = DialogRecord<WizardRecord>;
 
 struct WizardControls {
     HWND caption, options, message, back, next;
-    std::array<HWND, 4> kinds;
+    std::array<HWND, VARIABLE_KIND_COUNT> kinds;
 };
 
 WizardControls controls() {
@@ -130,7 +130,7 @@ LRESULT on_back() {
 
 LRESULT on_kind_clicked(int id) {
     const WizardControls c = controls();
-    EnableWindow(c.options, id >= FIRST_KIND_ID + 2);
+    EnableWindow(c.options, has_options(VariableKind(id - FIRST_KIND_ID)));
     SetWindowTextW(c.message, L"");
     return 0;
 }
@@ -147,7 +147,8 @@ LRESULT on_command(HWND, WPARAM wp) {
     case IDCANCEL: return on_cancel();
     case BACK_ID: return on_back();
     }
-    if (id >= FIRST_KIND_ID && id < FIRST_KIND_ID + 4 && HIWORD(wp) == BN_CLICKED) return on_kind_clicked(id);
+    if (id >= FIRST_KIND_ID && id < FIRST_KIND_ID + int(VARIABLE_KIND_COUNT) && HIWORD(wp) == BN_CLICKED)
+        return on_kind_clicked(id);
     return 0;
 }
 
@@ -188,6 +189,7 @@ std::optional<std::vector<VariableDefinition>> run_variables_wizard(const std::v
     c.kinds[1] = kind_button(L"Number", 0, 1);
     c.kinds[2] = kind_button(L"Single choice (radio buttons)", 0, 2);
     c.kinds[3] = kind_button(L"Multiple choice (check boxes)", 0, 3);
+    c.kinds[4] = kind_button(L"Secret (hidden, never remembered)", 0, 4);
     label(L"Options, one per line (for single and multiple choice):", layout.options_label, WS_GROUP);
     c.options = add_control(dialog, L"EDIT", L"",
                             ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_GROUP | WS_TABSTOP,

@@ -20,6 +20,7 @@
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/toolbar/toolbar_input.hpp"
 #include "win/support/wide.hpp"
+#include "win/support/wipe.hpp"
 #include "win/dialogs/wizard.hpp"
 
 namespace korvane {
@@ -63,18 +64,32 @@ bool fits_one_clipboard_block(std::string_view text) {
     return (utf16_length(text) + 1) * 2 <= MAX_CLIPBOARD_BLOCK;
 }
 
+// What the fill-in returned, wiped on every way out: it may hold a secret.
+struct FilledValues {
+    std::optional<std::vector<ValueList>> lists;
+    ~FilledValues() {
+        if (lists) wipe(*lists);
+    }
+};
+
+struct FilledTemplate {
+    std::string text;
+    bool secret = false;  // a secret's value is in the text
+};
+
 // A template's text with its values filled in; nothing when the fill-in was cancelled or the
 // result cannot be pasted (then the refusal has been sounded).
-std::optional<std::string> fill_in_template(ClipId id, uint64_t edits, const std::string& text,
-                                            const std::optional<std::string>& name,
-                                            const std::vector<VariableDefinition>& definitions) {
+std::optional<FilledTemplate> fill_in_template(ClipId id, uint64_t edits, const std::string& text,
+                                               const std::optional<std::string>& name,
+                                               const std::vector<VariableDefinition>& definitions) {
     const DialogInUse dialog(DialogKind::FillIn);
     if (!dialog) return std::nullopt;
     const std::vector<VariableDefinition> synced = sync_variables(text, definitions).definitions;
-    const std::optional<std::vector<ValueList>> values = fill_in(name ? "Fill in: " + *name : "Fill in", synced);
-    if (!values || out_of_date(id, edits)) return std::nullopt;
-    Substitution result = substitute(text, synced, *values, MAX_CLIPBOARD_BLOCK);
+    const FilledValues values{fill_in(name ? "Fill in: " + *name : "Fill in", synced)};
+    if (!values.lists || out_of_date(id, edits)) return std::nullopt;
+    Substitution result = substitute(text, synced, *values.lists, MAX_CLIPBOARD_BLOCK);
     if (result.too_long || !fits_one_clipboard_block(result.text)) {
+        wipe(result.text);
         beep_refusal();
         return std::nullopt;
     }
@@ -83,7 +98,12 @@ std::optional<std::string> fill_in_template(ClipId id, uint64_t edits, const std
         if (const std::optional<ClipLocation> at = find_clip(app->store, id))
             pinned = set_variables(app->store, *at, std::move(result.definitions));
     finish_store_change({.pins_changed = pinned, .refresh = false});
-    return std::move(result.text);
+    // Swapped, not moved: a short text moved out of its inner buffer would stay there too.
+    std::optional<FilledTemplate> filled(std::in_place);
+    filled->text.swap(result.text);
+    filled->secret = result.secret;
+    wipe(result.text);
+    return filled;
 }
 
 // Pin, Unpin, Delete, Reset icon, Move up and Move down: one change of the store, no dialog.
@@ -386,14 +406,18 @@ void paste_clip(ClipId id, bool from_popup, PasteAs as) {
     // Only a text has a plain form; a picture or a file list is pasted as it was copied.
     PasteWrite how{.plain_text = as == PasteAs::PlainText && content.kind == ClipKind::Text};
     if (content.kind == ClipKind::Text && !definitions.empty()) {
-        std::optional<std::string> filled = fill_in_template(id, edits, content.text, name, definitions);
+        std::optional<FilledTemplate> filled = fill_in_template(id, edits, content.text, name, definitions);
         if (!filled) return;
         // The formatting was of the template's own text and cannot follow the values; what its
-        // owner asked of clipboard histories still holds.
-        content.text = std::move(*filled);
+        // owner asked of clipboard histories still holds, and a secret keeps the text out of them.
+        content.text.swap(filled->text);
         how.plain_text = true;
+        how.secret = filled->secret;
     }
-    if (!write_clip_to_clipboard(main_window, content, how)) {
+    const bool written = write_clip_to_clipboard(main_window, content, how);
+    // Once on the clipboard, the clipboard is the only place a secret is kept.
+    if (how.secret) wipe(content.text);
+    if (!written) {
         beep_refusal();
         return;
     }
