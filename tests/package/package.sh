@@ -296,7 +296,10 @@ echo "ok: the installed Korvane shows its strip docked at the right"
 # wait for the folder to go.
 mkdir -p "$crashes"
 printf 'MDMP' > "$crashes/korvane-20200101-120000-4.dmp"
-timeout 60 wine "$install/Uninstall.exe" /S || fail "the silent uninstaller failed with $?"
+# What Wine says on the way is kept: a failure here once ended with code 1, which the
+# uninstaller's own start-up never gives (it gives 0, or 2 when it cannot copy itself to TEMP).
+timeout 60 wine "$install/Uninstall.exe" /S 2>"$work/uninstall.err" \
+    || fail "the silent uninstaller failed with $?; Wine said: $(tail -5 "$work/uninstall.err")"
 wait_for 60 gone "$install" || fail "the uninstaller left $(cd "$install" && find . | tr '\n' ' ')"
 wait_for 20 korvane_ended || fail "the uninstaller left Korvane running"
 status=0
