@@ -13,10 +13,15 @@
 //        window_info.exe icon-sizes FILE
 //            prints the pixel sizes in the first icon group of an exe, the one the shell shows
 //        window_info.exe texts TITLE [CLASS]
-//            prints the texts of a shown top-level window's controls, in creation order (UTF-8)
+//            prints the texts of a shown top-level window's controls as each holds it, in
+//            creation order (UTF-8)
 //        window_info.exe take-hotkey MODIFIERS KEY
 //            asks the test target to hold that global shortcut (MOD_ flags, virtual key), as
 //            another program would
+//        window_info.exe clipboard FORMAT
+//            prints the class of the window that owns the clipboard, then on the next lines
+//            its content in that registered format (such as "Rich Text Format") as the bytes
+//            the owner wrote, up to a NUL
 // The journeys' waits, each answering only once the state is there:
 //        window_info.exe running
 //            a Korvane runs in this Wine prefix: its single-instance mutex exists, also while
@@ -40,6 +45,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -210,9 +216,13 @@ std::string icon_sizes(const wchar_t* file) {
     return sizes;
 }
 
+// Asked with WM_GETTEXT: GetWindowTextW gives another process's edit control the text it was
+// made with, not what it holds.
 BOOL CALLBACK print_text(HWND control, LPARAM) {
-    wchar_t text[1024] = L"";
-    GetWindowTextW(control, text, int(std::size(text)));
+    wchar_t text[4096] = L"";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, std::size(text), LPARAM(text), SMTO_ABORTIFHUNG, ANSWER_MS, &copied);
+    text[std::min<size_t>(copied, std::size(text) - 1)] = L'\0';
     std::printf("%s\n", utf8(text).c_str());
     return TRUE;
 }
@@ -224,6 +234,30 @@ int take_hotkey(const wchar_t* modifiers, const wchar_t* key) {
     COPYDATASTRUCT data{4, sizeof request, const_cast<uint32_t*>(request)};
     DWORD_PTR taken = 0;
     return SendMessageTimeoutW(target, WM_COPYDATA, 0, LPARAM(&data), SMTO_ABORTIFHUNG, ANSWER_MS, &taken) && taken == 1 ? 0 : 1;
+}
+
+// The owner goes with the content: a program's copy of what Korvane wrote for it may hold the
+// same bytes, and only the owner tells which one is there.
+int print_clipboard(const wchar_t* format_name) {
+    const UINT format = RegisterClipboardFormatW(format_name);
+    if (!format || !OpenClipboard(nullptr)) return 1;
+    wchar_t owner_class[64] = L"";
+    if (HWND owner = GetClipboardOwner()) GetClassNameW(owner, owner_class, int(std::size(owner_class)));
+    std::string bytes;
+    const HANDLE handle = GetClipboardData(format);
+    if (handle) {
+        if (const void* data = GlobalLock(handle)) {
+            const auto* first = static_cast<const char*>(data);
+            bytes.assign(first, strnlen(first, GlobalSize(handle)));
+            GlobalUnlock(handle);
+        }
+    }
+    CloseClipboard();
+    if (!handle) return 1;
+    std::printf("%s\n", utf8(owner_class).c_str());
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+    return 0;
 }
 
 }  // namespace
@@ -259,6 +293,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (argc == 4 && std::wcscmp(argv[1], L"take-hotkey") == 0) return take_hotkey(argv[2], argv[3]);
+    if (argc == 3 && std::wcscmp(argv[1], L"clipboard") == 0) return print_clipboard(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"sync") == 0) return sync_window(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"forget-appbar") == 0) {
         APPBARDATA appbar{};
