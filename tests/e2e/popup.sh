@@ -16,6 +16,7 @@ layout popup 0 1
 [ "$width" -eq "$popup_width" ] && [ "$height" -eq "$popup_height" ] \
     || fail "the popup is $width x $height, not the layout's $popup_width x $popup_height"
 xdotool mousemove "${popup_pinned_x[0]}" "${popup_pinned_y[0]}" click 1
-wait_for $STEP_LIMIT pasted_is "hello from the journey" || fail "clicking the pin in the popup did not paste"
+wait_for $STEP_LIMIT pasted_is "hello from the journey" \
+    || fail "clicking the pin in the popup did not paste (the target $(target_has_focus && echo had || echo did not have) the keyboard)"
 shown KorvaneToolbar && fail "the popup stayed open after the paste"
 echo "ok: the notification icon opened the popup; a click there pasted the pin"
