@@ -12,6 +12,7 @@
 #include "core/filter.hpp"
 #include "core/layout.hpp"
 #include "win/support/handles.hpp"
+#include "win/toolbar/canvas.hpp"
 
 namespace korvane {
 
@@ -64,6 +65,7 @@ struct ToolbarState {
     uint8_t typed_units_due = 0;
     bool after_dead_key = false;  // the last character key was a dead key, which types nothing yet
     std::optional<PendingAction> pending_action;
+    ToolbarCanvas canvas;  // what the window shows, drawn at `dpi`
 
     bool dragging() const { return drag_source.has_value(); }
 };

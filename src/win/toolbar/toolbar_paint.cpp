@@ -14,6 +14,19 @@ namespace korvane {
 namespace {
 
 
+// A partial redraw clips the picture to what changed; a tile or button wholly outside it is not
+// drawn at all.
+bool needs_drawing(HDC dc, const RECT& item, unsigned dpi) {
+    const RECT inked = frame_bounds(item, dpi);
+    return RectVisible(dc, &inked) != FALSE;
+}
+
+RECT ghost_rect(const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    const int left = toolbar.cursor.x - toolbar.grab_offset.x;
+    const int top = toolbar.cursor.y - toolbar.grab_offset.y;
+    return RECT{left, top, left + layout.tile, top + layout.tile};
+}
+
 void fill(HDC dc, const RECT& rect, COLORREF colour) {
     OwnedBrush brush(CreateSolidBrush(colour));
     FillRect(dc, &rect, brush.get());
@@ -96,7 +109,7 @@ void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& sto
         const Area area = area_of(item.target.kind);
         const uint64_t i = item.target.index;
         const RECT r = to_rect(item.rect);
-        if (r.bottom < content_top(layout) || r.top > height) continue;
+        if (r.bottom < content_top(layout) || r.top > height || !needs_drawing(dc, r, layout.dpi)) continue;
         if (toolbar.dragging() && toolbar.drag_source == area && toolbar.drag_source_index == i) {
             draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER, layout.dpi);
             continue;
@@ -118,6 +131,7 @@ void paint_drop_bar(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& la
 void paint_button(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout, const Button& button,
                   bool enabled) {
     const RECT r = to_rect(button.rect);
+    if (!needs_drawing(dc, r, layout.dpi)) return;
     draw_tile_frame(dc, r, enabled && toolbar.hover.kind == button.kind, layout.dpi);
     const COLORREF colour = enabled ? palette::BUTTON_ENABLED : palette::BUTTON_DISABLED;
     HFONT icon_font = toolbar.icon_font_present ? toolbar.icon_font.get() : nullptr;
@@ -144,9 +158,7 @@ void paint_ghost(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& sto
     if (!toolbar.dragging()) return;
     const std::optional<ClipLocation> at = find_clip(store, toolbar.dragged_clip);
     if (!at) return;
-    const int left = toolbar.cursor.x - toolbar.grab_offset.x;
-    const int top = toolbar.cursor.y - toolbar.grab_offset.y;
-    const RECT r{left, top, left + layout.tile, top + layout.tile};
+    const RECT r = ghost_rect(toolbar, layout);
     draw_rounded_rect(dc, r, palette::GHOST_FILL, palette::GHOST_BORDER, layout.dpi);
     draw_tile(dc, source, *clip_at(store, *at), r, toolbar.badge_font.get(), layout.dpi);
 }
@@ -188,22 +200,27 @@ LRESULT on_paint(HWND window) {
         ValidateRect(window, nullptr);
         return 0;
     }
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client{};
-    GetClientRect(window, &client);
-    OwnedDc memory(CreateCompatibleDC(dc));
-    // The back buffer is a DIB section: a compatible bitmap costs Wine tens of microseconds to
-    // make and again to select, on every paint.
-    uint32_t* bits = nullptr;
-    OwnedBitmap bitmap = make_dib_section(client.right, client.bottom, bits);
-    {
-        const Selected selected(memory.get(), bitmap.get());
-        paint_toolbar(memory.get(), *toolbar, app->store, client.right, client.bottom);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-    }
-    EndPaint(window, &paint);
+    paint_from_canvas(toolbar->canvas, window, toolbar->dpi, [&](HDC dc, int width, int height) {
+        paint_toolbar(dc, *toolbar, app->store, width, height);
+    });
     return 0;
+}
+
+void redraw_toolbar(ToolbarState& toolbar) { redraw_all(toolbar.canvas, toolbar.window); }
+
+void redraw_target(ToolbarState& toolbar, const ToolbarLayout& layout, HitTarget target) {
+    if (target.kind == HitKind::None) return;
+    for (const ToolbarItem& item : toolbar_items(layout))
+        if (item.target == target) redraw_rect(toolbar.canvas, toolbar.window, frame_bounds(to_rect(item.rect), layout.dpi));
+}
+
+void redraw_drag(ToolbarState& toolbar, const ToolbarLayout& layout) {
+    if (!toolbar.dragging()) return;
+    const unsigned dpi = layout.dpi;
+    redraw_rect(toolbar.canvas, toolbar.window,
+                frame_bounds(to_rect(tile_rect(layout, *toolbar.drag_source, toolbar.drag_source_index)), dpi));
+    redraw_rect(toolbar.canvas, toolbar.window, frame_bounds(ghost_rect(toolbar, layout), dpi));
+    if (toolbar.drop) redraw_rect(toolbar.canvas, toolbar.window, to_rect(drop_bar_rect(layout, *toolbar.drop)));
 }
 
 }  // namespace korvane
