@@ -8,6 +8,8 @@
 #include <optional>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/filter.hpp"
 #include "core/layout.hpp"
@@ -46,7 +48,8 @@ struct ToolbarState {
     HWND tooltip = nullptr;
     HWND focus_tip = nullptr;     // the keyboard's tooltip (focus_tip)
     POINT focus_tip_pointer{};    // where the pointer was when it was last shown
-    uint64_t tool_count = 0;
+    // The tooltip tools as registered, by identifier: each one's rectangle and text.
+    std::vector<std::pair<RECT, std::wstring>> tools;
     unsigned dpi = 96;  // what the toolbar is laid out and drawn at; its fonts are made for it
     OwnedFont title_font;
     OwnedFont badge_font;
