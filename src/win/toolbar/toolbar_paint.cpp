@@ -1,5 +1,6 @@
 #include "win/toolbar/toolbar_paint.hpp"
 
+#include <algorithm>
 #include <string>
 
 #include "win/app/app.hpp"
@@ -61,19 +62,26 @@ const char* empty_text(Area section, bool docked, bool searching) {
     return docked ? "Drag here, or Shift+F10 and Pin" : "Drag a clip here, or Shift+F10 on it and choose Pin";
 }
 
+// The texts are cut at their rectangles, so one outside the part being drawn is left out.
 void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
     HFONT title_font = toolbar.docked ? toolbar.badge_font.get() : toolbar.title_font.get();
     const UINT title_format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
-    draw_text_in_rect(dc, "Recent", to_rect(title_rect(layout, Area::Recent)), title_font, palette::TITLE, title_format);
-    draw_text_in_rect(dc, pinned_title(toolbar, layout.pinned_count), to_rect(title_rect(layout, Area::Pinned)),
-                      title_font, palette::TITLE, title_format);
-
     const UINT empty_format = toolbar.docked ? DT_WORDBREAK | DT_CENTER : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
-    for (const Area section : {Area::Recent, Area::Pinned})
-        if ((section == Area::Recent ? layout.recent_count : layout.pinned_count) == 0)
-            draw_text_in_rect(dc, empty_text(section, toolbar.docked, layout.searching),
-                              to_rect(empty_rect(layout, section)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
-                              empty_format);
+    for (const Area section : {Area::Recent, Area::Pinned}) {
+        if (const RECT title = to_rect(title_rect(layout, section)); RectVisible(dc, &title))
+            draw_text_in_rect(dc, section == Area::Recent ? std::string("Recent") : pinned_title(toolbar, layout.pinned_count),
+                              title, title_font, palette::TITLE, title_format);
+        const RECT empty = to_rect(empty_rect(layout, section));
+        if ((section == Area::Recent ? layout.recent_count : layout.pinned_count) == 0 && RectVisible(dc, &empty))
+            draw_text_in_rect(dc, empty_text(section, toolbar.docked, layout.searching), empty,
+                              toolbar.badge_font.get(), palette::EMPTY_TEXT, empty_format);
+    }
+}
+
+// The word mark lies above the sections: in the docked header, above the popup's Recent title.
+bool word_mark_needs_drawing(HDC dc, const ToolbarLayout& layout, int width) {
+    const RECT band{0, 0, width, std::max(content_top(layout), section_top(layout, Area::Recent))};
+    return RectVisible(dc, &band) != FALSE;
 }
 
 // The typed filter, in a field-like box above the sections.
@@ -187,7 +195,7 @@ void paint_toolbar(HDC dc, ToolbarState& toolbar, ClipStore& store, int width, i
     for (const Button& button : button_list(layout))
         paint_button(dc, toolbar, layout, button,
                      !(button.kind == HitKind::NewTextButton && store.pins.size() >= PIN_CAPACITY));
-    paint_word_mark(dc, toolbar, layout);
+    if (word_mark_needs_drawing(dc, layout, width)) paint_word_mark(dc, toolbar, layout);
     if (toolbar.docked) paint_docked_extras(dc, layout);
     paint_focus_frame(dc, toolbar, shape, store);
     paint_ghost(dc, source.get(), toolbar, store, layout);
