@@ -34,7 +34,7 @@ void paint_from_canvas(ToolbarCanvas& canvas, HWND window, unsigned dpi, Draw&& 
 // Makes the picture fit the client area and DPI; false when it cannot be made.
 bool fit_canvas(ToolbarCanvas& canvas, HDC screen, int width, int height, unsigned dpi);
 // The part of the picture to draw again before a copy: the whole of it, this region, or
-// nothing (an empty region).  Clears what is stale.
+// nothing (neither).  Clears what is stale.
 struct StaleParts {
     bool all = false;
     OwnedRegion region;
