@@ -235,6 +235,21 @@ double timed_update(HWND window) {
     return ticks_to_ms(ticks() - start);
 }
 
+// A hover moving from one tile to another: the two tiles are drawn again and copied, while the
+// bare window copies its whole area.
+POINT recent_tile_middle(uint64_t index) {
+    AppBorrow app = borrow_app();
+    const Rect r = tile_rect(shape_of(app->docked, app->store).layout, Area::Recent, index);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+double timed_hover(HWND window, POINT at) {
+    const LONGLONG start = ticks();
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    UpdateWindow(window);
+    return ticks_to_ms(ticks() - start);
+}
+
 int run_paint() {
     Shell shell;
     if (AppBorrow app = borrow_app()) fill_recent(app->store);
@@ -252,8 +267,16 @@ int run_paint() {
         baseline.push_back(timed_update(bare.window));
         pump_messages();
     }
-    bare_window = nullptr;
     report("full_paint", "ms", product, baseline);
+    const POINT tiles[] = {recent_tile_middle(0), recent_tile_middle(1)};
+    std::vector<double> hover, bare_hover;
+    for (int i = 0; i < 200; ++i) {
+        hover.push_back(timed_hover(shell.docked, tiles[i % 2]));
+        bare_hover.push_back(timed_update(bare.window));
+        pump_messages();
+    }
+    bare_window = nullptr;
+    report("hover_paint", "ms", hover, bare_hover);
     return 0;
 }
 
@@ -779,6 +802,7 @@ int run_capture() {
     report("capture_text", "ms", run.text_korvane, run.text_bare);
     report("capture_picture", "ms", run.picture_korvane, run.picture_copy);
     report("capture_picture_bare_listener", "ms", run.picture_bare, run.picture_copy);
+    report("capture_picture_vs_bare", "ms", run.picture_korvane, run.picture_bare);
     report("capture_text_beside_html", "ms", run.html_korvane, run.html_copy);
     return 0;
 }

@@ -197,6 +197,28 @@ TEST_F(ClipboardTest, ABurstOfChangesCostsOneReadOfItsLastContentAndAHandledChan
     EXPECT_EQ(clipboard_reads(), before + 1);
 }
 
+// The capture of a burst's last change is its only chance: when it runs while a handler holds
+// the record (from that handler's nested step), it is made again once the record is free.
+TEST_F(ClipboardTest, TheLastChangeIsCapturedAlsoWhenItsCaptureFirstFindsTheRecordTaken) {
+    settle("before the change");
+    {
+        const AppBorrow held = borrow_app();
+        ASSERT_TRUE(held);
+        copy_in_target(L"copied while the record is taken");
+        // Only the change's notification and the capture it posts are handled meanwhile.
+        const bool captured_while_taken = test::wait_until([] {
+            MSG message;
+            while (PeekMessageW(&message, main_window, WM_CLIPBOARDUPDATE, WM_CLIPBOARDUPDATE, PM_REMOVE))
+                DispatchMessageW(&message);
+            if (!PeekMessageW(&message, main_window, WM_CAPTURE_CLIPBOARD, WM_CAPTURE_CLIPBOARD, PM_REMOVE)) return false;
+            DispatchMessageW(&message);
+            return true;
+        }, 10s);
+        ASSERT_TRUE(captured_while_taken);
+    }
+    EXPECT_TRUE(pump_until([] { return front_is_text("copied while the record is taken"); }));
+}
+
 TEST_F(ClipboardTest, ContentThatAsksToBeLeftAloneIsNeverCaptured) {
     const uint8_t zero[4] = {0, 0, 0, 0};
     const uint8_t one[4] = {1, 0, 0, 0};

@@ -20,6 +20,8 @@ constexpr UINT WM_ACCESSIBLE_ACTION = WM_APP + 5;
 constexpr UINT WM_PICTURES_PACKED = WM_APP + 6;
 // Posted by the main window to itself on a clipboard change: the capture of its last content.
 constexpr UINT WM_CAPTURE_CLIPBOARD = WM_APP + 7;
+// Posted by a toolbar to itself when it was refreshed while the record was taken.
+constexpr UINT WM_REFRESH_TOOLBAR = WM_APP + 8;
 
 // Where the system delivers no foreground events (Wine), the main window asks with this timer.
 constexpr UINT_PTR FOREGROUND_POLL_TIMER = 1;

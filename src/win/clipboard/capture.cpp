@@ -271,6 +271,14 @@ uint64_t reads = 0;
 
 bool already_captured(DWORD sequence) { return sequence != 0 && sequence == captured_sequence; }
 
+// The capture is posted again behind what is queued.  Used when the record is taken by the
+// handler under whose step this one runs: no notification may follow the last change of a
+// burst, so the capture is never dropped.
+void capture_later(HWND main_window) {
+    if (capture_posted_to != main_window && PostMessageW(main_window, WM_CAPTURE_CLIPBOARD, 0, 0))
+        capture_posted_to = main_window;
+}
+
 // The store's state as the toolbars show it after a capture: a capture either leaves it alone
 // (the content is pinned, or is the first Recent clip already) or changes the front clip.
 struct RecentFront {
@@ -302,10 +310,12 @@ LRESULT on_capture_clipboard(HWND main_window) {
         if (app->settings.capture_paused) return 0;
         ignored_programs = app->settings.ignored_programs;
     } else {
+        capture_later(main_window);
         return 0;
     }
     const DWORD sequence = GetClipboardSequenceNumber();
     if (already_captured(sequence)) return 0;
+    const DWORD read_before = captured_sequence;
     captured_sequence = sequence;
     ++reads;
     std::optional<ClipContent> content;
@@ -324,6 +334,10 @@ LRESULT on_capture_clipboard(HWND main_window) {
         record_capture(app->store, std::move(*content));
         changed = recent_front(app->store) != before;
         app->packer.pack_pictures(app->store, main_window);
+    } else {
+        captured_sequence = read_before;  // read again, as if this read had not been made
+        capture_later(main_window);
+        return 0;
     }
     if (changed) refresh_all_toolbars();
     return 0;

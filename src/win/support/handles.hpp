@@ -53,6 +53,7 @@ using OwnedBitmap = Owned<HBITMAP, detail::delete_gdi_object>;
 using OwnedBrush = Owned<HBRUSH, detail::delete_gdi_object>;
 using OwnedPen = Owned<HPEN, detail::delete_gdi_object>;
 using OwnedFont = Owned<HFONT, detail::delete_gdi_object>;
+using OwnedRegion = Owned<HRGN, detail::delete_gdi_object>;
 using OwnedDc = Owned<HDC, detail::delete_dc>;
 using OwnedIcon = Owned<HICON, detail::destroy_icon>;
 using OwnedWindow = Owned<HWND, detail::destroy_window>;

@@ -171,6 +171,11 @@ void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border,
     RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner, corner);
 }
 
+RECT frame_bounds(const RECT& rect, unsigned dpi) {
+    const int pen = frame_pen_width(dpi);
+    return RECT{rect.left - pen, rect.top - pen, rect.right + pen, rect.bottom + pen};
+}
+
 void draw_tile_frame(HDC dc, const RECT& rect, bool hot, unsigned dpi) {
     draw_rounded_rect(dc, rect, hot ? HOT_FILL : TILE_FILL, hot ? HOT_BORDER : TILE_BORDER, dpi);
 }

@@ -16,6 +16,8 @@ namespace korvane {
 // The frames' corners and pens are sized for `dpi`, the DPI of the window drawn in.
 void draw_rounded_rect(HDC dc, const RECT& rect, COLORREF fill, COLORREF border, unsigned dpi);
 void draw_tile_frame(HDC dc, const RECT& rect, bool hot, unsigned dpi);
+// What a frame drawn over the rectangle may cover: a pen wider than a pixel reaches past its edges.
+RECT frame_bounds(const RECT& rect, unsigned dpi);
 // The content of a tile whose frame is already drawn.  `source` is a memory DC compatible with
 // `dc` that the pictures are selected into while they are drawn: one for a whole paint, since
 // making a DC per picture costs more than drawing it.

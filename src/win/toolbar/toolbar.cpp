@@ -33,8 +33,8 @@ LRESULT on_kill_focus(HWND window) {
 LRESULT on_mouse_leave(HWND window) {
     if (AppBorrow app = borrow_app())
         if (ToolbarState* toolbar = toolbar_for(*app, window); toolbar && toolbar->hover.kind != HitKind::None) {
+            redraw_target(*toolbar, shape_of(*toolbar, app->store).layout, toolbar->hover);
             toolbar->hover = {};
-            InvalidateRect(window, nullptr, FALSE);
         }
     return 0;
 }
@@ -145,6 +145,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_KILLFOCUS: return on_kill_focus(window);
     case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
     case WM_ACCESSIBLE_ACTION: return on_accessible_action(window);
+    case WM_REFRESH_TOOLBAR: refresh_toolbar(window); return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -153,17 +154,25 @@ void reset_pointer_state(ToolbarState& toolbar) {
     toolbar.hover = {};
     toolbar.press = {};
     toolbar.drag_source.reset();
+    redraw_toolbar(toolbar);
 }
 
 void refresh_toolbar(HWND window) {
-    if (!IsWindowVisible(window)) return;
+    const bool visible = IsWindowVisible(window);
     if (AppBorrow app = borrow_app()) {
         ToolbarState* toolbar = toolbar_for(*app, window);
         if (!toolbar) return;
+        // A hidden toolbar is drawn afresh when it is shown, with what changed meanwhile.
+        redraw_toolbar(*toolbar);
+        if (!visible) return;
         toolbar->scroll = std::clamp(toolbar->scroll, 0, max_scroll(shape_of(*toolbar, app->store).layout));
+    } else {
+        // Its picture cannot be marked out of date now; the refresh is made again once the
+        // handler that holds the record has returned.
+        PostMessageW(window, WM_REFRESH_TOOLBAR, 0, 0);
+        return;
     }
     rebuild_tooltips(window);
-    InvalidateRect(window, nullptr, FALSE);
     // A screen reader that keeps the items learns that they may have changed.
     NotifyWinEvent(EVENT_OBJECT_REORDER, window, OBJID_CLIENT, CHILDID_SELF);
 }

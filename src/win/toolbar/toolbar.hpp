@@ -8,10 +8,13 @@
 #include <optional>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/filter.hpp"
 #include "core/layout.hpp"
 #include "win/support/handles.hpp"
+#include "win/toolbar/canvas.hpp"
 
 namespace korvane {
 
@@ -45,7 +48,8 @@ struct ToolbarState {
     HWND tooltip = nullptr;
     HWND focus_tip = nullptr;     // the keyboard's tooltip (focus_tip)
     POINT focus_tip_pointer{};    // where the pointer was when it was last shown
-    uint64_t tool_count = 0;
+    // The tooltip tools as registered, by identifier: each one's rectangle and text.
+    std::vector<std::pair<RECT, std::wstring>> tools;
     unsigned dpi = 96;  // what the toolbar is laid out and drawn at; its fonts are made for it
     OwnedFont title_font;
     OwnedFont badge_font;
@@ -64,6 +68,7 @@ struct ToolbarState {
     uint8_t typed_units_due = 0;
     bool after_dead_key = false;  // the last character key was a dead key, which types nothing yet
     std::optional<PendingAction> pending_action;
+    ToolbarCanvas canvas;  // what the window shows, drawn at `dpi`
 
     bool dragging() const { return drag_source.has_value(); }
 };

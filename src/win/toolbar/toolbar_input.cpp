@@ -9,6 +9,7 @@
 #include "win/toolbar/commands.hpp"
 #include "win/toolbar/focus_tip.hpp"
 #include "win/toolbar/tile_menu.hpp"
+#include "win/toolbar/toolbar_paint.hpp"
 #include "win/toolbar/toolbar_tooltips.hpp"
 
 namespace korvane {
@@ -30,13 +31,15 @@ void track_leave(HWND window) {
 void update_hover(ToolbarState& toolbar, const ToolbarLayout& layout, POINT at) {
     const HitTarget target = hit_test(layout, at.x, at.y);
     if (target == toolbar.hover) return;
+    redraw_target(toolbar, layout, toolbar.hover);
+    redraw_target(toolbar, layout, target);
     toolbar.hover = target;
-    InvalidateRect(toolbar.window, nullptr, FALSE);
 }
 
 void start_drag(ToolbarState& toolbar, const ToolbarLayout& layout, POINT at) {
     const Area area = area_of(toolbar.press.kind);
     const Rect tile = tile_rect(layout, area, toolbar.press.index);
+    redraw_target(toolbar, layout, toolbar.hover);
     toolbar.drag_source = area;
     toolbar.drag_source_index = toolbar.press.index;
     toolbar.grab_offset = POINT{toolbar.press_point.x - tile.left, toolbar.press_point.y - tile.top};
@@ -46,15 +49,24 @@ void start_drag(ToolbarState& toolbar, const ToolbarLayout& layout, POINT at) {
     toolbar.press = {};
     toolbar.hover = {};
     SetCapture(toolbar.window);
-    InvalidateRect(toolbar.window, nullptr, FALSE);
+    redraw_drag(toolbar, layout);
 }
 
+// The ghost and the drop bar are drawn again where they were and where they go; a drag that
+// scrolls the strip moves everything.
 void continue_drag(ToolbarState& toolbar, const ClipStore& store, POINT at) {
-    toolbar.scroll = auto_scrolled(shape_of(toolbar, store).layout, at.y);
+    const ToolbarLayout before = shape_of(toolbar, store).layout;
+    const int32_t scroll = auto_scrolled(before, at.y);
+    if (scroll != toolbar.scroll) {
+        toolbar.scroll = scroll;
+        redraw_toolbar(toolbar);
+    } else {
+        redraw_drag(toolbar, before);
+    }
     const ToolbarLayout layout = shape_of(toolbar, store).layout;
     toolbar.drop = drop_target_at(layout, at.x, at.y);
     toolbar.cursor = at;
-    InvalidateRect(toolbar.window, nullptr, FALSE);
+    redraw_drag(toolbar, layout);
 }
 
 }  // namespace
@@ -124,8 +136,8 @@ LRESULT on_capture_changed(HWND window, HWND gaining) {
     if (gaining == window) return 0;
     if (AppBorrow app = borrow_app())
         if (ToolbarState* toolbar = toolbar_for(*app, window); toolbar && toolbar->dragging()) {
+            redraw_drag(*toolbar, shape_of(*toolbar, app->store).layout);
             toolbar->drag_source.reset();
-            InvalidateRect(window, nullptr, FALSE);
         }
     return 0;
 }
@@ -140,11 +152,9 @@ LRESULT on_mouse_wheel(HWND window, int delta) {
         const int wanted = std::clamp(toolbar->scroll + (-(step * delta)) / 120, 0, max_scroll(layout));
         changed = wanted != toolbar->scroll;
         toolbar->scroll = wanted;
+        if (changed) redraw_toolbar(*toolbar);
     }
-    if (changed) {
-        rebuild_tooltips(window);
-        InvalidateRect(window, nullptr, FALSE);
-    }
+    if (changed) rebuild_tooltips(window);
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "win/shell/popup.hpp"
 #include "win/toolbar/tile_menu.hpp"
 #include "win/toolbar/toolbar_focus.hpp"
+#include "win/toolbar/toolbar_paint.hpp"
 #include "win/toolbar/toolbar_tooltips.hpp"
 
 namespace korvane {
@@ -32,7 +33,7 @@ int32_t scroll_showing(const ToolbarLayout& layout, const Rect& item) {
 std::optional<LONG> focus_on(ToolbarState& toolbar, ClipStore& store, const ToolbarShape& shape,
                              std::optional<HitTarget> target) {
     toolbar.focus_cues = true;
-    InvalidateRect(toolbar.window, nullptr, FALSE);
+    redraw_toolbar(toolbar);
     if (!target) {
         toolbar.focus.reset();
         return std::nullopt;

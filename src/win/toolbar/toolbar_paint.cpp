@@ -1,5 +1,6 @@
 #include "win/toolbar/toolbar_paint.hpp"
 
+#include <algorithm>
 #include <string>
 
 #include "win/app/app.hpp"
@@ -13,6 +14,19 @@
 namespace korvane {
 namespace {
 
+
+// A partial redraw clips the picture to what changed; a tile or button wholly outside it is not
+// drawn at all.
+bool needs_drawing(HDC dc, const RECT& item, unsigned dpi) {
+    const RECT inked = frame_bounds(item, dpi);
+    return RectVisible(dc, &inked) != FALSE;
+}
+
+RECT ghost_rect(const ToolbarState& toolbar, const ToolbarLayout& layout) {
+    const int left = toolbar.cursor.x - toolbar.grab_offset.x;
+    const int top = toolbar.cursor.y - toolbar.grab_offset.y;
+    return RECT{left, top, left + layout.tile, top + layout.tile};
+}
 
 void fill(HDC dc, const RECT& rect, COLORREF colour) {
     OwnedBrush brush(CreateSolidBrush(colour));
@@ -48,19 +62,26 @@ const char* empty_text(Area section, bool docked, bool searching) {
     return docked ? "Drag here, or Shift+F10 and Pin" : "Drag a clip here, or Shift+F10 on it and choose Pin";
 }
 
+// The texts are cut at their rectangles, so one outside the part being drawn is left out.
 void paint_titles_and_empty_states(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout) {
     HFONT title_font = toolbar.docked ? toolbar.badge_font.get() : toolbar.title_font.get();
     const UINT title_format = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
-    draw_text_in_rect(dc, "Recent", to_rect(title_rect(layout, Area::Recent)), title_font, palette::TITLE, title_format);
-    draw_text_in_rect(dc, pinned_title(toolbar, layout.pinned_count), to_rect(title_rect(layout, Area::Pinned)),
-                      title_font, palette::TITLE, title_format);
-
     const UINT empty_format = toolbar.docked ? DT_WORDBREAK | DT_CENTER : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
-    for (const Area section : {Area::Recent, Area::Pinned})
-        if ((section == Area::Recent ? layout.recent_count : layout.pinned_count) == 0)
-            draw_text_in_rect(dc, empty_text(section, toolbar.docked, layout.searching),
-                              to_rect(empty_rect(layout, section)), toolbar.badge_font.get(), palette::EMPTY_TEXT,
-                              empty_format);
+    for (const Area section : {Area::Recent, Area::Pinned}) {
+        if (const RECT title = to_rect(title_rect(layout, section)); RectVisible(dc, &title))
+            draw_text_in_rect(dc, section == Area::Recent ? std::string("Recent") : pinned_title(toolbar, layout.pinned_count),
+                              title, title_font, palette::TITLE, title_format);
+        const RECT empty = to_rect(empty_rect(layout, section));
+        if ((section == Area::Recent ? layout.recent_count : layout.pinned_count) == 0 && RectVisible(dc, &empty))
+            draw_text_in_rect(dc, empty_text(section, toolbar.docked, layout.searching), empty,
+                              toolbar.badge_font.get(), palette::EMPTY_TEXT, empty_format);
+    }
+}
+
+// The word mark lies above the sections: in the docked header, above the popup's Recent title.
+bool word_mark_needs_drawing(HDC dc, const ToolbarLayout& layout, int width) {
+    const RECT band{0, 0, width, std::max(content_top(layout), section_top(layout, Area::Recent))};
+    return RectVisible(dc, &band) != FALSE;
 }
 
 // The typed filter, in a field-like box above the sections.
@@ -96,7 +117,7 @@ void paint_tiles(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& sto
         const Area area = area_of(item.target.kind);
         const uint64_t i = item.target.index;
         const RECT r = to_rect(item.rect);
-        if (r.bottom < content_top(layout) || r.top > height) continue;
+        if (r.bottom < content_top(layout) || r.top > height || !needs_drawing(dc, r, layout.dpi)) continue;
         if (toolbar.dragging() && toolbar.drag_source == area && toolbar.drag_source_index == i) {
             draw_rounded_rect(dc, r, palette::SLOT_FILL, palette::SLOT_BORDER, layout.dpi);
             continue;
@@ -118,6 +139,7 @@ void paint_drop_bar(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& la
 void paint_button(HDC dc, const ToolbarState& toolbar, const ToolbarLayout& layout, const Button& button,
                   bool enabled) {
     const RECT r = to_rect(button.rect);
+    if (!needs_drawing(dc, r, layout.dpi)) return;
     draw_tile_frame(dc, r, enabled && toolbar.hover.kind == button.kind, layout.dpi);
     const COLORREF colour = enabled ? palette::BUTTON_ENABLED : palette::BUTTON_DISABLED;
     HFONT icon_font = toolbar.icon_font_present ? toolbar.icon_font.get() : nullptr;
@@ -144,9 +166,7 @@ void paint_ghost(HDC dc, HDC source, const ToolbarState& toolbar, ClipStore& sto
     if (!toolbar.dragging()) return;
     const std::optional<ClipLocation> at = find_clip(store, toolbar.dragged_clip);
     if (!at) return;
-    const int left = toolbar.cursor.x - toolbar.grab_offset.x;
-    const int top = toolbar.cursor.y - toolbar.grab_offset.y;
-    const RECT r{left, top, left + layout.tile, top + layout.tile};
+    const RECT r = ghost_rect(toolbar, layout);
     draw_rounded_rect(dc, r, palette::GHOST_FILL, palette::GHOST_BORDER, layout.dpi);
     draw_tile(dc, source, *clip_at(store, *at), r, toolbar.badge_font.get(), layout.dpi);
 }
@@ -175,7 +195,7 @@ void paint_toolbar(HDC dc, ToolbarState& toolbar, ClipStore& store, int width, i
     for (const Button& button : button_list(layout))
         paint_button(dc, toolbar, layout, button,
                      !(button.kind == HitKind::NewTextButton && store.pins.size() >= PIN_CAPACITY));
-    paint_word_mark(dc, toolbar, layout);
+    if (word_mark_needs_drawing(dc, layout, width)) paint_word_mark(dc, toolbar, layout);
     if (toolbar.docked) paint_docked_extras(dc, layout);
     paint_focus_frame(dc, toolbar, shape, store);
     paint_ghost(dc, source.get(), toolbar, store, layout);
@@ -188,22 +208,27 @@ LRESULT on_paint(HWND window) {
         ValidateRect(window, nullptr);
         return 0;
     }
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client{};
-    GetClientRect(window, &client);
-    OwnedDc memory(CreateCompatibleDC(dc));
-    // The back buffer is a DIB section: a compatible bitmap costs Wine tens of microseconds to
-    // make and again to select, on every paint.
-    uint32_t* bits = nullptr;
-    OwnedBitmap bitmap = make_dib_section(client.right, client.bottom, bits);
-    {
-        const Selected selected(memory.get(), bitmap.get());
-        paint_toolbar(memory.get(), *toolbar, app->store, client.right, client.bottom);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-    }
-    EndPaint(window, &paint);
+    paint_from_canvas(toolbar->canvas, window, toolbar->dpi, [&](HDC dc, int width, int height) {
+        paint_toolbar(dc, *toolbar, app->store, width, height);
+    });
     return 0;
+}
+
+void redraw_toolbar(ToolbarState& toolbar) { redraw_all(toolbar.canvas, toolbar.window); }
+
+void redraw_target(ToolbarState& toolbar, const ToolbarLayout& layout, HitTarget target) {
+    if (target.kind == HitKind::None) return;
+    for (const ToolbarItem& item : toolbar_items(layout))
+        if (item.target == target) redraw_rect(toolbar.canvas, toolbar.window, frame_bounds(to_rect(item.rect), layout.dpi));
+}
+
+void redraw_drag(ToolbarState& toolbar, const ToolbarLayout& layout) {
+    if (!toolbar.dragging()) return;
+    const unsigned dpi = layout.dpi;
+    redraw_rect(toolbar.canvas, toolbar.window,
+                frame_bounds(to_rect(tile_rect(layout, *toolbar.drag_source, toolbar.drag_source_index)), dpi));
+    redraw_rect(toolbar.canvas, toolbar.window, frame_bounds(ghost_rect(toolbar, layout), dpi));
+    if (toolbar.drop) redraw_rect(toolbar.canvas, toolbar.window, to_rect(drop_bar_rect(layout, *toolbar.drop)));
 }
 
 }  // namespace korvane

@@ -11,7 +11,7 @@ namespace korvane {
 // A button's tooltip, which is also its name for screen readers; empty for tiles.
 const wchar_t* button_tooltip_text(HitKind kind);
 
-// Registers the tools anew for the tiles and buttons the toolbar shows now.
+// Brings the tools in step with the tiles and buttons the toolbar shows now.
 void rebuild_tooltips(HWND window);
 
 }  // namespace korvane
