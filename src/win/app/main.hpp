@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "core/clip.hpp"
@@ -11,6 +12,14 @@ namespace korvane {
 
 // Adds the notification icon (again, after the taskbar was re-created).
 void add_notification_icon(HWND main_window, HICON icon);
+
+// What the notification icon's tooltip says now: the product name, whether capture is paused,
+// and why the shortcut is not active when it is not.
+std::wstring notification_tip();
+
+// Puts the reason the popup's shortcut is not active into the icon's tooltip; an empty note
+// takes it out again.
+void show_shortcut_note(HWND main_window, std::wstring note);
 
 // Registers "KorvaneMain" and creates the hidden main window.
 HWND create_main_window(HINSTANCE instance);
