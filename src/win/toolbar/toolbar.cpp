@@ -24,9 +24,16 @@
 namespace korvane {
 namespace {
 
-// The keyboard's tooltip goes once the window loses the keyboard.
+// The keyboard's tooltip and the focus frame go once the window loses the keyboard.
 LRESULT on_kill_focus(HWND window) {
     hide_focus_tip(window);
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+}
+
+// The focus frame follows the system's keyboard cues and focus border width as they change.
+LRESULT on_setting_change(HWND window) {
+    InvalidateRect(window, nullptr, FALSE);
     return 0;
 }
 
@@ -50,6 +57,7 @@ LRESULT on_set_focus(HWND window) {
             if (const std::optional<HitTarget> focused = focused_target(*toolbar, app->store, shape))
                 child = child_id_of(shape, *focused);
         }
+    InvalidateRect(window, nullptr, FALSE);  // the focus frame comes back with the keyboard
     announce_focus(window, child);
     return 0;
 }
@@ -59,7 +67,7 @@ LRESULT on_set_focus(HWND window) {
 ToolbarShape shape_of(const ToolbarState& toolbar, const ClipStore& store) {
     RECT client{};
     GetClientRect(toolbar.window, &client);
-    ToolbarShape shape{shown_clips(store, toolbar.filter), {}};
+    ToolbarShape shape{shown_clips(toolbar.shown_for_filter, store, toolbar.filter), {}};
     const ToolbarView view{.docked = toolbar.docked,
                            .scroll = toolbar.scroll,
                            .searching = !toolbar.filter.empty(),
@@ -143,6 +151,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_CLOSE: return on_close(window);
     case WM_SETFOCUS: return on_set_focus(window);
     case WM_KILLFOCUS: return on_kill_focus(window);
+    case WM_SETTINGCHANGE: return on_setting_change(window);
     case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
     case WM_ACCESSIBLE_ACTION: return on_accessible_action(window);
     }
