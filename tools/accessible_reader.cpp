@@ -1,12 +1,17 @@
 // Reads a window's accessible tree from another process, as a screen reader does: the client
 // object from AccessibleObjectFromWindow, its children from AccessibleChildren, and for each
-// child its role, state and name; then the focused child.
-// usage: accessible_reader.exe HWND OUTPUT_FILE     (HWND in decimal)
+// child its role, state, name and value; then the focused child.  Then, when asked, acts on one
+// child as a reader would.
+// usage: accessible_reader.exe HWND OUTPUT_FILE [select ID | act ID]     (HWND and ID in decimal)
 // Writes UTF-8 lines to OUTPUT_FILE:
 //     children N
-//     ID<TAB>ROLE<TAB>STATE<TAB>NAME      one per child; ROLE decimal, STATE as 0x%08lx
+//     ID<TAB>ROLE<TAB>STATE<TAB>NAME<TAB>VALUE      one per child; ROLE decimal, STATE as 0x%08lx,
+//                                                  VALUE empty when the child has none
 //     focus ID | focus none | focus object
-// with backslash, tab, line feed and carriage return in names written as \\, \t, \n and \r.
+//     select 0xHRESULT                after accSelect(SELFLAG_TAKEFOCUS, ID), then
+//     selection event ID | selection event none      the EVENT_OBJECT_SELECTION heard within 5 s
+//     act 0xHRESULT                   after accDoDefaultAction(ID)
+// with backslash, tab, line feed and carriage return in texts written as \\, \t, \n and \r.
 // On a failure the last line is "failed STEP 0xHRESULT" and the exit code is 1 (2 on bad
 // arguments).
 #include <windows.h>
@@ -15,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +56,52 @@ struct Output {
     }
 };
 
-int read_tree(HWND window, const Output& out) {
+// The child of the last EVENT_OBJECT_SELECTION on the window, as a reader's hook hears it.
+HWND watched = nullptr;
+std::optional<LONG> selected_child;
+
+void CALLBACK on_selection(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (window == watched && object == OBJID_CLIENT) selected_child = child;
+}
+
+// Takes the focus to a child and waits, serving this thread's messages, for the event.
+void select_child(IAccessible* client, HWND window, LONG id, const Output& out) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    watched = window;
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, on_selection,
+                                               process, 0, WINEVENT_OUTOFCONTEXT);
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    const HRESULT result = client->accSelect(SELFLAG_TAKEFOCUS, child);
+    std::fprintf(out.file, "select 0x%08lx\n", static_cast<unsigned long>(result));
+    const ULONGLONG end = GetTickCount64() + 5000;
+    while (!selected_child && GetTickCount64() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    if (hook) UnhookWinEvent(hook);
+    if (selected_child) std::fprintf(out.file, "selection event %ld\n", *selected_child);
+    else std::fprintf(out.file, "selection event none\n");
+}
+
+void act_on_child(IAccessible* client, LONG id, const Output& out) {
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    const HRESULT result = client->accDoDefaultAction(child);
+    std::fprintf(out.file, "act 0x%08lx\n", static_cast<unsigned long>(result));
+}
+
+struct Request {
+    bool select = false;
+    bool act = false;
+    LONG child = 0;
+};
+
+int read_tree(HWND window, const Output& out, const Request& request) {
     IAccessible* client = nullptr;
     HRESULT result = AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
                                                 reinterpret_cast<void**>(&client));
@@ -72,14 +123,17 @@ int read_tree(HWND window, const Output& out) {
             break;
         }
         VARIANT role{}, state{};
-        BSTR name = nullptr;
+        BSTR name = nullptr, value = nullptr;
         if (FAILED(result = client->get_accRole(children[size_t(i)], &role))) status = out.fail("get_accRole", result);
         else if (FAILED(result = client->get_accState(children[size_t(i)], &state))) status = out.fail("get_accState", result);
         else if (FAILED(result = client->get_accName(children[size_t(i)], &name))) status = out.fail("get_accName", result);
+        else if (FAILED(result = client->get_accValue(children[size_t(i)], &value)) && result != DISP_E_MEMBERNOTFOUND)
+            status = out.fail("get_accValue", result);
         else
-            std::fprintf(out.file, "%ld\t%ld\t0x%08lx\t%s\n", children[size_t(i)].lVal, role.lVal,
-                         static_cast<unsigned long>(state.lVal), escaped(name).c_str());
+            std::fprintf(out.file, "%ld\t%ld\t0x%08lx\t%s\t%s\n", children[size_t(i)].lVal, role.lVal,
+                         static_cast<unsigned long>(state.lVal), escaped(name).c_str(), escaped(value).c_str());
         SysFreeString(name);
+        SysFreeString(value);
     }
     for (LONG i = 0; i < obtained; ++i) VariantClear(&children[size_t(i)]);
     if (status == 0) {
@@ -91,6 +145,8 @@ int read_tree(HWND window, const Output& out) {
         else std::fprintf(out.file, "focus object\n");
         VariantClear(&focus);
     }
+    if (status == 0 && request.select) select_child(client, window, request.child, out);
+    if (status == 0 && request.act) act_on_child(client, request.child, out);
     client->Release();
     return status;
 }
@@ -101,16 +157,25 @@ int read_tree(HWND window, const Output& out) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const int argc = __argc;
     wchar_t** argv = __wargv;
-    if (argc != 3) return 2;
+    Request request;
+    if (argc == 5) {
+        request.select = std::wcscmp(argv[3], L"select") == 0;
+        request.act = std::wcscmp(argv[3], L"act") == 0;
+        request.child = LONG(std::wcstol(argv[4], nullptr, 10));
+        if (!request.select && !request.act) return 2;
+    } else if (argc != 3) {
+        return 2;
+    }
     const HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoull(argv[1], nullptr, 10)));
     FILE* file = _wfopen(argv[2], L"wb");
     if (!file) return 2;
+    std::setvbuf(file, nullptr, _IONBF, 0);  // each line written as it is learnt, should a call hang
     const Output out{file};
     int status = 0;
     if (const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); FAILED(result)) {
         status = out.fail("CoInitializeEx", result);
     } else {
-        status = read_tree(window, out);
+        status = read_tree(window, out, request);
         CoUninitialize();
     }
     std::fclose(file);

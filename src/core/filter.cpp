@@ -1,5 +1,6 @@
 #include "core/filter.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/text.hpp"
@@ -148,6 +149,30 @@ ShownClips shown_clips(const ClipStore& store, std::string_view typed) {
     for (size_t i = 0; i < store.pins.size(); ++i)
         if (matches(store.pins[i], search)) shown.pins.push_back(i);
     return shown;
+}
+
+ShownClips shown_clips(RememberedClips& remembered, const ClipStore& store, std::string_view typed) {
+    if (typed.empty()) return shown_clips(store, typed);
+    using Seen = RememberedClips::Seen;
+    const auto same = [](const std::vector<Seen>& seen, const auto& clips) {
+        return std::equal(seen.begin(), seen.end(), clips.begin(), clips.end(), [](const Seen& s, const Clip& c) {
+            return s.id == c.id && s.edits == c.edits && s.name == c.name;
+        });
+    };
+    if (remembered.searches > 0 && remembered.typed == typed && same(remembered.recent, store.recent) &&
+        same(remembered.pins, store.pins))
+        return remembered.shown;
+    const auto seen = [](const auto& clips) {
+        std::vector<Seen> list;
+        for (const Clip& clip : clips) list.push_back({clip.id, clip.edits, clip.name});
+        return list;
+    };
+    remembered.typed = typed;
+    remembered.recent = seen(store.recent);
+    remembered.pins = seen(store.pins);
+    remembered.shown = shown_clips(store, typed);
+    ++remembered.searches;
+    return remembered.shown;
 }
 
 Clip* shown_clip(ClipStore& store, const ShownClips& shown, Area area, size_t index) {

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +27,24 @@ struct ShownClips {
 };
 
 ShownClips shown_clips(const ClipStore& store, std::string_view typed);
+
+// The clips shown for a typed text, kept from one call to the next: the search runs again only
+// when the text, or a clip (its place, its text or its name), has changed since.  Without typed
+// text nothing is searched or kept.
+struct RememberedClips {
+    struct Seen {
+        ClipId id = 0;
+        uint64_t edits = 0;
+        std::optional<std::string> name;
+        bool operator==(const Seen&) const = default;
+    };
+    std::string typed;
+    std::vector<Seen> recent;
+    std::vector<Seen> pins;
+    ShownClips shown;
+    uint64_t searches = 0;  // how many times the clips were searched
+};
+ShownClips shown_clips(RememberedClips& remembered, const ClipStore& store, std::string_view typed);
 
 // The clip shown at a tile's place, or null past the end.
 Clip* shown_clip(ClipStore& store, const ShownClips& shown, Area area, size_t index);

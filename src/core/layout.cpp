@@ -133,6 +133,18 @@ bool in_tile_region(const ToolbarLayout& layout, int32_t x, int32_t y) {
     return 0 <= x && x < content.width && y < content.height && y >= content_top(layout);
 }
 
+namespace {
+
+// The strip's Clear button at the end of the Recent title row, wherever it has scrolled.
+Rect docked_clear_rect(const ToolbarLayout& layout) {
+    const int32_t side = px(layout, 18);
+    const int32_t top = section_top(layout, Area::Recent) - px(layout, 2) + (px(layout, 22) - side) / 2;
+    const int32_t right = content_width(layout) - px(layout, 6);
+    return {right - side, top, right, top + side};
+}
+
+}  // namespace
+
 std::vector<Button> button_list(const ToolbarLayout& layout) {
     std::vector<Button> buttons;
     const int32_t width = content_width(layout);
@@ -145,13 +157,9 @@ std::vector<Button> button_list(const ToolbarLayout& layout) {
             buttons.push_back({kind, {left, top, left + side, top + side}});
             left += side + spacing;
         }
-        const int32_t clear_side = px(layout, 18);
-        const int32_t clear_top = section_top(layout, Area::Recent) - px(layout, 2) + (px(layout, 22) - clear_side) / 2;
         // Once the Recent title scrolls under the header its button is neither drawn nor hit.
-        if (clear_top >= header_height(layout)) {
-            const int32_t right = width - px(layout, 6);
-            buttons.push_back({HitKind::ClearButton, {right - clear_side, clear_top, right, clear_top + clear_side}});
-        }
+        const Rect clear = docked_clear_rect(layout);
+        if (clear.top >= header_height(layout)) buttons.push_back({HitKind::ClearButton, clear});
         return buttons;
     }
     const int32_t right = width - layout.margin;
@@ -212,12 +220,22 @@ std::vector<ToolbarItem> toolbar_items(const ToolbarLayout& layout) {
     return items;
 }
 
+std::vector<ToolbarItem> accessible_items(const ToolbarLayout& layout) {
+    std::vector<ToolbarItem> items = toolbar_items(layout);
+    const bool clear_listed = std::any_of(items.begin(), items.end(),
+                                          [](const ToolbarItem& item) { return item.target.kind == HitKind::ClearButton; });
+    if (layout.docked && !clear_listed) items.push_back({{HitKind::ClearButton, 0}, docked_clear_rect(layout)});
+    return items;
+}
+
 Rect focus_frame_rect(const ToolbarLayout& layout, const Rect& item) {
     const int32_t out = px(layout, 3);
     return {item.left - out, item.top - out, item.right + out, item.bottom + out};
 }
 
-int32_t focus_frame_width(const ToolbarLayout& layout) { return px(layout, 2); }
+int32_t focus_frame_width(const ToolbarLayout& layout, int32_t system_border) {
+    return px(layout, std::clamp(2 * system_border, 2, MAX_FOCUS_FRAME_DIPS));
+}
 
 TileParts tile_parts(const Rect& tile, uint32_t dpi) {
     const auto px = [dpi](int32_t dips) { return scale(dips, dpi); };

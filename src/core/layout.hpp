@@ -136,9 +136,18 @@ struct ToolbarItem {
 };
 std::vector<ToolbarItem> toolbar_items(const ToolbarLayout& layout);
 
-// The keyboard's focus frame around an item: 2 DIPs thick, 3 DIPs outside it, in the gap.
+// What screen readers are told of: toolbar_items and, on the strip, its Clear button while it
+// has scrolled under the header (off-screen, but there).  It comes last, as in toolbar_items, so
+// every item keeps its place in the list wherever the strip is scrolled.
+std::vector<ToolbarItem> accessible_items(const ToolbarLayout& layout);
+
+// The keyboard's focus frame around an item: 3 DIPs outside it, in the gap.  It is twice as thick
+// as the focus border the system asks for (SPI_GETFOCUSBORDERWIDTH, 1 by default, in pixels at
+// 96 dpi), 2 DIPs at least and MAX_FOCUS_FRAME_DIPS at most, so that a thick one still leaves
+// most of the tile seen.
+constexpr int32_t MAX_FOCUS_FRAME_DIPS = 12;
 Rect focus_frame_rect(const ToolbarLayout& layout, const Rect& item);
-int32_t focus_frame_width(const ToolbarLayout& layout);
+int32_t focus_frame_width(const ToolbarLayout& layout, int32_t system_border);
 
 // Where the parts of a tile go, in pixels, for a tile's rectangle at a DPI.
 struct TileParts {

@@ -15,10 +15,14 @@ constexpr int SHORTCUT_ROWS = 56;
 constexpr int PROGRAMS_TOP = 154 + SHORTCUT_ROWS;
 constexpr int PROGRAMS_FIELD_HEIGHT = 60;
 constexpr int PROGRAMS_ROWS = LABEL_HEIGHT + 2 + PROGRAMS_FIELD_HEIGHT + 12;
+constexpr int NOTE_TOP = 202;
+constexpr int NOTE_HEIGHT = 34;  // two lines of the dialog font
+constexpr int NOTE_ROWS = NOTE_HEIGHT + 4;
 
 }  // namespace
 
-SettingsLayout layout_settings_dialog(int dpi) {
+SettingsLayout layout_settings_dialog(int dpi, bool shortcut_note) {
+    const int below = shortcut_note ? NOTE_ROWS : 0;  // what follows the shortcut moves down by it
     const auto px = [dpi](int dips) { return scale(dips, dpi); };
     const int m = px(DIALOG_MARGIN);
     SettingsLayout layout;
@@ -30,11 +34,12 @@ SettingsLayout layout_settings_dialog(int dpi) {
     layout.shortcut_label = box(m, px(154), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     layout.shortcut_field = box(px(20), px(176), px(200), px(ROW_HEIGHT));
     layout.windows_key = box(px(228), px(176), px(160), px(ROW_HEIGHT));
-    layout.programs_label = box(m, px(PROGRAMS_TOP), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
+    if (shortcut_note) layout.shortcut_note = box(px(20), px(NOTE_TOP), px(INDENTED_WIDTH), px(NOTE_HEIGHT));
+    layout.programs_label = box(m, px(PROGRAMS_TOP + below), px(CONTENT_WIDTH), px(LABEL_HEIGHT));
     layout.programs_field =
-        box(px(20), px(PROGRAMS_TOP + LABEL_HEIGHT + 2), px(INDENTED_WIDTH), px(PROGRAMS_FIELD_HEIGHT));
-    layout.credit = box(m, px(154 + SHORTCUT_ROWS + PROGRAMS_ROWS), px(CONTENT_WIDTH), px(40));
-    const int buttons = px(206 + SHORTCUT_ROWS + PROGRAMS_ROWS);
+        box(px(20), px(PROGRAMS_TOP + below + LABEL_HEIGHT + 2), px(INDENTED_WIDTH), px(PROGRAMS_FIELD_HEIGHT));
+    layout.credit = box(m, px(154 + SHORTCUT_ROWS + PROGRAMS_ROWS + below), px(CONTENT_WIDTH), px(40));
+    const int buttons = px(206 + SHORTCUT_ROWS + PROGRAMS_ROWS + below);
     const int button_width = px(PUSH_BUTTON_WIDTH);
     layout.cancel = box(layout.client_width - m - button_width, buttons, button_width, px(PUSH_BUTTON_HEIGHT));
     layout.ok = box(layout.client_width - m - button_width - px(PUSH_BUTTON_GAP) - button_width, buttons, button_width,

@@ -14,6 +14,7 @@ struct SettingsLayout {
     Rect shortcut_label;
     Rect shortcut_field;
     Rect windows_key;  // the shortcut's Windows key, which the field cannot take
+    Rect shortcut_note;  // why the shortcut is not active; empty when the dialog has no note
     Rect programs_label;
     Rect programs_field;  // the programs whose copies are never captured, one a line
     Rect credit;
@@ -21,6 +22,8 @@ struct SettingsLayout {
     Rect cancel;
 };
 
-SettingsLayout layout_settings_dialog(int dpi);
+// With a note, two lines under the shortcut field say why it is not active, and what follows
+// moves down to make room.
+SettingsLayout layout_settings_dialog(int dpi, bool shortcut_note = false);
 
 }  // namespace korvane

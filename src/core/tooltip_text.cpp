@@ -11,21 +11,17 @@ namespace {
 constexpr size_t TOOLTIP_TEXT_LIMIT = 300;  // Unicode scalar values
 constexpr size_t TOOLTIP_FILE_LINES = 8;
 
-// Cuts UTF-8 text after `limit` scalar values; true when something was cut.
-bool cut_to_scalars(std::string& text, size_t limit) {
+}  // namespace
+
+std::string_view first_scalars(std::string_view text, size_t limit) {
     size_t seen = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         if ((static_cast<uint8_t>(text[i]) & 0xC0) == 0x80) continue;  // inside a sequence
-        if (seen == limit) {
-            text.resize(i);
-            return true;
-        }
+        if (seen == limit) return text.substr(0, i);
         ++seen;
     }
-    return false;
+    return text;
 }
-
-}  // namespace
 
 std::string tile_tooltip_text(const Clip& clip) {
     std::string text;
@@ -34,10 +30,14 @@ std::string tile_tooltip_text(const Clip& clip) {
     } else {
         const ClipContent& content = clip.content;
         switch (content.kind) {
-        case ClipKind::Text:
-            text = trim(content.text);
-            if (cut_to_scalars(text, TOOLTIP_TEXT_LIMIT)) text += "\u2026";
+        case ClipKind::Text: {
+            // Cut before it is copied: a clip may hold tens of megabytes.
+            const std::string_view trimmed = trim(content.text);
+            const std::string_view shown = first_scalars(trimmed, TOOLTIP_TEXT_LIMIT);
+            text = shown;
+            if (shown.size() < trimmed.size()) text += "\u2026";
             break;
+        }
         case ClipKind::Image:
             text = "Image";
             if (const std::optional<DibInfo> info = check_dib(content.dib.head()))

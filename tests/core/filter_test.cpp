@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/filter.hpp"
 #include "search_cases.hpp"
 
@@ -69,6 +71,43 @@ TEST(TypeToFilter, KeepsTheShownClipsInTheStoresOrder) {
     const ShownClips all = shown_clips(store, "");
     EXPECT_EQ(all.recent.size(), 3u);
     EXPECT_EQ(all.pins.size(), 2u);
+}
+
+// The remembered list must be what a fresh search gives after any change of the clips, and
+// search again only after one.
+TEST(TypeToFilter, RemembersTheShownClipsUntilTheTextOrAClipChanges) {
+    ClipStore store;
+    for (const char* t : {"apple", "banana", "grape"}) record_capture(store, ClipContent::make_text(t));
+    add_pin(store, ClipContent::make_text("pineapple"), std::nullopt, {});
+    RememberedClips remembered;
+    struct Change {
+        const char* what;
+        std::function<void()> change;
+        std::string typed;
+        bool searches_again;
+    };
+    const Change changes[] = {
+        {"first call", [] {}, "ap", true},
+        {"nothing changed", [] {}, "ap", false},
+        {"more typed", [] {}, "app", true},
+        {"a capture", [&] { record_capture(store, ClipContent::make_text("apple pie")); }, "app", true},
+        {"a text edited", [&] { set_text(store.recent[1], "grapefruit"); }, "app", true},
+        {"a clip renamed", [&] { set_name(store.recent[2], std::string("Apple")); }, "app", true},
+        {"a pin unpinned", [&] { unpin_clip(store, 0); }, "app", true},
+        {"a clip deleted", [&] { delete_clip(store, {Area::Recent, 0}); }, "app", true},
+        {"again unchanged", [] {}, "app", false},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        const uint64_t before = remembered.searches;
+        const ShownClips shown = shown_clips(remembered, store, c.typed);
+        const ShownClips fresh = shown_clips(store, c.typed);
+        EXPECT_EQ(shown.recent, fresh.recent);
+        EXPECT_EQ(shown.pins, fresh.pins);
+        EXPECT_EQ(remembered.searches - before, c.searches_again ? 1u : 0u);
+    }
+    EXPECT_EQ(shown_clips(remembered, store, "").recent.size(), store.recent.size());  // nothing typed: every clip
 }
 
 TEST(FoldCase, PairsCapitalsWithTheirSmallLetters) {

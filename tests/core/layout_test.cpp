@@ -171,6 +171,31 @@ TEST(Buttons, DockedClearButtonGoesOnceItsTitleScrollsUnderTheHeader) {
     EXPECT_EQ(under.back().kind, HitKind::MinimizeButton);
 }
 
+// Screen readers keep the Clear button at the end of the list, where it is whatever the scroll,
+// so every item keeps its child id.
+TEST(Buttons, ReadersStillFindTheScrolledClearButtonLastInTheList) {
+    const std::vector<ToolbarItem> shown = accessible_items(docked(96, 10, 20, 600, 6));
+    const std::vector<ToolbarItem> under = accessible_items(docked(96, 10, 20, 600, 7));
+    ASSERT_EQ(shown.size(), 34u);
+    ASSERT_EQ(under.size(), 34u);
+    EXPECT_EQ(shown.back(), (ToolbarItem{{HitKind::ClearButton, 0}, {52, 76, 70, 94}}));
+    EXPECT_EQ(under.back(), (ToolbarItem{{HitKind::ClearButton, 0}, {52, 75, 70, 93}}));
+    for (size_t i = 0; i + 1 < under.size(); ++i) EXPECT_EQ(under[i].target, shown[i].target) << i;
+    EXPECT_EQ(accessible_items(popup(96, 3, 2)), toolbar_items(popup(96, 3, 2)));
+}
+
+// Twice the system's focus border, in DIPs, between 2 and 12 of them.
+TEST(FocusFrame, FollowsTheSystemsFocusBorderWidthScaledForTheDpi) {
+    const struct {
+        uint32_t dpi;
+        int32_t system_border;
+        int32_t width;
+    } cases[] = {{96, 1, 2}, {96, 0, 2}, {96, 2, 4}, {96, 3, 6}, {96, 40, 12}, {144, 1, 3}, {144, 2, 6}, {192, 3, 12}};
+    for (const auto& c : cases)
+        EXPECT_EQ(focus_frame_width(docked(c.dpi, 1, 0), c.system_border), c.width) << c.dpi << " " << c.system_border;
+    EXPECT_EQ(focus_frame_rect(docked(96, 1, 0), {14, 104, 62, 152}), (Rect{11, 101, 65, 155}));
+}
+
 TEST(Buttons, PopupHasNoMinimizeButton) {
     using enum HitKind;
     EXPECT_EQ(button_list(popup(96, 0, 0)),

@@ -32,6 +32,8 @@
 #include "korvane_observer.hpp"
 #include "shell_fixture.hpp"
 #include "win_test_support.hpp"
+#include "failing_allocations.hpp"
+#include "win/toolbar/toolbar_input.hpp"
 
 namespace korvane {
 namespace {
@@ -155,11 +157,14 @@ struct ReadChild {
     LONG role;
     LONG state;
     std::wstring name;
+    std::wstring value;
 };
 struct ReadTree {
     LONG children = -1;
     std::vector<ReadChild> items;
     std::string focus;
+    std::string acted;            // the result of the reader's select or act, "0x%08lx"
+    std::string selection_event;  // the selection event's child id it heard, or "none"
     std::string failure;  // the reader's "failed" line, empty when it read everything
 };
 
@@ -184,14 +189,19 @@ ReadTree parse_tree(const std::string& output) {
         if (line.rfind("children ", 0) == 0) tree.children = std::stol(line.substr(9));
         else if (line.rfind("focus ", 0) == 0) tree.focus = line.substr(6);
         else if (line.rfind("failed ", 0) == 0) tree.failure = line;
+        else if (line.rfind("selection event ", 0) == 0) tree.selection_event = line.substr(16);
+        else if (line.rfind("select ", 0) == 0) tree.acted = line.substr(7);
+        else if (line.rfind("act ", 0) == 0) tree.acted = line.substr(4);
         else {
             std::istringstream fields(line);
-            std::string id, role, state, name;
+            std::string id, role, state, name, value;
             std::getline(fields, id, '\t');
             std::getline(fields, role, '\t');
             std::getline(fields, state, '\t');
-            std::getline(fields, name);
-            tree.items.push_back({std::stol(id), std::stol(role), LONG(std::stoul(state, nullptr, 16)), unescaped(name)});
+            std::getline(fields, name, '\t');
+            std::getline(fields, value);
+            tree.items.push_back({std::stol(id), std::stol(role), LONG(std::stoul(state, nullptr, 16)), unescaped(name),
+                                  unescaped(value)});
         }
     }
     return tree;
@@ -199,12 +209,14 @@ ReadTree parse_tree(const std::string& output) {
 
 // Runs the reader on a window while this thread keeps serving its own windows, whose objects
 // the reader's calls reach.
-std::optional<ReadTree> read_from_another_process(HWND window, const TempAppData& appdata) {
+// `then` is what the reader does after reading: "select ID" or "act ID", or nothing.
+std::optional<ReadTree> read_from_another_process(HWND window, const TempAppData& appdata,
+                                                  const std::wstring& then = L"") {
     const std::wstring output = appdata.root() + L"\\tree.txt";
     DeleteFileW(output.c_str());
     const std::optional<test::Process> reader =
         test::start_program(test::program_folder() + L"\\accessible_reader.exe",
-                            std::to_wstring(reinterpret_cast<uintptr_t>(window)) + L" \"" + output + L"\"");
+                            std::to_wstring(reinterpret_cast<uintptr_t>(window)) + L" \"" + output + L"\" " + then);
     if (!reader) return std::nullopt;
     bool ended = false;
     const auto end = std::chrono::steady_clock::now() + 30s;
@@ -272,12 +284,12 @@ TEST_F(ScreenReaders, AnotherProcessReadsThePopupsItemsAndTheFocusAnArrowKeyMove
     ASSERT_EQ(tree->items.size(), 7u);
     const std::pair<LONG, std::wstring> expected[] = {
         {TILE, L"Picture, 40 \u00D7 30"},
-        {TILE, L"report.pdf and 3 more files"},
+        {TILE, L"report.pdf and 3 more files (some files no longer exist)"},  // opening the popup looked
         {TILE, L"first text"},
-        {TILE, L"Letter\nAsks for: name"},
+        {TILE, L"Letter"},
         {BUTTON, L"Settings"},
         {BUTTON, L"Clear the recent clips and empty the clipboard"},
-        {BUTTON, L"Create a pinned icon with your own text"},
+        {BUTTON, L"New text"},  // as the button is labelled
     };
     for (size_t i = 0; i < 7; ++i) {
         EXPECT_EQ(tree->items[i].id, LONG(i + 1));
@@ -286,7 +298,108 @@ TEST_F(ScreenReaders, AnotherProcessReadsThePopupsItemsAndTheFocusAnArrowKeyMove
         EXPECT_EQ(tree->items[i].state & KEYBOARD_ON_TILE, i == 1 ? KEYBOARD_ON_TILE : 0) << i;
         EXPECT_FALSE(tree->items[i].state & STATE_SYSTEM_INVISIBLE) << i;
     }
+    EXPECT_EQ(tree->items[3].value, L"Dear ${name}\nAsks for: name");
+    EXPECT_EQ(tree->items[1].value, L"C:\\docs\\report.pdf\nC:\\docs\\b.txt\nC:\\c.txt\nD:\\d.txt");
     EXPECT_EQ(tree->focus, "2");
+    hide_popup();
+}
+
+std::wstring repeated(std::wstring_view piece, size_t n) {
+    std::wstring out;
+    for (size_t i = 0; i < n; ++i) out += piece;
+    return out;
+}
+
+// What a reader in another process hears of the strip scrolled down: a long text by its first
+// words and the rest as its value, files that have gone as gone, the Clear button under the
+// header still there but off-screen; and what its selection does.
+TEST_F(ScreenReaders, AnotherProcessHearsShortNamesTheFilesGoneAndTheClearButtonScrolledAway) {
+    const std::wstring first_line = repeated(L"spoken ", 20);  // 140 characters
+    {
+        AppBorrow app = borrow_app();
+        record_capture(app->store, ClipContent::make_text(from_wide(first_line + L"\nsecond line")));
+        record_capture(app->store, ClipContent::make_files({u"C:\\gone\\a.txt", u"C:\\gone\\b.txt"}));
+        check_missing_files(app->store.recent[0], [](const FilePath&) { return false; });
+        for (int i = 0; i < 20; ++i) add_pin(app->store, ClipContent::make_text("pin " + std::to_string(i)), std::nullopt, {});
+    }
+    refresh_all_toolbars();
+    on_mouse_wheel(docked, -120);  // one tile down: the Recent title and its Clear button go under the header
+
+    const std::optional<ReadTree> tree = read_from_another_process(docked, appdata, L"select 2");
+    ASSERT_TRUE(tree);
+    ASSERT_EQ(tree->failure, "");
+    ASSERT_EQ(tree->children, 26);  // 2 Recent tiles, 20 pins, 4 buttons
+    ASSERT_EQ(tree->items.size(), 26u);
+    const ReadChild& text = tree->items[1];
+    EXPECT_EQ(text.name, first_line.substr(0, 76) + L"\u2026");  // cut at the last space before 80 characters
+    EXPECT_EQ(text.value, first_line.substr(77, 63) + L"\nsecond line");
+    EXPECT_EQ(tree->items[0].name, L"a.txt and 1 more file (some files no longer exist)");
+    const ReadChild& clear = tree->items.back();
+    EXPECT_EQ(clear.role, BUTTON);
+    EXPECT_EQ(clear.name, L"Clear the recent clips and empty the clipboard");
+    EXPECT_TRUE(clear.state & STATE_SYSTEM_OFFSCREEN);
+    EXPECT_FALSE(tree->items[24].state & STATE_SYSTEM_OFFSCREEN);  // Minimize, in the header
+
+    EXPECT_EQ(tree->acted, "0x00000000");
+    EXPECT_EQ(tree->selection_event, "2");
+    const Accessible strip = accessible_of(docked);
+    ASSERT_TRUE(strip);
+    VARIANT selection{};
+    ASSERT_EQ(strip->get_accSelection(&selection), S_OK);
+    EXPECT_EQ(answer(selection), "2");
+    EXPECT_TRUE(state_of(strip.get(), 2) & STATE_SYSTEM_SELECTED);
+    EXPECT_FALSE(state_of(strip.get(), 2) & STATE_SYSTEM_FOCUSED);  // the strip does not have the keyboard
+    EXPECT_EQ(strip->accSelect(SELFLAG_TAKESELECTION, child(23)), E_INVALIDARG);  // a button is never selected
+    EXPECT_EQ(strip->accSelect(SELFLAG_TAKEFOCUS, child(26)), E_FAIL);          // nor focused under the header
+    EXPECT_EQ(strip->accSelect(SELFLAG_ADDSELECTION, child(1)), E_INVALIDARG);  // one clip at a time
+}
+
+// The hidden popup's items cannot be pasted by a reader in another process (shown, the strip's
+// can: see TheDefaultActionPastesAfterTheCallReturnsAndFindsItsClipAgain).
+TEST_F(ScreenReaders, AnotherProcessCannotPasteFromTheHiddenPopup) {
+    capture("not while hidden");
+    open_popup_from_keyboard();
+    hide_popup();
+    ASSERT_TRUE(wait_pumping([&] { return !IsWindowVisible(popup); }, 5s));
+    const std::optional<ReadTree> tree = read_from_another_process(popup, appdata, L"act 1");
+    ASSERT_TRUE(tree);
+    ASSERT_EQ(tree->failure, "");
+    ASSERT_EQ(tree->items.size(), 4u);
+    EXPECT_TRUE(tree->items[0].state & STATE_SYSTEM_INVISIBLE);
+    EXPECT_EQ(tree->acted, "0x80004005");  // E_FAIL
+    wait_pumping([] { return false; }, 300ms);
+    EXPECT_NE(GetClipboardOwner(), main_window);  // nothing was written to paste
+}
+
+// A name costs what its first line does: asking for it copies nothing of the rest of a 64 MiB
+// text (no allocation of a megabyte succeeds meanwhile), nor, with a filter typed, searches
+// the clips' texts again.
+TEST_F(ScreenReaders, ANameCopiesNoMoreThanItSaysAndTheFilteredListIsNotSearchedAgain) {
+    capture(std::string(size_t{64} << 20, 'n'));
+    const Accessible strip = accessible_of(docked);
+    ASSERT_TRUE(strip);
+    BSTR name = nullptr;
+    BSTR value = nullptr;
+    {
+        const test::FailingAllocations nothing_big(size_t{1} << 20);
+        ASSERT_EQ(strip->get_accName(child(1), &name), S_OK);
+        ASSERT_EQ(strip->get_accValue(child(1), &value), S_OK);
+        EXPECT_EQ(nothing_big.failed(), 0u);
+    }
+    EXPECT_EQ(take(name), repeated(L"n", 80) + L"\u2026");
+    EXPECT_EQ(take(value).size(), 1001u);
+
+    for (int i = 0; i < 3; ++i) capture(std::string(size_t{2} << 20, char('a' + i)) + " tea");
+    open_popup_from_keyboard();
+    on_char(popup, L'q');  // matches nothing: the list itself has the focus
+    const Accessible list = accessible_of(popup);
+    ASSERT_TRUE(list);
+    {
+        const test::FailingAllocations nothing_big(size_t{1} << 20);
+        EXPECT_EQ(count_of(list.get()), 3);  // the three buttons
+        EXPECT_EQ(name_of(list.get(), CHILDID_SELF), L"Nothing here matches");
+        EXPECT_EQ(nothing_big.failed(), 0u);
+    }
     hide_popup();
 }
 
@@ -374,30 +487,6 @@ TEST(InjectedInput, MessagesAnotherProgramPostsPasteNothingAndTheUsersClickStill
     EXPECT_EQ(test::clipboard_block_owned_by(korvane->main_window(), CF_UNICODETEXT),
               encode_unicode_text("the user's own"));
     EXPECT_EQ(korvane->close(), std::optional<DWORD>(0));
-}
-
-TEST(TileNames, SayWhatTheTileHoldsAsBrieflyAsItsTooltip) {
-    const auto files = [](std::vector<FilePath> paths) {
-        Clip clip;
-        clip.content = ClipContent::make_files(std::move(paths));
-        return tile_accessible_name(clip);
-    };
-    const auto picture = [](Bytes dib) {
-        Clip clip;
-        clip.content = ClipContent::make_image(std::move(dib));
-        return tile_accessible_name(clip);
-    };
-    EXPECT_EQ(files({u"C:\\a\\one.txt"}), L"one.txt");
-    EXPECT_EQ(files({u"C:\\a\\one.txt", u"C:\\b.txt"}), L"one.txt and 1 more file");
-    EXPECT_EQ(files({u"C:\\data\\photos\\", u"C:\\b", u"C:\\c"}), L"photos and 2 more files");  // a folder
-    EXPECT_EQ(files({u"C:\\"}), L"C:");
-    EXPECT_EQ(files({u"\\\\server\\share\\plan.doc"}), L"plan.doc");
-    EXPECT_EQ(picture(test::solid_dib(40, -30, 0)), L"Picture, 40 \u00D7 30");  // top-down
-    EXPECT_EQ(picture(Bytes{1, 2, 3}), L"Picture");
-    Clip named;
-    named.content = ClipContent::make_image(test::solid_dib(4, 4, 0));
-    named.name = "Holiday";
-    EXPECT_EQ(tile_accessible_name(named), L"Holiday");
 }
 
 TEST_F(ScreenReaders, TheStripsItemsHaveTheirPlaceStatesAndNeighbours) {
@@ -647,12 +736,12 @@ TEST_F(ScreenReaders, TheFilterIsThePopupsValueItsMatchesItsDescriptionAndEachCh
         LONG focus;            // the focus event that follows the value change
     };
     const Step steps[] = {
-        {[&] { on_char(popup, L't'); }, L"t", L"2 matches", L"Korvane", 1},
-        {[&] { on_char(popup, L'e'); on_char(popup, L'a'); }, L"tea", L"2 matches", L"Korvane", 1},
+        {[&] { on_char(popup, L't'); }, L"t", L"2 matches", L"Korvane popup", 1},
+        {[&] { on_char(popup, L'e'); on_char(popup, L'a'); }, L"tea", L"2 matches", L"Korvane popup", 1},
         {[&] { on_char(popup, L'x'); }, L"teax", L"0 matches", L"Nothing here matches", CHILDID_SELF},
-        {[&] { on_key_down(popup, VK_BACK); }, L"tea", L"2 matches", L"Korvane", 1},
+        {[&] { on_key_down(popup, VK_BACK); }, L"tea", L"2 matches", L"Korvane popup", 1},
         {[&] { on_char(popup, L' '); on_char(popup, L'g'); }, L"tea g", L"0 matches", L"Nothing here matches", CHILDID_SELF},
-        {[&] { on_key_down(popup, VK_ESCAPE); }, L"", L"<none>", L"Korvane", 1},
+        {[&] { on_key_down(popup, VK_ESCAPE); }, L"", L"<none>", L"Korvane popup", 1},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(from_wide(step.value));

@@ -15,11 +15,15 @@
 #include "win/clipboard/capture.hpp"
 #include "win/shell/dock.hpp"
 #include "win/shell/hotkey.hpp"
+#include "win/app/app.hpp"
+#include "win/app/main.hpp"
 #include "win/clipboard/paste.hpp"
 #include "win/shell/popup.hpp"
 #include "win/dialogs/settings_dialog.hpp"
 #include "win/toolbar/toolbar_focus.hpp"
 #include "win/toolbar/toolbar_keys.hpp"
+#include "win/toolbar/palette.hpp"
+#include "win/support/rects.hpp"
 #include "win/support/wide.hpp"
 #include "../core/search_cases.hpp"
 #include "shell_fixture.hpp"
@@ -561,6 +565,124 @@ TEST_F(Keyboard, TheSettingsFileKeepsEveryChoiceWhateverChangesOne) {
     minimize_toolbar();
     confirm_settings_with_shortcut(MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
     EXPECT_EQ(settings_file(appdata), "edge=left\r\nminimized=true\r\nshortcut=Ctrl+Shift+K\r\n");
+}
+
+// A shortcut another program holds when Korvane starts is not active: the icon's tooltip and the
+// settings say so, and why, with no message box; once it is free, OK in the settings takes it.
+TEST_F(Keyboard, AShortcutHeldAtStartUpIsSaidToBeInactiveUntilTheSettingsTakeItAgain) {
+    TearDown();
+    const std::wstring inactive = L"The shortcut Ctrl+Alt+J is not active: another program already uses it.";
+    std::wstring note;
+    {
+        const OtherProgram other;
+        ASSERT_NE(other.window, nullptr);
+        const uint32_t held[2] = {MOD_CONTROL | MOD_ALT, 'J'};
+        COPYDATASTRUCT request{4, sizeof held, const_cast<uint32_t*>(held)};
+        ASSERT_EQ(SendMessageW(other.window, WM_COPYDATA, 0, LPARAM(&request)), 1);
+        test::MessageBoxWatcher warnings;
+        start("edge=right\r\nminimized=false\r\nshortcut=Ctrl+Alt+J\r\n");
+        EXPECT_TRUE(warnings.texts().empty());
+        EXPECT_EQ(notification_tip(), L"Korvane\n" + inactive);
+
+        std::thread reader([&] {
+            HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s);
+            if (!dialog) return;
+            wchar_t text[256] = {};
+            GetWindowTextW(GetDlgItem(dialog, 232), text, 256);
+            note = text;
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        run_settings_dialog();
+        reader.join();
+        EXPECT_EQ(note, inactive + L" Choose another, or close that program and press OK.");
+        // OK while the other program still holds it changes nothing and says nothing more.
+        confirm_settings_with_shortcut(MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_ALT));
+        EXPECT_TRUE(warnings.texts().empty());
+        EXPECT_EQ(notification_tip(), L"Korvane\n" + inactive);
+    }
+    confirm_settings_with_shortcut(MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_ALT));  // the other program has ended
+    EXPECT_EQ(notification_tip(), L"Korvane");
+    EXPECT_EQ(borrow_app()->registered_shortcut, (Shortcut{SHORTCUT_CTRL | SHORTCUT_ALT, 'J'}));
+    EXPECT_FALSE(RegisterHotKey(nullptr, 7, MOD_CONTROL | MOD_ALT, 'J'));  // Korvane's now
+    note = L"unread";
+    std::thread reader([&] {
+        if (HWND dialog = test::wait_for_dialog(L"KorvaneSettings", 10s)) {
+            note = GetDlgItem(dialog, 232) ? L"a note" : L"";
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    run_settings_dialog();
+    reader.join();
+    EXPECT_EQ(note, L"");
+}
+
+// The focus frame's pixels on the left of a framed item, from its outer edge inwards.
+std::vector<COLORREF> frame_pixels(HWND window, const RECT& item, int count) {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    HDC dc = GetDC(window);
+    std::vector<COLORREF> pixels;
+    const int middle = (item.top + item.bottom) / 2;
+    for (int x = item.left - 3; x < item.left - 3 + count; ++x) pixels.push_back(GetPixel(dc, x, middle));
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+// A window of this thread's to take the keyboard from the toolbars.
+struct OtherWindow {
+    HWND window = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ~OtherWindow() { DestroyWindow(window); }
+};
+
+// The frame is drawn only on the window that has the keyboard, as thick as the system's focus
+// border asks (twice it, 2 pixels by default at 96 dpi), and from the start when the system
+// shows keyboard cues at all times.
+TEST_F(Keyboard, TheFocusFrameShowsOnlyWithTheKeyboardAndFollowsTheSystemsCuesAndBorderWidth) {
+    capture("framed");
+    // Windows' defaults (Wine's shows keyboard cues at all times), put back at the end.
+    BOOL cues = FALSE;
+    UINT border = 1;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETFOCUSBORDERWIDTH, 0, &border, 0));
+    ASSERT_EQ(border, 1u);
+    struct Restore {
+        BOOL cues;
+        ~Restore() { SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(INT_PTR(cues)), 0); }
+    } restore{cues};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(FALSE), 0));
+    const COLORREF F = palette::FOCUS_FRAME, B = palette::BACKGROUND;
+    const RECT tile = to_rect(tile_rect(shape(docked).layout, Area::Recent, 0));
+    // A focused tile whose frame has not been asked for by a key: no frame until the cues are on.
+    if (AppBorrow app = borrow_app()) app->docked.focus = FocusTarget{HitKind::RecentTile, app->store.recent[0].id};
+    SetForegroundWindow(docked);
+    SetFocus(docked);
+    ASSERT_EQ(GetFocus(), docked);
+    EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{B, B, B}));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(TRUE), 0));
+    EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{F, F, B}));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(FALSE), 0));
+    EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{B, B, B}));
+
+    key(docked, VK_HOME);  // the keyboard used: the frame shows, as it always has
+    EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{F, F, B}));
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETFOCUSBORDERWIDTH, 0, reinterpret_cast<void*>(UINT_PTR(2)), 0));
+    const std::vector<COLORREF> thick = frame_pixels(docked, tile, 5);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETFOCUSBORDERWIDTH, 0, reinterpret_cast<void*>(UINT_PTR(1)), 0));
+    EXPECT_EQ(std::vector<COLORREF>(thick.begin(), thick.begin() + 4), (std::vector<COLORREF>{F, F, F, F}));
+    EXPECT_NE(thick[4], F);
+
+    {
+        const OtherWindow elsewhere;
+        SetForegroundWindow(elsewhere.window);
+        SetFocus(elsewhere.window);
+        pump();
+        ASSERT_NE(GetFocus(), docked);
+        EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{B, B, B}));
+    }
+    SetForegroundWindow(docked);
+    SetFocus(docked);  // the keyboard comes back, and the frame with it
+    EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{F, F, B}));
 }
 
 }  // namespace

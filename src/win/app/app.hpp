@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/settings.hpp"
@@ -44,6 +46,8 @@ struct App {
     // The popup's shortcut as it is registered now: off when none is, also when another program
     // held the one the settings ask for at start-up.
     Shortcut registered_shortcut;
+    // Why the settings' shortcut is not registered, when it is not: another program held it.
+    std::optional<std::string> shortcut_problem;
     PicturePacker packer;
 };
 

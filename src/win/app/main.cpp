@@ -42,6 +42,8 @@ constexpr wchar_t PAUSED_TIP[] = L"Korvane (capture paused)";
 std::atomic<UINT> taskbar_created{0};
 std::atomic<HICON> notification_icon_picture{nullptr};
 std::atomic<bool> notification_shows_paused{false};
+// Only the user-interface thread, which owns the icon, reads and writes it.
+std::wstring shortcut_note;
 
 enum TrayCommand : UINT {
     OPEN = 1, EXIT = 2, SHOW_TOOLBAR = 3, MINIMIZE_TOOLBAR = 4, DOCK_LEFT = 5, DOCK_RIGHT = 6, SETTINGS = 7,
@@ -56,7 +58,10 @@ NOTIFYICONDATAW notification_icon(HWND main_window) {
     return data;
 }
 
-void copy_tip(NOTIFYICONDATAW& data, bool paused) { wcscpy_s(data.szTip, paused ? PAUSED_TIP : TIP); }
+void copy_tip(NOTIFYICONDATAW& data) {
+    const std::wstring tip = notification_tip();
+    wcsncpy_s(data.szTip, tip.c_str(), _TRUNCATE);
+}
 
 // The icon and its tooltip say whether capture is paused; the new picture replaces the old one
 // in the shell before the old one is destroyed.
@@ -65,8 +70,8 @@ void show_capture_state(HWND main_window, bool paused) {
     NOTIFYICONDATAW data = notification_icon(main_window);
     data.uFlags = NIF_TIP | NIF_SHOWTIP | (icon ? NIF_ICON : 0);
     data.hIcon = icon.get();
-    copy_tip(data, paused);
     notification_shows_paused = paused;
+    copy_tip(data);
     Shell_NotifyIconW(NIM_MODIFY, &data);
     if (!icon) return;
     if (AppBorrow app = borrow_app()) {
@@ -153,7 +158,7 @@ void add_notification_icon(HWND main_window, HICON icon) {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     data.uCallbackMessage = WM_TRAY_CALLBACK;
     data.hIcon = icon;
-    copy_tip(data, notification_shows_paused.load());
+    copy_tip(data);
     Shell_NotifyIconW(NIM_ADD, &data);
     data.uVersion = NOTIFYICON_VERSION_4;
     Shell_NotifyIconW(NIM_SETVERSION, &data);
@@ -231,6 +236,21 @@ void run_message_loop() {
 
 }  // namespace
 
+std::wstring notification_tip() {
+    std::wstring tip = notification_shows_paused ? PAUSED_TIP : TIP;
+    if (!shortcut_note.empty()) tip += L"\n" + shortcut_note;
+    return tip;
+}
+
+void show_shortcut_note(HWND main_window, std::wstring note) {
+    if (note == shortcut_note) return;
+    shortcut_note = std::move(note);
+    NOTIFYICONDATAW data = notification_icon(main_window);
+    data.uFlags = NIF_TIP | NIF_SHOWTIP;
+    copy_tip(data);
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 HWND create_main_window(HINSTANCE instance) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
@@ -269,10 +289,10 @@ void start_shell(HINSTANCE instance, std::vector<Clip> pins) {
     set_foreground_listener(main_window);
     install_foreground_hook();
     if (running_on_wine()) SetTimer(main_window, FOREGROUND_POLL_TIMER, FOREGROUND_POLL_MS, nullptr);
-    // A shortcut another program holds stays unregistered until the settings choose another;
-    // nothing is said at start-up, when the user did not ask for anything.
-    if (register_popup_shortcut(main_window, settings.shortcut))
-        if (AppBorrow app = borrow_app()) app->registered_shortcut = settings.shortcut;
+    // A shortcut another program holds stays unregistered until the settings choose another or
+    // try it again; the icon's tooltip and the settings say why, with no message at start-up,
+    // when the user did not ask for anything.
+    start_popup_shortcut(main_window, settings.shortcut);
     if (!settings.minimized) show_docked_toolbar();
 }
 

@@ -3,11 +3,20 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "core/clip.hpp"
 
 namespace korvane {
+
+// What the notification icon's tooltip says now: the product name, whether capture is paused,
+// and why the shortcut is not active when it is not.
+std::wstring notification_tip();
+
+// Puts the reason the popup's shortcut is not active into the icon's tooltip; an empty note
+// takes it out again.
+void show_shortcut_note(HWND main_window, std::wstring note);
 
 // Registers "KorvaneMain" and creates the hidden main window.
 HWND create_main_window(HINSTANCE instance);

@@ -41,6 +41,7 @@ constexpr int SIGN_IN_ID = 210;
 constexpr int CREDIT_ID = 220;
 constexpr int SHORTCUT_ID = 230;
 constexpr int WINDOWS_KEY_ID = 231;
+constexpr int SHORTCUT_NOTE_ID = 232;
 constexpr int PROGRAMS_ID = 240;
 // Room for the longest list the settings keep, one name a line.
 constexpr int PROGRAMS_TEXT_LIMIT = int(MAX_IGNORED_PROGRAMS * (MAX_PROGRAM_NAME + 2));
@@ -53,6 +54,9 @@ struct Choice {
     Shortcut shortcut;
     std::vector<std::string> ignored_programs;
 };
+
+// What the dialog opens on besides the choices: why the shortcut is not active, when it is not.
+constexpr wchar_t SHORTCUT_NOTE_ADVICE[] = L" Choose another, or close that program and press OK.";
 
 struct SettingsRecord {
     bool finished = false;
@@ -200,11 +204,11 @@ bool sign_in_is_on() {
     return data && executable && run_value_names(*data, *executable);
 }
 
-std::optional<Choice> ask(const Choice& current) {
+std::optional<Choice> ask(const Choice& current, const std::optional<std::string>& shortcut_problem) {
     SettingsState::Run run;
     const SystemDpiWindows system_dpi_windows;  // laid out once, at the system DPI
     if (!run) return std::nullopt;
-    const SettingsLayout layout = layout_settings_dialog(int(system_dpi()));
+    const SettingsLayout layout = layout_settings_dialog(int(system_dpi()), shortcut_problem.has_value());
     Dialog dialog = create_dialog(SETTINGS_CLASS, L"Korvane settings", layout.client_width, layout.client_height,
                                   guarded<settings_proc>);
     if (!dialog.created) return std::nullopt;
@@ -225,6 +229,9 @@ std::optional<Choice> ask(const Choice& current) {
     HWND field = add(HOTKEY_CLASSW, L"", WS_TABSTOP, WS_EX_CLIENTEDGE, layout.shortcut_field, SHORTCUT_ID);
     HWND windows_key = add(L"BUTTON", L"with the Windows key", BS_AUTOCHECKBOX | WS_TABSTOP, 0, layout.windows_key,
                            WINDOWS_KEY_ID);
+    if (shortcut_problem)
+        add(L"STATIC", to_wide(*shortcut_problem) + SHORTCUT_NOTE_ADVICE, SS_NOPREFIX, 0, layout.shortcut_note,
+            SHORTCUT_NOTE_ID);
     add(L"STATIC", L"Ignore copies from these programs (one file name a line):", WS_GROUP, 0, layout.programs_label, -1);
     HWND programs = add(L"EDIT", programs_text(current.ignored_programs),
                         WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, WS_EX_CLIENTEDGE,
@@ -303,20 +310,24 @@ void run_settings_dialog() {
     const DialogInUse dialog(DialogKind::Settings);
     if (!dialog) return;
     Choice current{DOCKED_RIGHT, false, {}, {}};
+    std::optional<std::string> shortcut_problem;
     if (AppBorrow app = borrow_app()) {
         if (!app->docked.window || !app->popup.window) return;
         current.placement = app->settings.minimized ? MINIMIZED : app->settings.dock_right ? DOCKED_RIGHT : DOCKED_LEFT;
-        current.shortcut = app->registered_shortcut;
+        // The field shows the shortcut the settings ask for, active or not; the note says which.
+        current.shortcut = app->settings.shortcut;
         current.ignored_programs = app->settings.ignored_programs;
+        shortcut_problem = app->shortcut_problem;
     } else {
         return;
     }
     current.sign_in = sign_in_is_on();
-    const std::optional<Choice> choice = ask(current);
+    const std::optional<Choice> choice = ask(current, shortcut_problem);
     if (!choice) return;
     if (choice->placement != current.placement) apply_placement(choice->placement);
     if (choice->sign_in != current.sign_in) apply_sign_in(choice->sign_in);
     if (choice->shortcut != current.shortcut) change_popup_shortcut(choice->shortcut);
+    else if (shortcut_problem) retry_popup_shortcut();
     if (choice->ignored_programs != current.ignored_programs)
         change_settings([&](Settings& settings) { settings.ignored_programs = choice->ignored_programs; });
 }

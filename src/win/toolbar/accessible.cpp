@@ -5,14 +5,14 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <new>
 #include <optional>
 #include <vector>
 
-#include "core/dib.hpp"
 #include "core/focus_order.hpp"
 #include "core/layout.hpp"
-#include "core/tooltip_text.hpp"
+#include "core/spoken_tile.hpp"
 #include "win/app/app.hpp"
 #include "win/support/beep.hpp"
 #include "win/support/rects.hpp"
@@ -45,29 +45,16 @@ const wchar_t* button_action(HitKind kind) {
     }
 }
 
-// The last name of a path, without the separators that may end it; a path that has no name
-// (a drive, a root) is its own name.
-std::u16string_view last_name(std::u16string_view path) {
-    size_t end = path.size();
-    while (end > 0 && (path[end - 1] == u'\\' || path[end - 1] == u'/')) --end;
-    if (end == 0) return path;
-    const size_t separator = path.find_last_of(u"\\/", end - 1);
-    return path.substr(separator == std::u16string_view::npos ? 0 : separator + 1, end - (separator + 1));
-}
+// The names of the two lists: both windows are titled "Korvane", and a listener must tell them
+// apart.
+constexpr wchar_t STRIP_NAME[] = L"Korvane docked toolbar";
+constexpr wchar_t POPUP_NAME[] = L"Korvane popup";
 
-std::wstring files_name(const std::vector<FilePath>& files) {
-    if (files.empty()) return L"Files";
-    std::wstring name = to_wide(last_name(files.front()));
-    const size_t more = files.size() - 1;
-    if (more == 1) name += L" and 1 more file";
-    else if (more > 1) name += L" and " + std::to_wstring(more) + L" more files";
-    return name;
-}
-
-std::wstring picture_name(const DibBlock& dib) {
-    const std::optional<DibInfo> info = check_dib(dib.head());
-    if (!info) return L"Picture";
-    return L"Picture, " + std::to_wstring(info->width) + L" \u00D7 " + std::to_wstring(info->height);
+// A button is named as it is labelled: "+ New text" shows its label in the popup, and its
+// tooltip is then its description.
+std::wstring button_name(HitKind kind) {
+    if (kind == HitKind::NewTextButton) return L"New text";
+    return button_tooltip_text(kind);
 }
 
 // What one call learns of the toolbar, read from the record at that moment.
@@ -78,26 +65,35 @@ struct View {
     std::vector<ToolbarItem> items;
     bool has_keyboard = false;
     bool visible = false;
-    std::optional<HitTarget> focused;  // the keyboard's item, while the window has the keyboard
+    std::optional<HitTarget> selected;  // the keyboard's item, with or without the keyboard
+    std::optional<HitTarget> focused;   // the same, while the window has the keyboard
 };
 
 std::optional<LONG> child_of(const View& view, HitTarget target) { return child_id_in(view.items, target); }
 
-std::wstring item_name(const View& view, const ToolbarItem& item) {
-    if (!is_tile(item.target.kind)) return button_tooltip_text(item.target.kind);
+std::optional<SpokenTile> spoken(const View& view, const ToolbarItem& item) {
     const Clip* clip = tile_clip(view.store, view.shape, item.target);
-    return clip ? tile_accessible_name(*clip) : std::wstring();
+    if (!clip) return std::nullopt;
+    return spoken_tile(*clip);
+}
+
+// A button that has scrolled under the strip's header is listed but cannot be seen.
+bool off_screen(const View& view, const ToolbarItem& item) {
+    if (is_tile(item.target.kind))
+        return !visible_tile_rect(view.shape.layout, area_of(item.target.kind), item.target.index);
+    const std::vector<Button> shown = button_list(view.shape.layout);
+    return std::none_of(shown.begin(), shown.end(), [&](const Button& b) { return b.kind == item.target.kind; });
 }
 
 LONG item_state(const View& view, const ToolbarItem& item) {
     LONG state = STATE_SYSTEM_FOCUSABLE;
     const bool tile = is_tile(item.target.kind);
     if (tile) state |= STATE_SYSTEM_SELECTABLE;
-    if (view.focused == item.target) state |= tile ? STATE_SYSTEM_FOCUSED | STATE_SYSTEM_SELECTED : STATE_SYSTEM_FOCUSED;
+    if (tile && view.selected == item.target) state |= STATE_SYSTEM_SELECTED;
+    if (view.focused == item.target) state |= STATE_SYSTEM_FOCUSED;
     if (item.target.kind == HitKind::NewTextButton && view.store.pins.size() >= PIN_CAPACITY)
         state |= STATE_SYSTEM_UNAVAILABLE;
-    if (tile && !visible_tile_rect(view.shape.layout, area_of(item.target.kind), item.target.index))
-        state |= STATE_SYSTEM_OFFSCREEN;
+    if (off_screen(view, item)) state |= STATE_SYSTEM_OFFSCREEN;
     if (!view.visible) state |= STATE_SYSTEM_INVISIBLE;
     return state;
 }
@@ -215,20 +211,25 @@ public:
             if (!item) {
                 if (!view.toolbar.filter.empty() && view.shape.shown.recent.empty() && view.shape.shown.pins.empty())
                     return give_text(NOTHING_MATCHES, name);
-                wchar_t title[64] = {};
-                GetWindowTextW(window_, title, 64);
-                return give_text(title, name);
+                return give_text(view.toolbar.docked ? STRIP_NAME : POPUP_NAME, name);
             }
-            return give_text(item_name(view, *item), name);
+            if (!is_tile(item->target.kind)) return give_text(button_name(item->target.kind), name);
+            const std::optional<SpokenTile> tile = spoken(view, *item);
+            return give_text(tile ? to_wide(tile->name) : std::wstring(), name);
         });
     }
 
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         if (!value) return E_POINTER;
         *value = nullptr;
-        // The popup's value is the text typed to filter it.
+        // The popup's value is the text typed to filter it; a tile's, the rest of what it holds.
         return with_child(child, [&](const View& view, const ToolbarItem* item) {
-            if (item || view.toolbar.docked) return DISP_E_MEMBERNOTFOUND;
+            if (item) {
+                const std::optional<SpokenTile> tile = is_tile(item->target.kind) ? spoken(view, *item) : std::nullopt;
+                if (!tile || tile->value.empty()) return DISP_E_MEMBERNOTFOUND;
+                return give_text(to_wide(tile->value), value);
+            }
+            if (view.toolbar.docked) return DISP_E_MEMBERNOTFOUND;
             return give_text(to_wide(std::string_view(view.toolbar.filter)), value);
         });
     }
@@ -241,6 +242,8 @@ public:
         return with_child(child, [&](const View& view, const ToolbarItem* item) {
             if (!item && !view.toolbar.filter.empty())
                 return give_text(match_count(view.shape.shown.recent.size() + view.shape.shown.pins.size()), description);
+            if (item && item->target.kind == HitKind::NewTextButton)
+                return give_text(button_tooltip_text(item->target.kind), description);
             if (!item || !is_tile(item->target.kind)) return DISP_E_MEMBERNOTFOUND;
             return give_text(item->target.kind == HitKind::RecentTile ? L"Recent" : L"Pinned", description);
         });
@@ -304,8 +307,8 @@ public:
         if (!selection) return E_POINTER;
         selection->vt = VT_EMPTY;
         return read([&](const View& view) {
-            if (!view.focused || !is_tile(view.focused->kind)) return S_FALSE;
-            return give_number(child_of(view, *view.focused).value_or(CHILDID_SELF), selection);
+            if (!view.selected || !is_tile(view.selected->kind)) return S_FALSE;
+            return give_number(child_of(view, *view.selected).value_or(CHILDID_SELF), selection);
         });
     }
 
@@ -318,8 +321,29 @@ public:
         });
     }
 
-    HRESULT STDMETHODCALLTYPE accSelect(LONG, VARIANT child) override {
-        return with_child(child, [](const View&, const ToolbarItem*) { return DISP_E_MEMBERNOTFOUND; });
+    // One item at a time has the focus, and the focused tile is the selection: taking either
+    // moves the keyboard's item, as the arrow keys do, and tells readers so once the record is
+    // free.  A button can take the focus but not the selection; a hidden window, or a button
+    // scrolled under the header, neither.
+    HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
+        constexpr LONG TAKING = SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION;
+        if ((flags & TAKING) == 0 || (flags & ~TAKING) != 0) return E_INVALIDARG;
+        std::optional<LONG> moved;
+        bool tile = false;
+        const HRESULT result = with_child(child, [&](const View& view, const ToolbarItem* item) -> HRESULT {
+            if (!item) return DISP_E_MEMBERNOTFOUND;
+            tile = is_tile(item->target.kind);
+            if ((flags & SELFLAG_TAKESELECTION) && !tile) return E_INVALIDARG;
+            if (!view.visible || (!tile && off_screen(view, *item))) return E_FAIL;
+            put_focus_on(view.toolbar, view.store, view.shape, item->target);
+            moved = child_of(view, item->target);
+            return S_OK;
+        });
+        if (FAILED(result) || !moved) return result;
+        rebuild_tooltips(window_);
+        announce_focus(window_, moved);
+        if (tile) NotifyWinEvent(EVENT_OBJECT_SELECTION, window_, OBJID_CLIENT, *moved);
+        return S_OK;
     }
 
     HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override {
@@ -359,6 +383,7 @@ public:
             const LONG at = *child_of(view, item->target);
             if (direction == NAVDIR_NEXT) return at < count ? give_number(at + 1, end) : S_FALSE;
             if (direction == NAVDIR_PREVIOUS) return at > 1 ? give_number(at - 1, end) : S_FALSE;
+            if (!is_tile(item->target.kind) && off_screen(view, *item)) return S_FALSE;  // nothing lies beside it
             const std::optional<HitTarget> moved = moved_focus(view.shape.layout, item->target, *focus_move_of(direction));
             if (!moved || *moved == item->target) return S_FALSE;
             return give_number(*child_of(view, *moved), end);
@@ -388,10 +413,12 @@ public:
     }
 
     // The command may open a dialog or a message box: it runs from a posted wake-up, after this
-    // call has returned to the reader.
+    // call has returned to the reader.  A hidden toolbar does nothing: what it would paste is not
+    // what the user sees.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         return with_child(child, [&](const View& view, const ToolbarItem* item) {
             if (!item) return DISP_E_MEMBERNOTFOUND;
+            if (!view.visible) return E_FAIL;
             const Clip* clip = tile_clip(view.store, view.shape, item->target);
             view.toolbar.pending_action = PendingAction{item->target.kind, clip ? clip->id : 0};
             return PostMessageW(window_, WM_ACCESSIBLE_ACTION, 0, 0) ? S_OK : E_FAIL;
@@ -422,8 +449,9 @@ private:
                       .has_keyboard = GetFocus() == window_,
                       .visible = IsWindowVisible(window_) != FALSE,
                       .focused = std::nullopt};
-            view.items = toolbar_items(view.shape.layout);
-            if (view.has_keyboard) view.focused = focused_target(*toolbar, app->store, view.shape);
+            view.items = accessible_items(view.shape.layout);
+            view.selected = focused_target(*toolbar, app->store, view.shape);
+            if (view.has_keyboard) view.focused = view.selected;
             return step(static_cast<const View&>(view));
         });
     }
@@ -449,15 +477,6 @@ private:
 thread_local bool in_apartment = false;
 
 }  // namespace
-
-std::wstring tile_accessible_name(const Clip& clip) {
-    if (!clip.name && clip.content.kind == ClipKind::Image) return picture_name(clip.content.dib);
-    if (!clip.name && clip.content.kind == ClipKind::Files) return files_name(clip.content.files);
-    // Said, so that a listener knows a plain-text paste is there too.
-    if (clip.content.kind == ClipKind::Text && !clip.content.companions.empty())
-        return to_wide(tile_tooltip_text(clip)) + L", formatted";
-    return to_wide(tile_tooltip_text(clip));
-}
 
 LRESULT on_get_object(HWND window, WPARAM flags, LPARAM object_id) {
     if (DWORD(object_id) != DWORD(OBJID_CLIENT)) return DefWindowProcW(window, WM_GETOBJECT, flags, object_id);
@@ -485,10 +504,11 @@ LRESULT on_accessible_action(HWND window) {
         wanted = toolbar->pending_action->kind;
         clip_id = toolbar->pending_action->clip;
         toolbar->pending_action.reset();
+        if (!IsWindowVisible(window)) return 0;  // hidden since the reader asked
         from_popup = !toolbar->docked;
         const ToolbarShape shape = shape_of(*toolbar, app->store);
         // A tile is found again by its clip, wherever it went meanwhile; a button by its kind.
-        for (const ToolbarItem& item : toolbar_items(shape.layout)) {
+        for (const ToolbarItem& item : accessible_items(shape.layout)) {
             const Clip* shown = tile_clip(app->store, shape, item.target);
             if (shown ? is_tile(wanted) && shown->id == clip_id : item.target.kind == wanted) {
                 target = item.target;

@@ -1,15 +1,11 @@
 // The toolbars as screen readers see them: each window's client area answers WM_GETOBJECT with
-// an IAccessible whose children are the items of toolbar_items (the shown tiles, then the
+// an IAccessible whose children are the items of accessible_items (the shown tiles, then the
 // buttons), known by their position from 1.  The object keeps only its window: every call reads
 // the application record as it is then, so a reader that holds on to it hears the toolbar of the
 // moment.
 #pragma once
 
 #include <windows.h>
-
-#include <string>
-
-#include "core/clip.hpp"
 
 namespace korvane {
 
@@ -25,9 +21,5 @@ void leave_accessibility();
 // for it, as a click on the item would, if the toolbar still shows it.  The message itself
 // carries nothing, so one that another program posts finds nothing to run.
 LRESULT on_accessible_action(HWND window);
-
-// What a screen reader calls a tile: its name, or the text as its tooltip shows it; a picture by
-// its size; a file list by its first file's name and how many more there are.
-std::wstring tile_accessible_name(const Clip& clip);
 
 }  // namespace korvane

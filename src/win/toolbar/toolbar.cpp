@@ -24,9 +24,26 @@
 namespace korvane {
 namespace {
 
-// The keyboard's tooltip goes once the window loses the keyboard.
+// The whole picture drawn again, for the focus frame: a step that holds the record has it
+// drawn once the step is over.
+void redraw_for_focus_frame(HWND window) {
+    if (AppBorrow app = borrow_app()) {
+        if (ToolbarState* toolbar = toolbar_for(*app, window)) redraw_toolbar(*toolbar);
+        return;
+    }
+    PostMessageW(window, WM_REFRESH_TOOLBAR, 0, 0);
+}
+
+// The keyboard's tooltip and the focus frame go once the window loses the keyboard.
 LRESULT on_kill_focus(HWND window) {
     hide_focus_tip(window);
+    redraw_for_focus_frame(window);
+    return 0;
+}
+
+// The focus frame follows the system's keyboard cues and focus border width as they change.
+LRESULT on_setting_change(HWND window) {
+    redraw_for_focus_frame(window);
     return 0;
 }
 
@@ -50,6 +67,7 @@ LRESULT on_set_focus(HWND window) {
             if (const std::optional<HitTarget> focused = focused_target(*toolbar, app->store, shape))
                 child = child_id_of(shape, *focused);
         }
+    redraw_for_focus_frame(window);  // the focus frame comes back with the keyboard
     announce_focus(window, child);
     return 0;
 }
@@ -59,7 +77,7 @@ LRESULT on_set_focus(HWND window) {
 ToolbarShape shape_of(const ToolbarState& toolbar, const ClipStore& store) {
     RECT client{};
     GetClientRect(toolbar.window, &client);
-    ToolbarShape shape{shown_clips(store, toolbar.filter), {}};
+    ToolbarShape shape{shown_clips(toolbar.shown_for_filter, store, toolbar.filter), {}};
     const ToolbarView view{.docked = toolbar.docked,
                            .scroll = toolbar.scroll,
                            .searching = !toolbar.filter.empty(),
@@ -143,6 +161,7 @@ LRESULT CALLBACK toolbar_proc(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_CLOSE: return on_close(window);
     case WM_SETFOCUS: return on_set_focus(window);
     case WM_KILLFOCUS: return on_kill_focus(window);
+    case WM_SETTINGCHANGE: return on_setting_change(window);
     case WM_GETOBJECT: return on_get_object(window, wparam, lparam);
     case WM_ACCESSIBLE_ACTION: return on_accessible_action(window);
     case WM_REFRESH_TOOLBAR: refresh_toolbar(window); return 0;

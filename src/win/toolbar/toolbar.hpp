@@ -61,6 +61,9 @@ struct ToolbarState {
     int32_t scroll = 0;              // the docked strip's; the popup never scrolls
     bool docked = false;
     std::string filter;               // typed into the popup; empty shows every clip
+    // What the filter keeps, between the paints, tooltips and screen-reader calls that ask for
+    // it, which would otherwise search every clip's text each time.
+    mutable RememberedClips shown_for_filter;
     std::optional<FocusTarget> focus;  // the keyboard's item
     bool focus_cues = false;          // the focus frame shows once the keyboard is used
     char16_t half_typed = 0;          // the first half of a typed surrogate pair

@@ -3,8 +3,20 @@
 #include <algorithm>
 
 #include "win/toolbar/focus_tip.hpp"
+#include "win/toolbar/toolbar_paint.hpp"
 
 namespace korvane {
+namespace {
+
+// Where a docked tile must scroll to be seen whole.
+int32_t scroll_showing(const ToolbarLayout& layout, const Rect& item) {
+    int32_t scroll = layout.scroll;
+    if (item.top < content_top(layout)) scroll -= content_top(layout) - item.top;
+    else if (item.bottom > layout.client_height) scroll += item.bottom - layout.client_height;
+    return std::clamp(scroll, 0, max_scroll(layout));
+}
+
+}  // namespace
 
 std::optional<HitTarget> focused_target(const ToolbarState& toolbar, const ClipStore& store, const ToolbarShape& shape) {
     if (!toolbar.focus) return std::nullopt;
@@ -39,6 +51,25 @@ std::optional<LONG> child_id_in(const std::vector<ToolbarItem>& items, HitTarget
 
 std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target) {
     return child_id_in(toolbar_items(shape.layout), target);
+}
+
+std::optional<LONG> put_focus_on(ToolbarState& toolbar, ClipStore& store, const ToolbarShape& shape,
+                                 std::optional<HitTarget> target) {
+    toolbar.focus_cues = true;
+    redraw_toolbar(toolbar);
+    if (!target) {
+        toolbar.focus.reset();
+        return std::nullopt;
+    }
+    toolbar.focus = focus_for(*target, store, shape);
+    if (toolbar.docked && is_tile(target->kind)) {
+        const int32_t scroll = scroll_showing(shape.layout, tile_rect(shape.layout, area_of(target->kind), target->index));
+        if (scroll != toolbar.scroll) {
+            toolbar.scroll = scroll;
+            PostMessageW(toolbar.window, WM_NULL, 0, 0);
+        }
+    }
+    return child_id_of(shape, *target);
 }
 
 void announce_focus(HWND window, std::optional<LONG> child_id) {

@@ -24,6 +24,11 @@ std::optional<LONG> child_id_of(const ToolbarShape& shape, HitTarget target);
 // is not among them.
 std::optional<LONG> child_id_in(const std::vector<ToolbarItem>& items, HitTarget target);
 
+// Puts the focus on the target (none: on the list itself), scrolls the strip to show it and
+// shows the focus frame; returns the child id to announce once the record is free.
+std::optional<LONG> put_focus_on(ToolbarState& toolbar, ClipStore& store, const ToolbarShape& shape,
+                                 std::optional<HitTarget> target);
+
 // Tells screen readers that the window's focused item changed, and shows its tooltip beside it.
 // Called with the record free: a reader's hook in this process may ask the window about its
 // items at once.

@@ -20,35 +20,6 @@
 namespace korvane {
 namespace {
 
-// Where a docked tile must scroll to be seen whole.
-int32_t scroll_showing(const ToolbarLayout& layout, const Rect& item) {
-    int32_t scroll = layout.scroll;
-    if (item.top < content_top(layout)) scroll -= content_top(layout) - item.top;
-    else if (item.bottom > layout.client_height) scroll += item.bottom - layout.client_height;
-    return std::clamp(scroll, 0, max_scroll(layout));
-}
-
-// Puts the focus on the target, scrolls it into view and shows the focus frame; returns the
-// child id to announce once the record is free.
-std::optional<LONG> focus_on(ToolbarState& toolbar, ClipStore& store, const ToolbarShape& shape,
-                             std::optional<HitTarget> target) {
-    toolbar.focus_cues = true;
-    redraw_toolbar(toolbar);
-    if (!target) {
-        toolbar.focus.reset();
-        return std::nullopt;
-    }
-    toolbar.focus = focus_for(*target, store, shape);
-    if (toolbar.docked && is_tile(target->kind)) {
-        const int32_t scroll = scroll_showing(shape.layout, tile_rect(shape.layout, area_of(target->kind), target->index));
-        if (scroll != toolbar.scroll) {
-            toolbar.scroll = scroll;
-            PostMessageW(toolbar.window, WM_NULL, 0, 0);
-        }
-    }
-    return child_id_of(shape, *target);
-}
-
 struct Focused {
     HitTarget target;
     ClipId clip = 0;
@@ -74,7 +45,7 @@ LRESULT move_focus(HWND window, FocusMove move) {
         const ToolbarShape shape = shape_of(*toolbar, app->store);
         const std::optional<HitTarget> from = focused_target(*toolbar, app->store, shape);
         const std::optional<HitTarget> to = moved_focus(shape.layout, from, move);
-        announced = focus_on(*toolbar, app->store, shape, to);
+        announced = put_focus_on(*toolbar, app->store, shape, to);
         if (from && to == from) announced.reset();  // it stayed: nothing new to say
     }
     rebuild_tooltips(window);
@@ -107,7 +78,7 @@ LRESULT open_focused_menu(HWND window) {
         if (ToolbarState* toolbar = toolbar_for(*app, window)) {
             const ToolbarShape shape = shape_of(*toolbar, app->store);
             const std::optional<HitTarget> now = focused_target(*toolbar, app->store, shape);
-            if (now && *now != item->target) announced = focus_on(*toolbar, app->store, shape, now);
+            if (now && *now != item->target) announced = put_focus_on(*toolbar, app->store, shape, now);
         }
     announce_focus(window, announced);
     return 0;
@@ -128,7 +99,7 @@ LRESULT delete_focused(HWND window) {
         std::optional<HitTarget> next;
         if (left > 0) next = HitTarget{item->target.kind, std::min<uint64_t>(item->target.index, left - 1)};
         else if (const std::vector<ToolbarItem> items = toolbar_items(shape.layout); !items.empty()) next = items.front().target;
-        announced = focus_on(*toolbar, app->store, shape, next);
+        announced = put_focus_on(*toolbar, app->store, shape, next);
     }
     announce_focus(window, announced);
     return 0;
@@ -162,7 +133,7 @@ LRESULT move_focused_pin(HWND window, FocusMove move) {
         ToolbarState* toolbar = toolbar_for(*app, window);
         if (!toolbar) return 0;
         const ToolbarShape shape = shape_of(*toolbar, app->store);
-        announced = focus_on(*toolbar, app->store, shape, focused_target(*toolbar, app->store, shape));
+        announced = put_focus_on(*toolbar, app->store, shape, focused_target(*toolbar, app->store, shape));
     }
     rebuild_tooltips(window);
     announce_focus(window, announced);
@@ -196,7 +167,7 @@ void filter_changed(HWND window, ToolbarState& toolbar, ClipStore& store, std::o
     const ToolbarShape shape = shape_of(toolbar, store);
     const std::vector<ToolbarItem> items = toolbar_items(shape.layout);
     const bool any_tile = !items.empty() && is_tile(items.front().target.kind);
-    announced = focus_on(toolbar, store, shape, any_tile ? std::optional<HitTarget>(items.front().target) : std::nullopt);
+    announced = put_focus_on(toolbar, store, shape, any_tile ? std::optional<HitTarget>(items.front().target) : std::nullopt);
     if (!any_tile) announced = CHILDID_SELF;
     PostMessageW(window, WM_NULL, 0, 0);
 }

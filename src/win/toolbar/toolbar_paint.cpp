@@ -96,16 +96,29 @@ void paint_search_line(HDC dc, const ToolbarState& toolbar, const ToolbarLayout&
                       DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS);
 }
 
-// The keyboard's item, framed once the keyboard has been used: outside the tile or button, in
-// the gap around it.
+// Whether the system asks for keyboard cues at all times (SPI_GETKEYBOARDCUES), not only once
+// the keyboard is used.
+bool keyboard_cues_always() {
+    BOOL always = FALSE;
+    return SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0) && always;
+}
+
+int32_t system_focus_border() {
+    UINT width = 1;
+    return SystemParametersInfoW(SPI_GETFOCUSBORDERWIDTH, 0, &width, 0) ? int32_t(std::min(width, 64u)) : 1;
+}
+
+// The keyboard's item, framed while the window has the keyboard, once the keyboard has been
+// used (or always, when the system asks for keyboard cues): outside the tile or button, in the
+// gap around it.
 void paint_focus_frame(HDC dc, const ToolbarState& toolbar, const ToolbarShape& shape, const ClipStore& store) {
-    if (!toolbar.focus_cues) return;
+    if (GetFocus() != toolbar.window || !(toolbar.focus_cues || keyboard_cues_always())) return;
     const std::optional<HitTarget> focused = focused_target(toolbar, store, shape);
     if (!focused) return;
     for (const ToolbarItem& item : toolbar_items(shape.layout)) {
         if (item.target != *focused) continue;
         const Rect frame = focus_frame_rect(shape.layout, item.rect);
-        draw_frame(dc, to_rect(frame), palette::FOCUS_FRAME, focus_frame_width(shape.layout));
+        draw_frame(dc, to_rect(frame), palette::FOCUS_FRAME, focus_frame_width(shape.layout, system_focus_border()));
     }
 }
 
