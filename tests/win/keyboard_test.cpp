@@ -651,6 +651,11 @@ TEST_F(Keyboard, TheFocusFrameShowsOnlyWithTheKeyboardAndFollowsTheSystemsCuesAn
         ~Restore() { SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(INT_PTR(cues)), 0); }
     } restore{cues};
     ASSERT_TRUE(SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(FALSE), 0));
+    // As the system does for a change the user makes: the setting, then WM_SETTINGCHANGE.
+    const auto change = [&](UINT action, void* value) {
+        ASSERT_TRUE(SystemParametersInfoW(action, 0, value, 0));
+        SendMessageW(docked, WM_SETTINGCHANGE, action, 0);
+    };
     const COLORREF F = palette::FOCUS_FRAME, B = palette::BACKGROUND;
     const RECT tile = to_rect(tile_rect(shape(docked).layout, Area::Recent, 0));
     // A focused tile whose frame has not been asked for by a key: no frame until the cues are on.
@@ -659,16 +664,16 @@ TEST_F(Keyboard, TheFocusFrameShowsOnlyWithTheKeyboardAndFollowsTheSystemsCuesAn
     SetFocus(docked);
     ASSERT_EQ(GetFocus(), docked);
     EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{B, B, B}));
-    ASSERT_TRUE(SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(TRUE), 0));
+    change(SPI_SETKEYBOARDCUES, reinterpret_cast<void*>(TRUE));
     EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{F, F, B}));
-    ASSERT_TRUE(SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(FALSE), 0));
+    change(SPI_SETKEYBOARDCUES, reinterpret_cast<void*>(FALSE));
     EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{B, B, B}));
 
     key(docked, VK_HOME);  // the keyboard used: the frame shows, as it always has
     EXPECT_EQ(frame_pixels(docked, tile, 3), (std::vector<COLORREF>{F, F, B}));
-    ASSERT_TRUE(SystemParametersInfoW(SPI_SETFOCUSBORDERWIDTH, 0, reinterpret_cast<void*>(UINT_PTR(2)), 0));
+    change(SPI_SETFOCUSBORDERWIDTH, reinterpret_cast<void*>(UINT_PTR(2)));
     const std::vector<COLORREF> thick = frame_pixels(docked, tile, 5);
-    ASSERT_TRUE(SystemParametersInfoW(SPI_SETFOCUSBORDERWIDTH, 0, reinterpret_cast<void*>(UINT_PTR(1)), 0));
+    change(SPI_SETFOCUSBORDERWIDTH, reinterpret_cast<void*>(UINT_PTR(1)));
     EXPECT_EQ(std::vector<COLORREF>(thick.begin(), thick.begin() + 4), (std::vector<COLORREF>{F, F, F, F}));
     EXPECT_NE(thick[4], F);
 
