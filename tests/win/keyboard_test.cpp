@@ -524,10 +524,7 @@ TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAno
 
     // Another program holds the one asked for: the user is told, and Ctrl+Shift+K stays.
     const OtherProgram other;
-    ASSERT_NE(other.window, nullptr);
-    const uint32_t held[2] = {MOD_CONTROL | MOD_ALT, 'J'};
-    COPYDATASTRUCT request{4, sizeof held, const_cast<uint32_t*>(held)};
-    ASSERT_EQ(SendMessageW(other.window, WM_COPYDATA, 0, LPARAM(&request)), 1);
+    ASSERT_TRUE(other.hold_shortcut(MOD_CONTROL | MOD_ALT, 'J'));
     {
         test::MessageBoxWatcher warnings;
         confirm_settings_with_shortcut(MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_ALT));
@@ -552,10 +549,7 @@ TEST_F(Keyboard, TheSettingsChangeTheShortcutKeepItAcrossARestartAndRefuseOneAno
 TEST_F(Keyboard, TheSettingsFileKeepsEveryChoiceWhateverChangesOne) {
     TearDown();
     const OtherProgram other;
-    ASSERT_NE(other.window, nullptr);
-    const uint32_t held[2] = {MOD_CONTROL | MOD_ALT, 'J'};
-    COPYDATASTRUCT request{4, sizeof held, const_cast<uint32_t*>(held)};
-    ASSERT_EQ(SendMessageW(other.window, WM_COPYDATA, 0, LPARAM(&request)), 1);
+    ASSERT_TRUE(other.hold_shortcut(MOD_CONTROL | MOD_ALT, 'J'));
     start("edge=left\r\nminimized=true\r\nshortcut=Ctrl+Alt+J\r\n");
     EXPECT_TRUE(borrow_app()->registered_shortcut.off());
     set_dock_edge(true);
@@ -575,10 +569,7 @@ TEST_F(Keyboard, AShortcutHeldAtStartUpIsSaidToBeInactiveUntilTheSettingsTakeItA
     std::wstring note;
     {
         const OtherProgram other;
-        ASSERT_NE(other.window, nullptr);
-        const uint32_t held[2] = {MOD_CONTROL | MOD_ALT, 'J'};
-        COPYDATASTRUCT request{4, sizeof held, const_cast<uint32_t*>(held)};
-        ASSERT_EQ(SendMessageW(other.window, WM_COPYDATA, 0, LPARAM(&request)), 1);
+        ASSERT_TRUE(other.hold_shortcut(MOD_CONTROL | MOD_ALT, 'J'));
         test::MessageBoxWatcher warnings;
         start("edge=right\r\nminimized=false\r\nshortcut=Ctrl+Alt+J\r\n");
         EXPECT_TRUE(warnings.texts().empty());

@@ -69,6 +69,13 @@ struct OtherProgram {
         COPYDATASTRUCT request{1, DWORD(text.size() * sizeof(wchar_t)), const_cast<wchar_t*>(text.data())};
         SendMessageW(window, WM_COPYDATA, 0, LPARAM(&request));
     }
+    // Registers a global shortcut there, so that Korvane finds it taken; false when the program
+    // did not start or could not register it.
+    bool hold_shortcut(uint32_t modifiers, uint32_t key) const {
+        const uint32_t held[2] = {modifiers, key};
+        COPYDATASTRUCT request{4, sizeof held, const_cast<uint32_t*>(held)};
+        return window && SendMessageW(window, WM_COPYDATA, 0, LPARAM(&request)) == 1;
+    }
 };
 
 // The middle of a tile of a toolbar as it is laid out now, from the layout the toolbar uses.
